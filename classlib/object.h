@@ -1,0 +1,28 @@
+// The root of the class hierarchy, persistent objects and the event types
+// shared by all classes.
+#pragma once
+
+#include <functional>
+
+#include "classlib/exceptions.h"
+
+class TObject {
+public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+};
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// An object whose state can be copied from another through Assign.
+class TPersistent : public TObject {
+public:
+  // Copies source's state into this object; the default asks source to do it
+  // (AssignTo), which raises EConvertError when neither side knows how.
+  virtual void Assign(TPersistent* source);
+
+protected:
+  virtual void AssignTo(TPersistent* dest);
+};

@@ -1,0 +1,201 @@
+#include "classlib/streams.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+int64_t TStream::Size() {
+  int64_t pos = Seek(0, soCurrent);
+  int64_t end = Seek(0, soEnd);
+  Seek(pos, soBeginning);
+  return end;
+}
+
+void TStream::SetSize(int64_t /*newSize*/) {}
+
+void TStream::ReadBuffer(void* buffer, int32_t count) {
+  auto* p = static_cast<char*>(buffer);
+  while (count > 0) {
+    int32_t n = Read(p, count);
+    if (n <= 0) throw EReadError("Stream read error");
+    p += n;
+    count -= n;
+  }
+}
+
+void TStream::WriteBuffer(const void* buffer, int32_t count) {
+  auto* p = static_cast<const char*>(buffer);
+  while (count > 0) {
+    int32_t n = Write(p, count);
+    if (n <= 0) throw EWriteError("Stream write error");
+    p += n;
+    count -= n;
+  }
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+  if (count == 0) {
+    source.SetPosition(0);
+    count = source.Size();
+  }
+  constexpr int32_t kChunk = 64 * 1024;
+  std::vector<char> buffer(static_cast<size_t>(std::min<int64_t>(std::max<int64_t>(count, 1), kChunk)));
+  int64_t copied = 0;
+  while (count > 0) {
+    auto n = static_cast<int32_t>(std::min<int64_t>(count, static_cast<int64_t>(buffer.size())));
+    source.ReadBuffer(buffer.data(), n);
+    WriteBuffer(buffer.data(), n);
+    count -= n;
+    copied += n;
+  }
+  return copied;
+}
+
+// --- TCustomMemoryStream ---------------------------------------------------
+
+void TCustomMemoryStream::SetPointer(void* memory, int64_t size) {
+  memory_ = memory;
+  size_ = size;
+}
+
+int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
+  if (count <= 0 || position_ < 0 || position_ >= size_) return 0;
+  int64_t n = std::min<int64_t>(count, size_ - position_);
+  std::memcpy(buffer, static_cast<const char*>(memory_) + position_, static_cast<size_t>(n));
+  position_ += n;
+  return static_cast<int32_t>(n);
+}
+
+int32_t TCustomMemoryStream::Write(const void*, int32_t) { return 0; }
+
+int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+  switch (origin) {
+    case soBeginning: position_ = offset; break;
+    case soCurrent: position_ += offset; break;
+    case soEnd: position_ = size_ + offset; break;
+  }
+  return position_;
+}
+
+void TCustomMemoryStream::SaveToStream(TStream& stream) {
+  const char* p = static_cast<const char*>(memory_);
+  int64_t left = size_;
+  while (left > 0) {
+    auto n = static_cast<int32_t>(std::min<int64_t>(left, std::numeric_limits<int32_t>::max()));
+    stream.WriteBuffer(p, n);
+    p += n;
+    left -= n;
+  }
+}
+
+void TCustomMemoryStream::SaveToFile(const std::string& fileName) {
+  TFileStream file(fileName, fmCreate);
+  SaveToStream(file);
+}
+
+// --- TMemoryStream ---------------------------------------------------------
+
+TMemoryStream::~TMemoryStream() { std::free(memory_); }
+
+void TMemoryStream::SetCapacity(int64_t newCapacity) {
+  if (newCapacity < 0 || static_cast<uint64_t>(newCapacity) > std::numeric_limits<size_t>::max())
+    throw EOutOfMemory("Out of memory while expanding memory stream");
+  if (newCapacity == 0) {
+    std::free(memory_);
+    memory_ = nullptr;
+    capacity_ = 0;
+    return;
+  }
+  void* p = std::realloc(memory_, static_cast<size_t>(newCapacity));
+  if (p == nullptr) throw EOutOfMemory("Out of memory while expanding memory stream");
+  memory_ = p;
+  capacity_ = newCapacity;
+}
+
+void TMemoryStream::SetSize(int64_t newSize) {
+  if (newSize < 0) newSize = 0;
+  if (newSize > capacity_) {
+    // Grow geometrically so appending n bytes costs O(n) in all.
+    int64_t grown = capacity_ + capacity_ / 2;
+    SetCapacity(std::max<int64_t>(std::max<int64_t>(newSize, grown), 256));
+  }
+  size_ = newSize;
+  if (position_ > size_) position_ = size_;
+}
+
+int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
+  if (count <= 0 || position_ < 0) return 0;
+  int64_t end = position_ + count;
+  if (end > size_) {
+    int64_t oldSize = size_;
+    int64_t pos = position_;
+    SetSize(end);
+    position_ = pos;
+    if (pos > oldSize) std::memset(static_cast<char*>(memory_) + oldSize, 0, static_cast<size_t>(pos - oldSize));
+  }
+  std::memcpy(static_cast<char*>(memory_) + position_, buffer, static_cast<size_t>(count));
+  position_ = end;
+  return count;
+}
+
+void TMemoryStream::Clear() {
+  SetCapacity(0);
+  size_ = 0;
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& stream) {
+  stream.SetPosition(0);
+  int64_t count = stream.Size();
+  SetSize(count);
+  char* p = static_cast<char*>(memory_);
+  int64_t left = count;
+  while (left > 0) {
+    auto n = static_cast<int32_t>(std::min<int64_t>(left, std::numeric_limits<int32_t>::max()));
+    stream.ReadBuffer(p, n);
+    p += n;
+    left -= n;
+  }
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& fileName) {
+  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(file);
+}
+
+// --- TStringStream ---------------------------------------------------------
+
+int32_t TStringStream::Read(void* buffer, int32_t count) {
+  auto size = static_cast<int64_t>(data_.size());
+  if (count <= 0 || position_ < 0 || position_ >= size) return 0;
+  int64_t n = std::min<int64_t>(count, size - position_);
+  std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
+  position_ += n;
+  return static_cast<int32_t>(n);
+}
+
+int32_t TStringStream::Write(const void* buffer, int32_t count) {
+  if (count <= 0 || position_ < 0) return 0;
+  auto end = static_cast<size_t>(position_ + count);
+  if (end > data_.size()) data_.resize(end, '\0');
+  std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+  position_ += count;
+  return count;
+}
+
+int64_t TStringStream::Seek(int64_t offset, TSeekOrigin origin) {
+  switch (origin) {
+    case soBeginning: position_ = offset; break;
+    case soCurrent: position_ += offset; break;
+    case soEnd: position_ = static_cast<int64_t>(data_.size()) + offset; break;
+  }
+  return position_;
+}
+
+void TStringStream::SetSize(int64_t newSize) {
+  data_.resize(static_cast<size_t>(std::max<int64_t>(newSize, 0)));
+  if (position_ > newSize) position_ = newSize;
+}

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "classlib/codepage.h"
+#include "classlib/exceptions.h"
+#include "classlib/paths.h"
+#include "classlib/strutils.h"
+
+TEST(Paths, SplitsFolderNameAndExtension) {
+  EXPECT_EQ(ExtractFilePath("C:\\a\\b.txt"), "C:\\a\\");
+  EXPECT_EQ(ExtractFileDir("C:\\a\\b.txt"), "C:\\a");
+  EXPECT_EQ(ExtractFileDir("C:\\b.txt"), "C:\\");
+  EXPECT_EQ(ExtractFileName("C:\\a\\b.txt"), "b.txt");
+  EXPECT_EQ(ExtractFileExt("C:\\a.d\\b"), "");
+  EXPECT_EQ(ExtractFileExt("C:\\a\\b.tar.gz"), ".gz");
+  EXPECT_EQ(ChangeFileExt("C:\\a\\b.txt", ".htm"), "C:\\a\\b.htm");
+  EXPECT_EQ(IncludeTrailingBackslash("C:\\a"), "C:\\a\\");
+  EXPECT_EQ(ExcludeTrailingBackslash("C:\\a\\"), "C:\\a");
+}
+
+TEST(StrToInt, AcceptsDecimalAndHexRefusesJunk) {
+  EXPECT_EQ(StrToInt(" 42 "), 42);
+  EXPECT_EQ(StrToInt("-7"), -7);
+  EXPECT_EQ(StrToInt("$FF"), 255);
+  EXPECT_EQ(StrToInt("0x10"), 16);
+  EXPECT_EQ(StrToIntDef("12a", -1), -1);
+  EXPECT_EQ(StrToIntDef("", 5), 5);
+  EXPECT_EQ(StrToIntDef("99999999999", 3), 3);
+  EXPECT_THROW(StrToInt("x"), EConvertError);
+}
+
+TEST(Case, AnsiCaseFollowsTheCodePageAsciiCaseDoesNot) {
+  // E with acute accent in code page 1252.
+  EXPECT_EQ(AnsiUpperCase("caf\xE9"), "CAF\xC9");
+  EXPECT_EQ(UpperCase("caf\xE9"), "CAF\xE9");
+  EXPECT_EQ(WideUpperCase(L"\x0436"), L"\x0416");
+  EXPECT_EQ(AnsiCompareText("abc", "ABC"), 0);
+  EXPECT_LT(AnsiCompareStr("a", "b"), 0);
+}
+
+TEST(CodePage, ReportsCharactersTheCodePageCannotHold) {
+  bool usedDefault = false;
+  std::string s = WideToMultiByte(L"\x0416", kAnsiCodePage, &usedDefault);
+  EXPECT_TRUE(usedDefault);
+  EXPECT_EQ(MultiByteToWide("\xC3\xA9", kUtf8CodePage), L"\x00E9");
+  EXPECT_EQ(WideToMultiByte(L"\x00E9", kUtf8CodePage), "\xC3\xA9");
+  EXPECT_EQ(CharToOemString("\xE9"), "\x82");
+  EXPECT_EQ(OemToCharString("\x82"), "\xE9");
+}
