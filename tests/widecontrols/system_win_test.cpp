@@ -56,17 +56,6 @@ TEST(WideParamStr, ReadsTheCommandLineLikeTheSystemForPlainArguments) {
   LocalFree(argv);
 }
 
-TEST(Win32Check, RaisesTheLastErrorForZero) {
-  EXPECT_EQ(Win32Check(7), 7);
-  SetLastError(ERROR_FILE_NOT_FOUND);
-  try {
-    Win32Check(FALSE);
-    FAIL();
-  } catch (const EOSError& e) {
-    EXPECT_EQ(e.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-  }
-}
-
 TEST(WideLoadResString, TextRecordsAndTableEntries) {
   EXPECT_EQ(WideLoadResString(nullptr), L"");
   TResStringRec utf8 = ResStringText("\xEF\xBB\xBF\xD0\x96\xC3\xA9");
@@ -93,15 +82,4 @@ TEST(WideLoadResString, TextRecordsAndTableEntries) {
   EXPECT_GT(found, 0);
   TResStringRec missing{&module, 65535};
   EXPECT_EQ(WideLoadResString(&missing), L"");
-}
-
-TEST(Wrappers, UpperCaseCharactersAndStrings) {
-  wchar_t text[] = L"\x00E9t\x00E9 \x0436";
-  EXPECT_EQ(Wide_CharUpperW(text), text);
-  EXPECT_EQ(std::wstring(text), L"\x00C9T\x00C9 \x0416");
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(Wide_CharUpperW(reinterpret_cast<LPWSTR>(uintptr_t{L'\x0436'}))),
-            uintptr_t{L'\x0416'});
-  wchar_t buffer[] = L"ab";
-  EXPECT_EQ(Wide_CharUpperBuffW(buffer, 1), 1u);
-  EXPECT_EQ(std::wstring(buffer), L"Ab");
 }

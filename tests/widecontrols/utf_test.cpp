@@ -102,15 +102,6 @@ TEST(UTF7, CodersReportATargetTooSmall) {
   EXPECT_EQ(out, units + 1);
 }
 
-TEST(UTF7, VerboseClosesEveryRun) {
-  std::wstring source = L"~";
-  char bytes[16];
-  const wchar_t* from = source.data();
-  char* to = bytes;
-  ASSERT_EQ(EncodeUTF7(from, from + 1, to, bytes + sizeof bytes, false, true), TUTF7Result::Ok);
-  EXPECT_EQ(std::string(bytes, to), "+AH4-");
-}
-
 TEST(UTF7, RandomTextSurvivesTheRoundTrip) {
   std::mt19937 rng(7);
   for (int i = 0; i < 2000; ++i) {

@@ -33,15 +33,6 @@ TEST(WideCString, ScanFindsTheTerminatorOnlyWhenAskedFor) {
   EXPECT_EQ(WStrScan(s, L'\0'), s + 4);
 }
 
-TEST(WideCString, LCopyStopsAtMaxLenOrTheTerminator) {
-  wchar_t buffer[8];
-  EXPECT_EQ(std::wstring(WStrLCopy(buffer, L"abcdef", 3)), L"abc");
-  EXPECT_EQ(std::wstring(WStrLCopy(buffer, L"ab", 5)), L"ab");
-  wchar_t overlap[] = L"abcdef";
-  WStrMove(overlap + 1, overlap, 3);
-  EXPECT_EQ(std::wstring(overlap), L"aabcef");
-}
-
 TEST(WideCString, SwapByteOrderStopsAtTheFirstZeroUnit) {
   wchar_t s[] = {0x4100, 0x00FE, 0, 0x4100, 0};
   StrSwapByteOrder(s);
