@@ -7,6 +7,9 @@ if(OVALIS_NATIVE)
   set(OVALIS_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined
                       -fno-omit-frame-pointer)
   add_compile_options(${OVALIS_SANITIZE})
+  # Coverage counters in every library, so the fuzzers are guided by the
+  # parsers' own branches; the tests link without libFuzzer and ignore them.
+  add_compile_options(-fsanitize=fuzzer-no-link)
   add_link_options(${OVALIS_SANITIZE})
 else()
   add_compile_options(-msse2 -mfpmath=sse)
