@@ -6,6 +6,25 @@
 #include <limits>
 #include <vector>
 
+namespace {
+// Positions come from callers and from file bytes: a sum that would leave
+// the 64-bit range stops at its end instead of being undefined.
+int64_t SaturatingAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r)) return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+  return r;
+}
+
+int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin origin) {
+  switch (origin) {
+    case soBeginning: return offset;
+    case soCurrent: return SaturatingAdd(position, offset);
+    case soEnd: return SaturatingAdd(size, offset);
+  }
+  return position;
+}
+}  // namespace
+
 int64_t TStream::Size() {
   int64_t pos = Seek(0, soCurrent);
   int64_t end = Seek(0, soEnd);
@@ -71,11 +90,7 @@ int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
 int32_t TCustomMemoryStream::Write(const void*, int32_t) { return 0; }
 
 int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case soBeginning: position_ = offset; break;
-    case soCurrent: position_ += offset; break;
-    case soEnd: position_ = size_ + offset; break;
-  }
+  position_ = SeekTarget(position_, size_, offset, origin);
   return position_;
 }
 
@@ -106,12 +121,15 @@ void TMemoryStream::SetCapacity(int64_t newCapacity) {
     std::free(memory_);
     memory_ = nullptr;
     capacity_ = 0;
+    size_ = 0;
     return;
   }
   void* p = std::realloc(memory_, static_cast<size_t>(newCapacity));
   if (p == nullptr) throw EOutOfMemory("Out of memory while expanding memory stream");
   memory_ = p;
   capacity_ = newCapacity;
+  // A smaller block holds less: the size must not claim bytes past it.
+  if (size_ > capacity_) size_ = capacity_;
 }
 
 void TMemoryStream::SetSize(int64_t newSize) {
@@ -121,19 +139,19 @@ void TMemoryStream::SetSize(int64_t newSize) {
     int64_t grown = capacity_ + capacity_ / 2;
     SetCapacity(std::max<int64_t>(std::max<int64_t>(newSize, grown), 256));
   }
+  // Bytes the stream grows by read as zeros, not as what the heap held.
+  if (newSize > size_) std::memset(static_cast<char*>(memory_) + size_, 0, static_cast<size_t>(newSize - size_));
   size_ = newSize;
   if (position_ > size_) position_ = size_;
 }
 
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
   if (count <= 0 || position_ < 0) return 0;
-  int64_t end = position_ + count;
+  int64_t end = SaturatingAdd(position_, count);
   if (end > size_) {
-    int64_t oldSize = size_;
     int64_t pos = position_;
     SetSize(end);
     position_ = pos;
-    if (pos > oldSize) std::memset(static_cast<char*>(memory_) + oldSize, 0, static_cast<size_t>(pos - oldSize));
   }
   std::memcpy(static_cast<char*>(memory_) + position_, buffer, static_cast<size_t>(count));
   position_ = end;
@@ -179,7 +197,11 @@ int32_t TStringStream::Read(void* buffer, int32_t count) {
 
 int32_t TStringStream::Write(const void* buffer, int32_t count) {
   if (count <= 0 || position_ < 0) return 0;
-  auto end = static_cast<size_t>(position_ + count);
+  // A position beyond what a string can hold writes nothing (the cast to
+  // size_t would wrap on a 32-bit system).
+  int64_t end64 = SaturatingAdd(position_, count);
+  if (static_cast<uint64_t>(end64) > data_.max_size()) return 0;
+  auto end = static_cast<size_t>(end64);
   if (end > data_.size()) data_.resize(end, '\0');
   std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
   position_ += count;
@@ -187,15 +209,14 @@ int32_t TStringStream::Write(const void* buffer, int32_t count) {
 }
 
 int64_t TStringStream::Seek(int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case soBeginning: position_ = offset; break;
-    case soCurrent: position_ += offset; break;
-    case soEnd: position_ = static_cast<int64_t>(data_.size()) + offset; break;
-  }
+  position_ = SeekTarget(position_, static_cast<int64_t>(data_.size()), offset, origin);
   return position_;
 }
 
 void TStringStream::SetSize(int64_t newSize) {
-  data_.resize(static_cast<size_t>(std::max<int64_t>(newSize, 0)));
+  newSize = std::max<int64_t>(newSize, 0);
+  if (static_cast<uint64_t>(newSize) > data_.max_size())
+    throw EOutOfMemory("Out of memory while expanding string stream");
+  data_.resize(static_cast<size_t>(newSize));
   if (position_ > newSize) position_ = newSize;
 }
