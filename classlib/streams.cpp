@@ -7,6 +7,10 @@
 #include <vector>
 
 namespace {
+// No stream in memory grows past what a 32-bit process could ever hold, in
+// either build, so that both fail alike and early.
+constexpr int64_t kMaxMemoryBlock = std::numeric_limits<int32_t>::max();
+
 // Positions come from callers and from file bytes: a sum that would leave
 // the 64-bit range stops at its end instead of being undefined.
 int64_t SaturatingAdd(int64_t a, int64_t b) {
@@ -115,7 +119,7 @@ void TCustomMemoryStream::SaveToFile(const std::string& fileName) {
 TMemoryStream::~TMemoryStream() { std::free(memory_); }
 
 void TMemoryStream::SetCapacity(int64_t newCapacity) {
-  if (newCapacity < 0 || static_cast<uint64_t>(newCapacity) > std::numeric_limits<size_t>::max())
+  if (newCapacity < 0 || newCapacity > kMaxMemoryBlock)
     throw EOutOfMemory("Out of memory while expanding memory stream");
   if (newCapacity == 0) {
     std::free(memory_);
@@ -136,7 +140,7 @@ void TMemoryStream::SetSize(int64_t newSize) {
   if (newSize < 0) newSize = 0;
   if (newSize > capacity_) {
     // Grow geometrically so appending n bytes costs O(n) in all.
-    int64_t grown = capacity_ + capacity_ / 2;
+    int64_t grown = std::min<int64_t>(capacity_ + capacity_ / 2, kMaxMemoryBlock);
     SetCapacity(std::max<int64_t>(std::max<int64_t>(newSize, grown), 256));
   }
   // Bytes the stream grows by read as zeros, not as what the heap held.
@@ -197,10 +201,10 @@ int32_t TStringStream::Read(void* buffer, int32_t count) {
 
 int32_t TStringStream::Write(const void* buffer, int32_t count) {
   if (count <= 0 || position_ < 0) return 0;
-  // A position beyond what a string can hold writes nothing (the cast to
-  // size_t would wrap on a 32-bit system).
+  // A position beyond what a string may hold writes nothing (a cast to a
+  // 32-bit size_t would wrap).
   int64_t end64 = SaturatingAdd(position_, count);
-  if (static_cast<uint64_t>(end64) > data_.max_size()) return 0;
+  if (end64 > kMaxMemoryBlock) return 0;
   auto end = static_cast<size_t>(end64);
   if (end > data_.size()) data_.resize(end, '\0');
   std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
@@ -215,7 +219,7 @@ int64_t TStringStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 void TStringStream::SetSize(int64_t newSize) {
   newSize = std::max<int64_t>(newSize, 0);
-  if (static_cast<uint64_t>(newSize) > data_.max_size())
+  if (newSize > kMaxMemoryBlock)
     throw EOutOfMemory("Out of memory while expanding string stream");
   data_.resize(static_cast<size_t>(newSize));
   if (position_ > newSize) position_ = newSize;

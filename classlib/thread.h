@@ -94,9 +94,6 @@ protected:
 
 private:
   friend bool CheckSynchronize();
-// Signalled while synchronised calls may be waiting: a main thread that
-// waits for anything should wait for this too and then CheckSynchronize.
-HANDLE SynchronizeEvent();
   static unsigned __stdcall ThreadProc(void* self);
   void StartOsThread();
   // Waits for the OS thread to end, servicing synchronised calls on the
