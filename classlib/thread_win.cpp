@@ -206,6 +206,8 @@ void TThread::DoTerminate() {
   // The handler is read again on the main thread: it may have been detached
   // in the meantime (Stop does so).
   Synchronize([this] {
+    // An owner destroying the thread meanwhile wants no more news of it.
+    if (destroying_) return;
     TNotifyEvent handler = OnTerminate();
     if (handler) GuardBoundary([&] { handler(this); });
   });
