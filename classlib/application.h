@@ -19,6 +19,10 @@ public:
   explicit TApplication(TComponent* owner);
   ~TApplication() override;
 
+  // Posted to the application window when a synchronised call waits; its
+  // handler runs the waiting calls (CheckSynchronize).
+  static constexpr UINT kSynchronizeMessage = WM_USER + 0x100;
+
   // The hidden application window (created with the object).
   HWND Handle() const { return handle_; }
   const std::string& Title() const { return title_; }
@@ -26,9 +30,10 @@ public:
 
   // Handles one message if there is one; returns whether there was.
   bool ProcessMessage(MSG& msg);
-  // Handles every waiting message (and pending synchronised calls).
+  // Handles every waiting message and runs the waiting synchronised calls.
   void ProcessMessages();
-  // Waits for and handles one message.
+  // Handles one message, or runs the waiting synchronised calls, or waits
+  // until there is one or the other.
   void HandleMessage();
   // The message loop; returns when Terminate was called or WM_QUIT arrived.
   void Run();

@@ -2,6 +2,7 @@
 
 #include "classlib/boundary.h"
 #include "classlib/exceptions.h"
+#include "classlib/thread.h"
 
 namespace {
 const char kWindowClass[] = "OvalisApplication";
@@ -10,8 +11,11 @@ const char kWindowClass[] = "OvalisApplication";
 struct ApplicationHolder {
   ApplicationHolder() { Application = new TApplication(nullptr); }
   ~ApplicationHolder() {
-    delete Application;
+    // Cleared first: a worker still running at exit must not reach an
+    // object being destroyed.
+    TApplication* application = Application;
     Application = nullptr;
+    delete application;
   }
 };
 }  // namespace
@@ -48,7 +52,13 @@ TApplication::~TApplication() {
 }
 
 LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return GuardBoundary<LRESULT>(0, [&]() -> LRESULT { return DefWindowProcA(hwnd, msg, wParam, lParam); });
+  return GuardBoundary<LRESULT>(0, [&]() -> LRESULT {
+    if (msg == kSynchronizeMessage) {
+      CheckSynchronize();
+      return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  });
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
@@ -66,11 +76,16 @@ void TApplication::ProcessMessages() {
   MSG msg;
   while (ProcessMessage(msg)) {
   }
+  CheckSynchronize();
 }
 
 void TApplication::HandleMessage() {
   MSG msg;
-  if (!ProcessMessage(msg)) WaitMessage();
+  if (ProcessMessage(msg) || CheckSynchronize()) return;
+  // Wakes for input and for a synchronised call alike, so a call whose
+  // posted message was lost (a full queue) still runs.
+  HANDLE wake = SynchronizeEvent();
+  MsgWaitForMultipleObjectsEx(wake != nullptr ? 1 : 0, &wake, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void TApplication::Run() {

@@ -6,6 +6,29 @@
 #include <limits>
 #include <vector>
 
+namespace {
+// No stream in memory grows past what a 32-bit process could ever hold, in
+// either build, so that both fail alike and early.
+constexpr int64_t kMaxMemoryBlock = std::numeric_limits<int32_t>::max();
+
+// Positions come from callers and from file bytes: a sum that would leave
+// the 64-bit range stops at its end instead of being undefined.
+int64_t SaturatingAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r)) return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+  return r;
+}
+
+int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin origin) {
+  switch (origin) {
+    case soBeginning: return offset;
+    case soCurrent: return SaturatingAdd(position, offset);
+    case soEnd: return SaturatingAdd(size, offset);
+  }
+  return position;
+}
+}  // namespace
+
 int64_t TStream::Size() {
   int64_t pos = Seek(0, soCurrent);
   int64_t end = Seek(0, soEnd);
@@ -71,11 +94,7 @@ int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
 int32_t TCustomMemoryStream::Write(const void*, int32_t) { return 0; }
 
 int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case soBeginning: position_ = offset; break;
-    case soCurrent: position_ += offset; break;
-    case soEnd: position_ = size_ + offset; break;
-  }
+  position_ = SeekTarget(position_, size_, offset, origin);
   return position_;
 }
 
@@ -100,40 +119,43 @@ void TCustomMemoryStream::SaveToFile(const std::string& fileName) {
 TMemoryStream::~TMemoryStream() { std::free(memory_); }
 
 void TMemoryStream::SetCapacity(int64_t newCapacity) {
-  if (newCapacity < 0 || static_cast<uint64_t>(newCapacity) > std::numeric_limits<size_t>::max())
+  if (newCapacity < 0 || newCapacity > kMaxMemoryBlock)
     throw EOutOfMemory("Out of memory while expanding memory stream");
   if (newCapacity == 0) {
     std::free(memory_);
     memory_ = nullptr;
     capacity_ = 0;
+    size_ = 0;
     return;
   }
   void* p = std::realloc(memory_, static_cast<size_t>(newCapacity));
   if (p == nullptr) throw EOutOfMemory("Out of memory while expanding memory stream");
   memory_ = p;
   capacity_ = newCapacity;
+  // A smaller block holds less: the size must not claim bytes past it.
+  if (size_ > capacity_) size_ = capacity_;
 }
 
 void TMemoryStream::SetSize(int64_t newSize) {
   if (newSize < 0) newSize = 0;
   if (newSize > capacity_) {
     // Grow geometrically so appending n bytes costs O(n) in all.
-    int64_t grown = capacity_ + capacity_ / 2;
+    int64_t grown = std::min<int64_t>(capacity_ + capacity_ / 2, kMaxMemoryBlock);
     SetCapacity(std::max<int64_t>(std::max<int64_t>(newSize, grown), 256));
   }
+  // Bytes the stream grows by read as zeros, not as what the heap held.
+  if (newSize > size_) std::memset(static_cast<char*>(memory_) + size_, 0, static_cast<size_t>(newSize - size_));
   size_ = newSize;
   if (position_ > size_) position_ = size_;
 }
 
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
   if (count <= 0 || position_ < 0) return 0;
-  int64_t end = position_ + count;
+  int64_t end = SaturatingAdd(position_, count);
   if (end > size_) {
-    int64_t oldSize = size_;
     int64_t pos = position_;
     SetSize(end);
     position_ = pos;
-    if (pos > oldSize) std::memset(static_cast<char*>(memory_) + oldSize, 0, static_cast<size_t>(pos - oldSize));
   }
   std::memcpy(static_cast<char*>(memory_) + position_, buffer, static_cast<size_t>(count));
   position_ = end;
@@ -179,7 +201,11 @@ int32_t TStringStream::Read(void* buffer, int32_t count) {
 
 int32_t TStringStream::Write(const void* buffer, int32_t count) {
   if (count <= 0 || position_ < 0) return 0;
-  auto end = static_cast<size_t>(position_ + count);
+  // A position beyond what a string may hold writes nothing (a cast to a
+  // 32-bit size_t would wrap).
+  int64_t end64 = SaturatingAdd(position_, count);
+  if (end64 > kMaxMemoryBlock) return 0;
+  auto end = static_cast<size_t>(end64);
   if (end > data_.size()) data_.resize(end, '\0');
   std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
   position_ += count;
@@ -187,15 +213,14 @@ int32_t TStringStream::Write(const void* buffer, int32_t count) {
 }
 
 int64_t TStringStream::Seek(int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case soBeginning: position_ = offset; break;
-    case soCurrent: position_ += offset; break;
-    case soEnd: position_ = static_cast<int64_t>(data_.size()) + offset; break;
-  }
+  position_ = SeekTarget(position_, static_cast<int64_t>(data_.size()), offset, origin);
   return position_;
 }
 
 void TStringStream::SetSize(int64_t newSize) {
-  data_.resize(static_cast<size_t>(std::max<int64_t>(newSize, 0)));
+  newSize = std::max<int64_t>(newSize, 0);
+  if (newSize > kMaxMemoryBlock)
+    throw EOutOfMemory("Out of memory while expanding string stream");
+  data_.resize(static_cast<size_t>(newSize));
   if (position_ > newSize) position_ = newSize;
 }

@@ -1,6 +1,7 @@
 // Streams: the abstract stream, handle and file streams, memory streams and
 // a string stream. Positions and sizes are 64-bit; one read or write moves at
-// most 2 GiB - 1 bytes.
+// most 2 GiB - 1 bytes, and a stream in memory holds at most that many
+// (growing it further raises EOutOfMemory).
 #pragma once
 
 #include <cstdint>

@@ -33,8 +33,10 @@ void THandleStream::SetSize(int64_t newSize) {
 
 TFileStream::TFileStream(const std::string& fileName, uint16_t mode)
     : THandleStream(kInvalidHandle), fileName_(fileName) {
-  static const DWORD kShare[] = {FILE_SHARE_READ | FILE_SHARE_WRITE, 0, FILE_SHARE_READ,
-                                 FILE_SHARE_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
+  // Denying nothing includes deletion: a file being searched may still be
+  // moved to the recycle bin.
+  static const DWORD kShare[] = {FILE_SHARE_READ | FILE_SHARE_WRITE, 0, FILE_SHARE_READ, FILE_SHARE_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE};
   unsigned shareIndex = (mode & 0xF0) >> 4;
   DWORD share = shareIndex < 5 ? kShare[shareIndex] : 0;
   HANDLE h;

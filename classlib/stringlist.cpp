@@ -204,9 +204,18 @@ void TStrings::SetCommaText(std::string_view text) {
 }
 
 void TStrings::LoadFromStream(TStream& stream) {
-  int64_t size = stream.Size() - stream.Position();
-  std::string data(static_cast<size_t>(std::max<int64_t>(size, 0)), '\0');
-  if (!data.empty()) data.resize(static_cast<size_t>(stream.Read(data.data(), static_cast<int32_t>(data.size()))));
+  // Read in pieces until the stream ends: one Read may return less than
+  // asked, and the size a stream reports is only a hint for the buffer.
+  int64_t hint = stream.Size() - stream.Position();
+  constexpr int64_t kMaxHint = 64 * 1024 * 1024;
+  std::string data;
+  data.reserve(static_cast<size_t>(std::clamp<int64_t>(hint, 0, kMaxHint)));
+  char buffer[64 * 1024];
+  for (;;) {
+    int32_t n = stream.Read(buffer, static_cast<int32_t>(sizeof buffer));
+    if (n <= 0) break;
+    data.append(buffer, static_cast<size_t>(n));
+  }
   SetText(data);
 }
 
@@ -318,18 +327,30 @@ void TStringList::Insert(int index, const std::string& s) {
   InsertItem(index, s, nullptr);
 }
 
-int TStringList::Add(const std::string& s) {
-  int index;
+bool TStringList::PlaceFor(const std::string& s, int& index) const {
   if (!sorted_) {
     index = Count();
-  } else if (Find(s, index)) {
+    return true;
+  }
+  if (Find(s, index)) {
     switch (duplicates_) {
-      case dupIgnore: return index;
+      case dupIgnore: return false;
       case dupError: throw EStringListError("String list does not allow duplicates");
       case dupAccept: break;
     }
   }
-  InsertItem(index, s, nullptr);
+  return true;
+}
+
+int TStringList::Add(const std::string& s) {
+  int index;
+  if (PlaceFor(s, index)) InsertItem(index, s, nullptr);
+  return index;
+}
+
+int TStringList::AddObject(const std::string& s, TObject* object) {
+  int index;
+  if (PlaceFor(s, index)) InsertItem(index, s, object);
   return index;
 }
 

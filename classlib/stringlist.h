@@ -28,7 +28,7 @@ public:
   TObject* Objects(int index) const { return GetObject(index); }
 
   virtual int Add(const std::string& s);
-  int AddObject(const std::string& s, TObject* object);
+  virtual int AddObject(const std::string& s, TObject* object);
   void InsertObject(int index, const std::string& s, TObject* object);
   void Append(const std::string& s) { Add(s); }
   void AddStrings(const TStrings& strings);
@@ -91,6 +91,9 @@ public:
   void Delete(int index) override;
   void Clear() override;
   int Add(const std::string& s) override;
+  // In a sorted list an ignored duplicate leaves the entry already there,
+  // object included, untouched.
+  int AddObject(const std::string& s, TObject* object) override;
   void Exchange(int index1, int index2) override;
   int IndexOf(std::string_view s) const override;
 
@@ -129,6 +132,9 @@ private:
   };
   void Check(int index) const;
   void InsertItem(int index, const std::string& s, TObject* object);
+  // Where s goes (sorted or not); false for an ignored duplicate, whose
+  // index is then the entry already there.
+  bool PlaceFor(const std::string& s, int& index) const;
   void SortItems(int (*compare)(TStringList*, int, int));
 
   std::vector<Item> items_;
