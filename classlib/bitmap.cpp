@@ -289,9 +289,15 @@ void TBitmap::SetPalette(HPALETTE palette) {
   if (IsIndexed(format_) && palette != nullptr) {
     std::vector<TPaletteEntry> colors = PaletteEntries(palette);
     const size_t room = size_t{1} << PixelFormatBits(format_);
-    if (colors.size() > room) colors.resize(room);
+    const bool cut = colors.size() > room;
+    if (cut) colors.resize(room);
     colors_ = std::move(colors);
     if (store_) SetStoreColors(*store_, colors_);
+    // The handle must show the colour table; a cut one is made anew on demand.
+    if (cut) {
+      DeletePalette(palette);
+      palette = nullptr;
+    }
   }
   FreePalette();
   palette_ = palette;
