@@ -1,0 +1,101 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "shell/child_modes.h"
+#include "shell/runandwait.h"
+#include "shell/shell_fixtures.h"
+
+namespace {
+
+std::string SelfCommand(const char* mode, const std::string& argument) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  return "\"" + std::string(self) + "\" " + mode + " \"" + argument + "\"";
+}
+
+std::string UniqueEventName() {
+  static std::atomic<int> counter{0};
+  return "OvalisShellTestChild-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+}
+
+bool EventExists(const std::string& name) {
+  HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, name.c_str());
+  if (event == nullptr) return false;
+  CloseHandle(event);
+  return true;
+}
+
+// The handles this process holds (handle values are small multiples of 4).
+int CountOpenHandles() {
+  int count = 0;
+  for (ULONG_PTR value = 4; value < 0x4000; value += 4) {
+    DWORD flags = 0;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  }
+  return count;
+}
+
+// Restores the run-and-wait settings a test changes.
+struct RunAndWaitSettings {
+  RunAndWaitSettings() : timeout(RunAndWaitTimeout()), hook(RunAndWaitShouldStop()) {}
+  ~RunAndWaitSettings() {
+    SetRunAndWaitTimeout(timeout);
+    SetRunAndWaitShouldStop(hook);
+  }
+  uint32_t timeout;
+  TRunAndWaitShouldStop hook;
+};
+
+TEST(RunAndWait, ReturnsTheChildsExitCode) {
+  EXPECT_EQ(RunAndWait(SelfCommand(kChildExit, "7"), "", SW_HIDE), 7);
+  EXPECT_EQ(RunAndWait(SelfCommand(kChildExit, "0"), "", SW_HIDE), 0);
+  EXPECT_EQ(RunAndWait("cmd /c exit 7", "", SW_HIDE), 7);
+}
+
+TEST(RunAndWait, MissingProgramGivesMinusOne) {
+  EXPECT_EQ(RunAndWait("ovalis-no-such-program-here.exe", "", SW_HIDE), -1);
+  EXPECT_EQ(RunAndWait("", "", SW_HIDE), -1);
+}
+
+TEST(RunAndWait, ChildRunsInTheWorkFolder) {
+  TTempFolder folder;
+  EXPECT_EQ(RunAndWait(SelfCommand(kChildTouch, "marker.txt"), folder.Path(), SW_HIDE), 0);
+  EXPECT_TRUE(PathExists(folder / "marker.txt"));
+}
+
+TEST(RunAndWait, ClosesTheChildsHandles) {
+  std::string command = SelfCommand(kChildExit, "3");
+  ASSERT_EQ(RunAndWait(command, "", SW_HIDE), 3);  // whatever the first start sets up for good
+  int before = CountOpenHandles();
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(RunAndWait(command, "", SW_HIDE), 3);
+  EXPECT_EQ(CountOpenHandles(), before);
+}
+
+// A child that never ends used to block its caller forever.
+TEST(RunAndWait, TimeOutEndsAHangingChild) {
+  RunAndWaitSettings restore;
+  SetRunAndWaitTimeout(1000);
+  std::string event = UniqueEventName();
+  EXPECT_EQ(RunAndWait(SelfCommand(kChildHang, event), "", SW_HIDE), -1);
+  EXPECT_FALSE(EventExists(event));  // the child and its event are gone
+}
+
+std::string stopEventName;
+bool StopOnceChildIsUp() { return EventExists(stopEventName); }
+
+// A thread told to terminate must not sit waiting for its child.
+TEST(RunAndWait, StopHookEndsTheChild) {
+  RunAndWaitSettings restore;
+  SetRunAndWaitTimeout(INFINITE);
+  stopEventName = UniqueEventName();
+  SetRunAndWaitShouldStop(&StopOnceChildIsUp);
+  EXPECT_EQ(RunAndWait(SelfCommand(kChildHang, stopEventName), "", SW_HIDE), -1);
+  SetRunAndWaitShouldStop(nullptr);
+  EXPECT_FALSE(EventExists(stopEventName));
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// Helpers shared by the shell tests: private folders under the temporary
+// folder, small files, and an answerer for the shell's confirmation boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "shell/folders.h"
+
+// A fresh folder under GetTempDir(), deleted with everything in it at the end.
+class TTempFolder {
+public:
+  TTempFolder() {
+    static std::atomic<int> counter{0};
+    path_ = GetTempDir() + "ovalis-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(counter++);
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~TTempFolder() { DeleteTree(path_); }
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+
+  // The folder, without a trailing "\".
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+  std::string path_;
+};
+
+inline bool WriteTextFile(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == text.size();
+}
+
+inline std::string ReadTextFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[4096];
+  DWORD read = 0;
+  ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+  CloseHandle(file);
+  return std::string(buffer, read);
+}
+
+inline bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline bool IsWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
+// Wine only: the Windows name of a host path, "" elsewhere.
+inline std::string DosNameOfUnixPath(const std::string& unixPath) {
+  using TProc = wchar_t*(CDECL*)(const char*);
+  FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
+  if (proc == nullptr) return {};
+  wchar_t* name = reinterpret_cast<TProc>(reinterpret_cast<void (*)()>(proc))(unixPath.c_str());
+  if (name == nullptr) return {};
+  char buffer[MAX_PATH * 2] = {};
+  WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+  HeapFree(GetProcessHeap(), 0, name);
+  return buffer;
+}
+
+// Wine only: the host name of a Windows path, "" elsewhere.
+inline std::string UnixNameOfDosPath(const std::string& dosPath) {
+  using TProc = char*(CDECL*)(const wchar_t*);
+  FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+  if (proc == nullptr) return {};
+  wchar_t wide[MAX_PATH * 2] = {};
+  MultiByteToWideChar(CP_ACP, 0, dosPath.c_str(), -1, wide, MAX_PATH * 2 - 1);
+  char* name = reinterpret_cast<TProc>(reinterpret_cast<void (*)()>(proc))(wide);
+  if (name == nullptr) return {};
+  std::string result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Says "Yes" to every dialog box this process shows while it lives, so the
+// shell's confirmations cannot block a test.
+class TConfirmAnswerer {
+public:
+  TConfirmAnswerer() : worker_([this] { Run(); }) {}
+  ~TConfirmAnswerer() {
+    stop_ = true;
+    worker_.join();
+  }
+  TConfirmAnswerer(const TConfirmAnswerer&) = delete;
+  TConfirmAnswerer& operator=(const TConfirmAnswerer&) = delete;
+
+private:
+  void Run() {
+    while (!stop_) {
+      HWND box = nullptr;
+      while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        if (process != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+      }
+      Sleep(50);
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::thread worker_;
+};
