@@ -172,13 +172,17 @@ void TZipFile::ReadCentralDirectory() {
   }
   uint64_t directorySize = ReadLe32(view_, end + 12);
   uint64_t directoryOffset = ReadLe32(view_, end + 16);
-  if (directorySize == kSaturated || directoryOffset == kSaturated) {
-    // The zip64 locator (20 bytes) lies just before the end record.
-    if (end < 20 || !HasSignature(view_ + end - 20, 6, 7)) return;
+  // The zip64 locator (20 bytes) lies just before the end record.
+  if ((directorySize == kSaturated || directoryOffset == kSaturated) && end >= 20 &&
+      HasSignature(view_ + end - 20, 6, 7)) {
     uint64_t record = ReadLe64(view_, end - 20 + 8);
     if (record > size_ || size_ - record < 56 || !HasSignature(view_ + record, 6, 6)) return;
     directorySize = ReadLe64(view_, record + 40);
     directoryOffset = ReadLe64(view_, record + 48);
+  } else if (directoryOffset == kSaturated && directorySize <= end) {
+    // zip streaming with zip64 forced saturates the offset without writing
+    // a zip64 end record; the directory then ends where the end record starts.
+    directoryOffset = end - directorySize;
   }
   if (directoryOffset > size_ || directorySize > size_ - directoryOffset) return;
   ByteReader directory(view_ + directoryOffset, directorySize);
