@@ -70,7 +70,7 @@ void TW072Text::Convert() {
   bool inTag = false;
   for (char c : bytes) {
     if (c == '<') {
-      tag = "<";
+      tag.assign(1, '<');
       inTag = true;
     } else if (c == '>') {
       tag += '>';

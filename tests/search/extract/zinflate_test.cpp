@@ -79,7 +79,9 @@ TEST(ZDecompressRaw, HexCasesGiveTheirResult) {
       Inflated got = Raw(Hex(c.hex), estimate);
       EXPECT_EQ(got.result, c.result) << c.name << ", estimate " << estimate;
       EXPECT_EQ(got.bytes, c.output) << c.name << ", estimate " << estimate;
-      if (c.result == zrDamaged) EXPECT_TRUE(got.released) << c.name;
+      if (c.result == zrDamaged) {
+        EXPECT_TRUE(got.released) << c.name;
+      }
     }
   }
 }

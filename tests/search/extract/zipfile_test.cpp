@@ -183,8 +183,12 @@ TEST(ZipFile, ReadsArchivesMadeByZip) {
     EXPECT_EQ(zip.Names().ToVector(), a.names) << a.file;
     auto contents = ExtractAll(zip);
     for (const auto& [name, text] : contents) {
-      if (name == "stored.txt") EXPECT_EQ(text, "Hello stored world\n") << a.file;
-      if (name == "word\\document.xml") EXPECT_EQ(text, "Document body\n") << a.file;
+      if (name == "stored.txt") {
+        EXPECT_EQ(text, "Hello stored world\n") << a.file;
+      }
+      if (name == "word\\document.xml") {
+        EXPECT_EQ(text, "Document body\n") << a.file;
+      }
       if (name == deflatedName || name == "-") {
         EXPECT_EQ(text.size(), 2483u) << a.file;
         EXPECT_EQ(Crc(text), deflatedCrc) << a.file;
