@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   void* out = nullptr;
   size_t outBytes = 0;
   if (raw) {
-    ZDecompressRaw(data, size, out, outBytes, estimate);
+    ZDecompressRaw(data, size, out, estimate, outBytes);
     if (out == nullptr && outBytes != 0) std::abort();
   } else {
     try {
-      ZDecompress(data, size, out, outBytes, estimate);
+      ZDecompress(data, size, out, estimate, outBytes);
     } catch (const EZLibError&) {
       if (out != nullptr) std::abort();  // a failure leaves nothing to release
     }

@@ -28,7 +28,7 @@ bool InflateStream(std::string_view data, std::string& text) {
   void* out = nullptr;
   size_t outBytes = 0;
   try {
-    ZDecompress(data.data(), data.size(), out, outBytes, data.size());
+    ZDecompress(data.data(), data.size(), out, data.size(), outBytes);
   } catch (const Exception&) {
     return false;
   }
@@ -60,13 +60,17 @@ void TPDF2Text::AddLine(std::string line) {
     dictionaryTail_.clear();
   }
   if (dictionaryLine_ >= 0) {
-    // Only a match that ends in the new line is new; the tail keeps the
-    // characters a match could begin with in earlier lines.
-    std::string joined = dictionaryTail_ + line;
-    dictionaryHasFlate_ = dictionaryHasFlate_ || joined.find(kFlate) != std::string::npos;
-    dictionaryHasRgb_ = dictionaryHasRgb_ || joined.find(kRgb) != std::string::npos;
-    size_t keep = kFlate.size() - 1;
-    dictionaryTail_ = joined.size() > keep ? joined.substr(joined.size() - keep) : joined;
+    // Only a match that ends in the new line is new: one inside it, or one
+    // that starts in the tail kept from the lines before.
+    const size_t keep = kFlate.size() - 1;
+    std::string seam = dictionaryTail_ + line.substr(0, keep);
+    auto holds = [&](std::string_view word) {
+      return seam.find(word) != std::string::npos || line.find(word) != std::string::npos;
+    };
+    dictionaryHasFlate_ = dictionaryHasFlate_ || holds(kFlate);
+    dictionaryHasRgb_ = dictionaryHasRgb_ || holds(kRgb);
+    std::string joinedEnd = line.size() >= keep ? line.substr(line.size() - keep) : dictionaryTail_ + line;
+    dictionaryTail_ = joinedEnd.size() > keep ? joinedEnd.substr(joinedEnd.size() - keep) : joinedEnd;
   }
   lines_.Add(line);
 }

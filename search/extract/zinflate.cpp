@@ -124,8 +124,8 @@ int ZDecompressCheck(int code) {
   throw EZDecompressionError(ZErrorText(code));
 }
 
-TZInflateResult ZDecompress(const void* inBuf, size_t inBytes, void*& outBuf, size_t& outBytes,
-                            size_t outEstimate) {
+TZInflateResult ZDecompress(const void* inBuf, size_t inBytes, void*& outBuf, size_t outEstimate,
+                            size_t& outBytes) {
   outBuf = nullptr;
   outBytes = 0;
   Inflater inflater(false);
@@ -134,8 +134,8 @@ TZInflateResult ZDecompress(const void* inBuf, size_t inBytes, void*& outBuf, si
   return result;
 }
 
-TZInflateResult ZDecompressRaw(const void* inBuf, size_t inBytes, void*& outBuf, size_t& outBytes,
-                               size_t outEstimate) {
+TZInflateResult ZDecompressRaw(const void* inBuf, size_t inBytes, void*& outBuf, size_t outEstimate,
+                               size_t& outBytes) {
   outBuf = nullptr;
   outBytes = 0;
   try {

@@ -35,10 +35,10 @@ int ZDecompressCheck(int code);
 // zlib-format data. Input that stops before the end of the stream gives what
 // was inflated before the cut (zrTruncated). Corrupt data or output over
 // kMaxInflatedBytes raises an EZLibError and leaves nothing to release.
-TZInflateResult ZDecompress(const void* inBuf, size_t inBytes, void*& outBuf, size_t& outBytes,
-                            size_t outEstimate = 0);
+TZInflateResult ZDecompress(const void* inBuf, size_t inBytes, void*& outBuf, size_t outEstimate,
+                            size_t& outBytes);
 
 // Raw deflate data (no header, no checksum). Raises nothing: damaged data
 // gives zrDamaged with outBuf null and outBytes 0.
-TZInflateResult ZDecompressRaw(const void* inBuf, size_t inBytes, void*& outBuf, size_t& outBytes,
-                               size_t outEstimate = 0);
+TZInflateResult ZDecompressRaw(const void* inBuf, size_t inBytes, void*& outBuf, size_t outEstimate,
+                               size_t& outBytes);

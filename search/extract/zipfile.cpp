@@ -291,7 +291,7 @@ TUnzipResult TZipFile::UnzipFileToBuffer(const std::string& name, TStream& strea
       if (entry->UncompressedSize > kMaxInflatedBytes) return urDamaged;
       void* out = nullptr;
       size_t outBytes = 0;
-      TZInflateResult result = ZDecompressRaw(data, entry->CompressedSize, out, outBytes, entry->UncompressedSize);
+      TZInflateResult result = ZDecompressRaw(data, entry->CompressedSize, out, entry->UncompressedSize, outBytes);
       std::unique_ptr<void, decltype(&std::free)> owned(out, &std::free);
       if (result == zrDamaged) return urDamaged;
       stream.WriteBuffer(out, static_cast<int32_t>(outBytes));

@@ -59,6 +59,13 @@ TEST(PDF2Text, StreamsThatAreNotInflatedGiveNoText) {
   EXPECT_EQ(TextOf("1 0 obj << /Title (Report) >>\nendobj\n"), "Report");
 }
 
+// The dictionary is every line from the last "<<" on, joined without breaks.
+TEST(PDF2Text, DictionaryIsReadAcrossLines) {
+  EXPECT_EQ(TextOf(FlateObject("(Split) Tj", "/Filter /Flate\nDecode")), "Split");
+  EXPECT_EQ(TextOf(FlateObject("(Img) Tj", "/Filter /FlateDecode\n/ColorSpace /Device\nRGB")), "");
+  EXPECT_EQ(TextOf("<< /Filter /FlateDecode >>\n<< /Length 3 >>\nstream\n" + Compress("(No) Tj") + "\nendstream\n"), "");
+}
+
 TEST(PDF2Text, StreamWithoutDictionaryRaisesTheListError) {
   TStringStream source("%PDF-1.4\nstream\nendstream\n");
   try {

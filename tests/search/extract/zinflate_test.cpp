@@ -20,7 +20,7 @@ struct Inflated {
 Inflated Raw(const std::string& in, size_t estimate = 0) {
   void* out = nullptr;
   size_t outBytes = 0;
-  TZInflateResult r = ZDecompressRaw(in.data(), in.size(), out, outBytes, estimate);
+  TZInflateResult r = ZDecompressRaw(in.data(), in.size(), out, estimate, outBytes);
   std::unique_ptr<void, decltype(&std::free)> owned(out, &std::free);
   return {r, std::string(static_cast<const char*>(out) ? static_cast<const char*>(out) : "", outBytes),
           out == nullptr};
@@ -29,7 +29,7 @@ Inflated Raw(const std::string& in, size_t estimate = 0) {
 Inflated Zlib(const std::string& in, size_t estimate = 0) {
   void* out = nullptr;
   size_t outBytes = 0;
-  TZInflateResult r = ZDecompress(in.data(), in.size(), out, outBytes, estimate);
+  TZInflateResult r = ZDecompress(in.data(), in.size(), out, estimate, outBytes);
   std::unique_ptr<void, decltype(&std::free)> owned(out, &std::free);
   return {r, std::string(out ? static_cast<const char*>(out) : "", outBytes), out == nullptr};
 }
