@@ -1,0 +1,31 @@
+// The base of every document-to-text converter: a converter is built with a
+// file name, does the whole conversion in its constructor and leaves the
+// text in a memory stream it owns, positioned at 0. Callers hold one through
+// this base and pick the kind by the file's extension.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "classlib/object.h"
+#include "classlib/streams.h"
+
+class TTextExtractor : public TObject {
+public:
+  const std::string& FileName() const { return fileName_; }
+  TMemoryStream& Output() { return output_; }
+
+protected:
+  TTextExtractor() = default;
+  explicit TTextExtractor(std::string fileName) : fileName_(std::move(fileName)) {}
+  void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
+
+private:
+  std::string fileName_;
+  TMemoryStream output_;
+};
+
+// All of source, from its start, as bytes.
+std::string ReadWholeStream(TStream& source);
+// Writes all of bytes, however long, to stream.
+void WriteBytes(TStream& stream, std::string_view bytes);

@@ -1,0 +1,75 @@
+#include "search/extract/file2text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "classlib/bytereader.h"
+#include "search/extract/testfiles.h"
+
+namespace {
+
+std::string Le16(uint16_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+std::string Le32(uint32_t v) { return Le16(static_cast<uint16_t>(v)) + Le16(static_cast<uint16_t>(v >> 16)); }
+
+// A one-entry archive with the entry stored.
+std::string StoredZip(const std::string& name, const std::string& data) {
+  auto size = static_cast<uint32_t>(data.size());
+  return "PK\x03\x04" + Le16(10) + Le16(0) + Le16(0) + Le32(0) + Le32(0) + Le32(size) + Le32(size) +
+         Le16(static_cast<uint16_t>(name.size())) + Le16(0) + name + data;
+}
+
+std::string TextOf(const std::string& docx) {
+  TStringStream source(docx);
+  TW072Text converter;
+  converter.CreateFromStream(source);
+  EXPECT_EQ(converter.Output().Position(), 0);
+  return StreamText(converter.Output());
+}
+
+const std::string kPandocText =
+    "Title\r\nFirst paragraph with needle &amp; more.\r\nSecond paragraph, caf\xC3\xA9 {braces} back\\slash.\r\n";
+
+}  // namespace
+
+// The same document zipped three ways: by pandoc, with data descriptors,
+// and streamed as zip64.
+TEST(W072Text, ReadsDocumentsWrittenEveryWay) {
+  for (const char* file : {"docx_pandoc.docx", "docx_descriptor.docx", "docx_zip64_streamed.docx"}) {
+    TW072Text converter(DataPath(file));
+    EXPECT_EQ(converter.Output().Position(), 0);
+    EXPECT_EQ(StreamText(converter.Output()), kPandocText) << file;
+  }
+}
+
+TEST(W072Text, ParagraphsEndWithALineBreakAndLongTagsNeverDo) {
+  EXPECT_EQ(TextOf(StoredZip("word/document.xml", "<w:p><w:t>A</w:t></w:p><w:p>B</w:p>")), "A\r\nB\r\n");
+  std::string longTag = "</w:p" + std::string(60, ' ') + ">";
+  EXPECT_EQ(TextOf(StoredZip("word/document.xml", "<w:p>A" + longTag + "B")), "AB");
+}
+
+TEST(W072Text, FilesWithoutTheDocumentPartGiveNoText) {
+  EXPECT_EQ(TextOf(StoredZip("word/other.xml", "<w:p>A</w:p>")), "");
+  EXPECT_EQ(TextOf("not a zip at all"), "");
+  TW072Text notZip(DataPath("rtf_pandoc.rtf"));
+  EXPECT_EQ(notZip.Output().Size(), 0);
+  TW072Text missing(DataPath("no_such.docx"));
+  EXPECT_EQ(missing.Output().Size(), 0);
+}
+
+TEST(W072Text, DamagedCopiesNeverCrash) {
+  for (const char* file : {"docx_pandoc.docx", "docx_descriptor.docx"}) {
+    std::string good = Fixture(file);
+    for (size_t n : CutLengths(good.size())) EXPECT_NO_THROW(TextOf(good.substr(0, n))) << file << " cut at " << n;
+    for (const std::string& bad : FlippedCopies(good)) EXPECT_NO_THROW(TextOf(bad)) << file;
+  }
+}
+
+TEST(File2Text, BaseLoadsTheFileAndConvertsNothing) {
+  TFile2Text converter;
+  converter.CreateFromFile(DataPath("rtf_pandoc.rtf"));
+  ASSERT_NE(converter.Source(), nullptr);
+  EXPECT_EQ(converter.Source()->Size(), static_cast<int64_t>(Fixture("rtf_pandoc.rtf").size()));
+  EXPECT_EQ(converter.Output().Size(), 0);
+  EXPECT_EQ(converter.FileName(), DataPath("rtf_pandoc.rtf"));
+}
