@@ -39,6 +39,7 @@ struct TTIFFJPEGDecoder::Impl {
   char message[JMSG_LENGTH_MAX] = {};
   bool created = false;
   bool warned = false;
+  bool hitEnd = false;  // the data ran out and an end-of-image code was fed
   const JOCTET* block = nullptr;
   size_t blockSize = 0;
   std::vector<JOCTET> line;
@@ -75,6 +76,7 @@ struct TTIFFJPEGDecoder::Impl {
   // The data ended early: finish as if the end-of-image code had come.
   static boolean FillInputBuffer(j_decompress_ptr c) {
     Impl& d = Of(c);
+    d.hitEnd = true;
     d.Warn(kUnexpectedEnd);
     d.src.next_input_byte = kEndOfImage;
     d.src.bytes_in_buffer = sizeof kEndOfImage;
@@ -95,6 +97,7 @@ struct TTIFFJPEGDecoder::Impl {
   void UseBlock(const void* data, size_t size) {
     block = static_cast<const JOCTET*>(data);
     blockSize = size;
+    hitEnd = false;
     src.next_input_byte = nullptr;
     src.bytes_in_buffer = 0;
   }
@@ -161,7 +164,8 @@ void TTIFFJPEGDecoder::DecodeInit() {
   d.warned = false;
   int result = 0;
   ok = Guarded(d, [&d, &result] { result = jpeg_read_header(&d.cinfo, FALSE); });
-  if (!ok || result != JPEG_HEADER_TABLES_ONLY) CompressionError("Bogus JPEG tables field.");
+  // Tables that end before their end-of-image code are damaged too.
+  if (!ok || result != JPEG_HEADER_TABLES_ONLY || d.hitEnd) CompressionError("Bogus JPEG tables field.");
 }
 
 void TTIFFJPEGDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,

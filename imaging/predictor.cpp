@@ -25,7 +25,7 @@ void UndoHorizontalPredictor(uint8_t* Row, size_t RowBytes, uint32_t Width,
   const uint64_t step = SamplesPerPixel;
   if (step == 0 || samples <= step) return;
   if (sampleBytes == 1) {
-    AccumulateBytes(Row, step, samples - step);
+    for (uint64_t i = step; i < samples; ++i) Row[i] = static_cast<uint8_t>(Row[i] + Row[i - step]);
     return;
   }
   auto load = [&](uint64_t i) -> uint16_t {
