@@ -89,7 +89,12 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pac
         previous = kNoCode;
         continue;
       }
-      if (code > next) break;
+      if (code > next) {
+        // Damaged data: give up the bits held and go on with the next byte.
+        accumulator = 0;
+        bits = 0;
+        break;
+      }
       if (previous == kNoCode) {
         first = t.suffix[code];
         t.Put(first);
@@ -150,7 +155,13 @@ void TGIFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pack
         previous = kNoCode;
         continue;
       }
-      if (code == end || code > next) break;
+      // The end code and unknown codes: the bits held are given up and
+      // decoding goes on with the next byte.
+      if (code == end || code > next) {
+        accumulator = 0;
+        bits = 0;
+        break;
+      }
       if (previous == kNoCode) {
         first = t.suffix[code];
         t.Put(first);

@@ -19,6 +19,7 @@ struct Cursor {
   }
   void Copy(uint64_t n) {
     n = std::min({n, srcLeft, dstLeft});
+    if (n == 0) return;
     std::memcpy(dst, src, static_cast<size_t>(n));
     src += n;
     srcLeft -= n;
@@ -27,6 +28,7 @@ struct Cursor {
   }
   void Fill(uint8_t value, uint64_t n) {
     n = std::min(n, dstLeft);
+    if (n == 0) return;
     std::memset(dst, value, static_cast<size_t>(n));
     dst += n;
     dstLeft -= n;
@@ -206,7 +208,7 @@ void TTargaRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pa
     } else {
       uint64_t whole = std::min<uint64_t>(n, srcLeft / size);
       written = std::min(written, whole);
-      std::memcpy(dst, src, static_cast<size_t>(written * size));
+      if (written > 0) std::memcpy(dst, src, static_cast<size_t>(written * size));
       dst += written * size;
       // Pixels past the output still belong to this packet: step over them.
       uint64_t consumed = whole < n ? srcLeft : n * size;
