@@ -34,6 +34,8 @@ struct StripCase {
   const char* twin;
 };
 
+void PrintTo(const StripCase& c, std::ostream* os) { *os << c.packed; }
+
 class LzwStrips : public ::testing::TestWithParam<StripCase> {};
 
 TEST_P(LzwStrips, DecodeToTheUncompressedTwin) {
@@ -51,7 +53,11 @@ INSTANTIATE_TEST_SUITE_P(
                       StripCase{"rgb16_lzw_pred.tif", "rgb16_none.tif"},
                       StripCase{"rgb16_be_lzw_pred.tif", "rgb16_be_none.tif"},
                       // grey with alpha: two samples per pixel
-                      StripCase{"ga_lzw_pred.tif", "ga_none.tif"}));
+                      StripCase{"ga_lzw_pred.tif", "ga_none.tif"}),
+    [](const auto& info) {
+      std::string name = info.param.packed;
+      return name.substr(0, name.find('.'));
+    });
 
 TEST(DeflateStrips, EachStripIsAStreamOfItsOwn) {
   for (const char* name : {"rgb_zip.tif", "rgb_zip_pred.tif"}) {
