@@ -1,0 +1,229 @@
+#include "imaging/ccittdecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "imaging/ccittcodes.h"
+
+namespace {
+
+// Make-up codes can follow one another without end in damaged data.
+constexpr int64_t kMaxRun = int64_t{1} << 40;
+
+const std::array<uint8_t, 256>& ReversedBits() {
+  static const std::array<uint8_t, 256> table = [] {
+    std::array<uint8_t, 256> t{};
+    for (int i = 0; i < 256; ++i) {
+      uint8_t r = 0;
+      for (int b = 0; b < 8; ++b)
+        if (i & (1 << b)) r |= static_cast<uint8_t>(0x80 >> b);
+      t[i] = r;
+    }
+    return t;
+  }();
+  return table;
+}
+
+template <class States>
+void AddCode(States& states, const char* bits, int32_t value) {
+  size_t state = 0;
+  for (const char* p = bits; *p; ++p) {
+    int bit = *p - '0';
+    if (states[state].NewState[bit] == 0) {
+      states.emplace_back();
+      states[state].NewState[bit] = static_cast<int32_t>(states.size() - 1);
+    }
+    state = static_cast<size_t>(states[state].NewState[bit]);
+  }
+  states[state].RunLength = value;
+}
+
+template <class States>
+void BuildTree(States& states, const TCCITTCode* codes, int count) {
+  states.assign(1, {});
+  for (int i = 0; i < count; ++i) AddCode(states, codes[i].Bits, codes[i].RunLength);
+  for (int i = 0; i < kExtendedMakeUpCodeCount; ++i)
+    AddCode(states, kExtendedMakeUpCodes[i].Bits, kExtendedMakeUpCodes[i].RunLength);
+  AddCode(states, "000000000001", -1);
+  AddCode(states, "000000001", -2);
+  AddCode(states, "0000000001", -2);
+  AddCode(states, "00000000001", -2);
+  AddCode(states, "000000000000", -2);
+}
+
+}  // namespace
+
+TCCITTDecoder::TCCITTDecoder(uint32_t Options, bool SwapBits, bool WordAligned, uint32_t Width)
+    : Options(Options), SwapBits(SwapBits), Width(Width), WordAligned(WordAligned) {
+  BuildTree(WhiteStates, kWhiteCodes, kWhiteCodeCount);
+  BuildTree(BlackStates, kBlackCodes, kBlackCodeCount);
+}
+
+bool TCCITTDecoder::Begin(const uint8_t* Source, uint8_t* Dest, int64_t PackedSize,
+                          int64_t UnpackedSize) {
+  src_ = Source;
+  bitPos_ = 0;
+  bitCount_ = std::min<uint64_t>(DecodeRoom(PackedSize), UINT64_MAX / 8) * 8;
+  dest_ = Dest;
+  destSize_ = DecodeRoom(UnpackedSize);
+  if (destSize_ > 0) std::memset(dest_, 0, static_cast<size_t>(destSize_));
+  rowBytes_ = (static_cast<uint64_t>(Width) + 7) / 8;
+  rowCount_ = rowBytes_ == 0 ? 0 : (destSize_ + rowBytes_ - 1) / rowBytes_;
+  row_ = 0;
+  pixel_ = 0;
+  restWidth_ = Width;
+  IsWhite = true;
+  return rowCount_ > 0 && bitCount_ > 0;
+}
+
+int TCCITTDecoder::Peek() const {
+  uint8_t byte = src_[bitPos_ >> 3];
+  if (SwapBits) byte = ReversedBits()[byte];
+  return (byte >> (7 - (bitPos_ & 7))) & 1;
+}
+
+uint32_t TCCITTDecoder::CountZeros() const {
+  uint64_t pos = bitPos_;
+  uint32_t zeros = 0;
+  while (pos < bitCount_) {
+    uint8_t byte = src_[pos >> 3];
+    if (SwapBits) byte = ReversedBits()[byte];
+    if ((byte >> (7 - (pos & 7))) & 1) break;
+    ++pos;
+    if (zeros < UINT32_MAX) ++zeros;
+  }
+  return zeros;
+}
+
+int64_t TCCITTDecoder::FindRun() {
+  const TStateArray& states = IsWhite ? WhiteStates : BlackStates;
+  int64_t sum = 0;
+  size_t state = 0;
+  for (;;) {
+    if (bitPos_ >= bitCount_) return kEndOfData;
+    int32_t next = states[state].NewState[Peek()];
+    if (next == 0) {
+      // No code goes this way. Step over the bit when nothing else was read,
+      // so that every call makes progress.
+      if (state == 0) ++bitPos_;
+      return kInvalidCode;
+    }
+    ++bitPos_;
+    state = static_cast<size_t>(next);
+    const TStateEntry& entry = states[state];
+    if (entry.NewState[0] != 0 || entry.NewState[1] != 0) continue;
+    if (entry.RunLength < 0) return entry.RunLength;
+    if (entry.RunLength < 64) return sum + entry.RunLength;
+    sum = std::min(sum + entry.RunLength, kMaxRun);
+    state = 0;
+  }
+}
+
+void TCCITTDecoder::FillRun(int64_t count) {
+  uint64_t n = std::min<uint64_t>(static_cast<uint64_t>(count), restWidth_);
+  if (!IsWhite) {
+    uint64_t rowStart = row_ * rowBytes_;
+    uint64_t a = pixel_, e = pixel_ + n;
+    while (a < e) {
+      uint64_t index = rowStart + (a >> 3);
+      if (index >= destSize_) break;
+      unsigned offset = static_cast<unsigned>(a & 7);
+      if (offset == 0 && e - a >= 8) {
+        uint64_t whole = std::min((e - a) / 8, destSize_ - index);
+        std::memset(dest_ + index, 0xFF, static_cast<size_t>(whole));
+        a += whole * 8;
+        continue;
+      }
+      unsigned k = static_cast<unsigned>(std::min<uint64_t>(8 - offset, e - a));
+      dest_[index] |= static_cast<uint8_t>((0xFFu >> offset) & ~(0xFFu >> (offset + k)));
+      a += k;
+    }
+  }
+  pixel_ += n;
+  restWidth_ -= n;
+}
+
+void TCCITTDecoder::NextRow() {
+  ++row_;
+  pixel_ = 0;
+  restWidth_ = Width;
+  IsWhite = true;
+}
+
+bool TCCITTDecoder::SkipEndOfLines() {
+  bool found = false;
+  for (;;) {
+    uint32_t zeros = CountZeros();
+    if (zeros < 11 || bitPos_ + zeros >= bitCount_) return found;
+    bitPos_ += zeros + 1;
+    found = true;
+  }
+}
+
+void TCCITTDecoder::SkipToEndOfLine() {
+  while (bitPos_ < bitCount_) {
+    uint32_t zeros = CountZeros();
+    bitPos_ = std::min(bitCount_, bitPos_ + zeros + 1);
+    if (zeros >= 11) return;
+  }
+}
+
+void TCCITTDecoder::AlignSource(uint32_t bytes) {
+  uint64_t unit = uint64_t{bytes} * 8;
+  bitPos_ = std::min(bitCount_, (bitPos_ + unit - 1) / unit * unit);
+}
+
+void TCCITTFax3Decoder::DecodeInit() {
+  if (Options & 1) CompressionError("CCITT group 3 fax with two-dimensional coding is not supported.");
+}
+
+void TCCITTFax3Decoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                               int64_t UnpackedSize) {
+  DecodeInit();
+  if (!Begin(Source, Dest, PackedSize, UnpackedSize)) return;
+  bool more = true;
+  while (more && RowsLeft() && BitsLeft()) {
+    SkipEndOfLines();
+    bool coded = false;
+    for (;;) {
+      int64_t run = FindRun();
+      if (run == kEndOfData) {
+        more = false;
+        break;
+      }
+      // An end of line before the width is reached leaves the rest of the row
+      // white; the next row starts right after it.
+      if (run == kEndOfLine) break;
+      if (run == kInvalidCode) {
+        SkipToEndOfLine();
+        break;
+      }
+      coded = true;
+      FillRun(run);
+      if (RowComplete()) break;
+      IsWhite = !IsWhite;
+    }
+    if (coded) NextRow();
+  }
+}
+
+void TCCITTMHDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                             int64_t UnpackedSize) {
+  if (!Begin(Source, Dest, PackedSize, UnpackedSize)) return;
+  bool more = true;
+  while (more && RowsLeft() && BitsLeft()) {
+    while (!RowComplete()) {
+      int64_t run = FindRun();
+      if (run == kEndOfData) {
+        more = false;
+        break;
+      }
+      if (run > 0) FillRun(run);
+      IsWhite = !IsWhite;
+    }
+    NextRow();
+    // Each row's code starts on a new byte (a new 16-bit word when aligned).
+    AlignSource(WordAligned ? 2 : 1);
+  }
+}

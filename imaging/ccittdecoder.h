@@ -1,0 +1,88 @@
+// One-dimensional CCITT codecs for bilevel TIFF images: group 3 fax with
+// end-of-line codes (compression 3) and modified Huffman rows (compression 2,
+// and 32771 whose rows start on 16-bit boundaries of the packed data).
+// Output: 1 bit per pixel, most significant bit first, black = 1, each row
+// starting on a new byte.
+#pragma once
+
+#include <vector>
+
+#include "imaging/decoder.h"
+
+class TCCITTDecoder : public TDecoder {
+public:
+  // Options are the TIFF group 3 options; SwapBits reads each packed byte
+  // least significant bit first (fill order 2); WordAligned applies to
+  // modified Huffman rows only.
+  TCCITTDecoder(uint32_t Options, bool SwapBits, bool WordAligned, uint32_t Width);
+
+protected:
+  struct TStateEntry {
+    int32_t NewState[2] = {0, 0};  // 0 = no branch for that bit
+    int32_t RunLength = 0;
+  };
+  using TStateArray = std::vector<TStateEntry>;
+
+  static constexpr int64_t kEndOfLine = -1;
+  static constexpr int64_t kInvalidCode = -2;
+  static constexpr int64_t kEndOfData = -3;
+
+  // Sets up the bit reader and the output, and clears the output (white).
+  bool Begin(const uint8_t* Source, uint8_t* Dest, int64_t PackedSize, int64_t UnpackedSize);
+  // The next run of the current colour (make-up codes added up), or one of
+  // the negative codes above.
+  int64_t FindRun();
+  // Paints count pixels of the current colour, cut at the end of the row.
+  void FillRun(int64_t count);
+  bool RowComplete() const { return restWidth_ == 0; }
+  bool BitsLeft() const { return bitPos_ < bitCount_; }
+  bool RowsLeft() const { return row_ < rowCount_; }
+  void NextRow();
+  // Consumes end-of-line codes (with any fill bits before them) at the
+  // current position; returns whether one was found.
+  bool SkipEndOfLines();
+  // Skips everything up to and including the next end-of-line code.
+  void SkipToEndOfLine();
+  void AlignSource(uint32_t bytes);
+
+  uint32_t Options;
+  bool IsWhite = true;
+  bool SwapBits;
+  TStateArray WhiteStates;
+  TStateArray BlackStates;
+  uint32_t Width;
+  bool WordAligned;
+
+private:
+  int Peek() const;
+  uint32_t CountZeros() const;
+
+  const uint8_t* src_ = nullptr;
+  uint64_t bitPos_ = 0;
+  uint64_t bitCount_ = 0;
+  uint8_t* dest_ = nullptr;
+  uint64_t destSize_ = 0;
+  uint64_t rowBytes_ = 0;
+  uint64_t row_ = 0;
+  uint64_t rowCount_ = 0;
+  uint64_t pixel_ = 0;  // position within the current row
+  uint64_t restWidth_ = 0;
+};
+
+class TCCITTFax3Decoder : public TCCITTDecoder {
+public:
+  using TCCITTDecoder::TCCITTDecoder;
+  // Two-dimensional coding (bit 0 of Options) is refused here.
+  void DecodeInit() override;
+  void Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+              int64_t UnpackedSize) override;
+  void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t&) override {}
+};
+
+class TCCITTMHDecoder : public TCCITTDecoder {
+public:
+  using TCCITTDecoder::TCCITTDecoder;
+  void Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+              int64_t UnpackedSize) override;
+  void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t&) override {}
+};

@@ -1,0 +1,398 @@
+// The row converters of TColorManager: one call converts one row (or one
+// interlace pass of a row) from the file's layout into a bitmap scan line.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "imaging/colormanager.h"
+
+namespace {
+
+constexpr char kNoMethod[] = "Color conversion failed. Could not find a proper method.";
+
+uint16_t Load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+uint16_t Swap16(uint16_t v) { return static_cast<uint16_t>((v << 8) | (v >> 8)); }
+uint8_t NextBit(uint8_t bit) { return static_cast<uint8_t>((bit >> 1) | (bit << 7)); }
+uint8_t Reduce16(uint16_t v) { return static_cast<uint8_t>(MulDiv16(v, 255, 65535)); }
+
+int32_t Nearest(long double value) { return static_cast<int32_t>(std::nearbyint(value)); }
+
+// The samples of a source row: one interleaved pointer, or one per plane.
+class SourceRow {
+public:
+  // samples: samples a converted pixel consumes; planes: how many planes a
+  // planar row needs (more pointers than one and fewer than this are refused).
+  SourceRow(std::span<const void* const> source, unsigned samples, unsigned planes,
+            unsigned bytesPerSample, bool planar)
+      : bytes_(bytesPerSample), step_(samples * bytesPerSample) {
+    planes_ = planar ? planes : 1;
+    if (planar && source.size() < planes) TColorManager::Error(kNoMethod);
+    for (unsigned i = 0; i < planes_; ++i) ptr_[i] = static_cast<const uint8_t*>(source[i]);
+  }
+
+  const uint8_t* At(unsigned k) const { return planes_ == 1 ? ptr_[0] + k * bytes_ : ptr_[k]; }
+  uint16_t Sample(unsigned k, bool swap) const {
+    if (bytes_ == 1) return *At(k);
+    uint16_t v = Load16(At(k));
+    return swap ? Swap16(v) : v;
+  }
+  void Advance() {
+    if (planes_ == 1) {
+      ptr_[0] += step_;
+      return;
+    }
+    for (unsigned i = 0; i < planes_; ++i) ptr_[i] += bytes_;
+  }
+
+private:
+  const uint8_t* ptr_[4] = {};
+  unsigned planes_ = 1;
+  unsigned bytes_;
+  unsigned step_;
+};
+
+// Packed values of 1 to 8 bits, most significant bits first, at bit offsets
+// counted from the start of the row. Only bytes that hold the value are touched.
+unsigned ReadBits(const uint8_t* row, uint64_t pos, unsigned width) {
+  const uint8_t* p = row + (pos >> 3);
+  unsigned offset = static_cast<unsigned>(pos & 7), mask = (1u << width) - 1;
+  if (offset + width <= 8) return (p[0] >> (8 - offset - width)) & mask;
+  unsigned two = (static_cast<unsigned>(p[0]) << 8) | p[1];
+  return (two >> (16 - offset - width)) & mask;
+}
+
+void WriteBits(uint8_t* row, uint64_t pos, unsigned width, unsigned value) {
+  uint8_t* p = row + (pos >> 3);
+  unsigned offset = static_cast<unsigned>(pos & 7), mask = (1u << width) - 1;
+  value &= mask;
+  if (offset + width <= 8) {
+    unsigned shift = 8 - offset - width;
+    p[0] = static_cast<uint8_t>((p[0] & ~(mask << shift)) | (value << shift));
+    return;
+  }
+  unsigned shift = 16 - offset - width;
+  unsigned two = (static_cast<unsigned>(p[0]) << 8) | p[1];
+  two = (two & ~(mask << shift)) | (value << shift);
+  p[0] = static_cast<uint8_t>(two >> 8);
+  p[1] = static_cast<uint8_t>(two);
+}
+
+bool Packed(uint8_t bits) { return bits >= 1 && bits <= 8; }
+
+}  // namespace
+
+void TColorManager::RequireDepths8Or16() const {
+  auto ok = [](uint8_t b) { return b == 8 || b == 16; };
+  if (!ok(sourceBitsPerSample_) || !ok(targetBitsPerSample_)) Error(kNoMethod);
+}
+
+void TColorManager::RowRgbToRgb(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowRgbFamily(s, t, n, m, false);
+}
+void TColorManager::RowRgbToBgr(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowRgbFamily(s, t, n, m, true);
+}
+void TColorManager::RowBgrToRgb(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowRgbFamily(s, t, n, m, true);
+}
+void TColorManager::RowBgrToBgr(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowRgbFamily(s, t, n, m, false);
+}
+void TColorManager::RowCmykToRgb(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowCmyk(s, t, n, m, false);
+}
+void TColorManager::RowCmykToBgr(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowCmyk(s, t, n, m, true);
+}
+void TColorManager::RowLabToRgb(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowLab(s, t, n, m, false);
+}
+void TColorManager::RowLabToBgr(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowLab(s, t, n, m, true);
+}
+void TColorManager::RowYCbCrToRgb(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowYCbCr(s, t, n, m, false);
+}
+void TColorManager::RowYCbCrToBgr(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
+  RowYCbCr(s, t, n, m, true);
+}
+
+void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* Target,
+                                 uint32_t Count, uint8_t Mask, bool Reverse) {
+  using namespace ConversionOption;
+  RequireDepths8Or16();
+  const bool sourceAlpha = SourceOptions & AlphaPresent, targetAlpha = TargetOptions & AlphaPresent;
+  const bool copyAlpha = sourceAlpha && targetAlpha;
+  const bool swap = SourceOptions & SwapBytes16, gamma = TargetOptions & GammaCorrect;
+  const unsigned sb = sourceBitsPerSample_ / 8, tb = targetBitsPerSample_ / 8;
+  const unsigned targetStep = (targetAlpha ? 4 : 3) * tb;
+  SourceRow src(Source, sourceAlpha ? 4 : 3, sourceAlpha ? 4 : 3, sb, Source.size() > 1);
+  const unsigned order[3] = {Reverse ? 2u : 0u, 1u, Reverse ? 0u : 2u};
+
+  // Raw source sample to target sample; gamma only for colour samples.
+  auto convert = [&](const uint8_t* p, bool colour) -> uint16_t {
+    const bool g = colour && gamma;
+    if (sb == 1) {
+      uint8_t x = g ? gammaTable_[*p] : *p;
+      if (tb == 1) return x;
+      uint16_t w = static_cast<uint16_t>(x * 257);
+      return swap ? Swap16(w) : w;
+    }
+    uint16_t v = Load16(p);
+    if (swap) v = Swap16(v);
+    if (tb == 2) return v;
+    uint8_t x = Reduce16(v);
+    return g ? gammaTable_[x] : x;
+  };
+  auto put = [&](uint8_t* p, uint16_t v) {
+    if (tb == 1)
+      *p = static_cast<uint8_t>(v);
+    else
+      Store16(p, v);
+  };
+
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, Target += targetStep, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    for (unsigned j = 0; j < 3; ++j) put(Target + j * tb, convert(src.At(order[j]), true));
+    if (copyAlpha) put(Target + 3 * tb, convert(src.At(3), false));
+    src.Advance();
+  }
+}
+
+void TColorManager::RowCmyk(std::span<const void* const> Source, uint8_t* Target, uint32_t Count,
+                            uint8_t Mask, bool Bgr) {
+  using namespace ConversionOption;
+  RequireDepths8Or16();
+  const bool swap = SourceOptions & SwapBytes16;
+  const unsigned sb = sourceBitsPerSample_ / 8, tb = targetBitsPerSample_ / 8;
+  const unsigned targetStep = ((TargetOptions & AlphaPresent) ? 4 : 3) * tb;
+  SourceRow src(Source, 4, 4, sb, Source.size() == 4);
+
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, Target += targetStep, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    const uint32_t k = src.Sample(3, swap);
+    uint16_t rgb[3];
+    for (unsigned c = 0; c < 3; ++c) {
+      const uint32_t x = src.Sample(c, swap);
+      if (sb == 1) {
+        uint32_t t = x * k / 255;
+        uint8_t v = ClampByte(255 - static_cast<int32_t>(x - t + k));
+        rgb[c] = tb == 1 ? v : static_cast<uint16_t>(v * 257);
+      } else {
+        uint32_t t = x * k / 65535;
+        uint16_t s = static_cast<uint16_t>(x - t + k);
+        rgb[c] = tb == 1 ? ClampByte(255 - static_cast<int32_t>(uint32_t{s} * 255 / 65535))
+                         : static_cast<uint16_t>(65535 - s);
+      }
+    }
+    for (unsigned j = 0; j < 3; ++j) {
+      uint16_t v = rgb[Bgr ? 2 - j : j];
+      if (tb == 1)
+        Target[j] = static_cast<uint8_t>(v);
+      else
+        Store16(Target + 2 * j, v);
+    }
+    src.Advance();
+  }
+}
+
+void TColorManager::RowLab(std::span<const void* const> Source, uint8_t* Target, uint32_t Count,
+                           uint8_t Mask, bool Bgr) {
+  using namespace ConversionOption;
+  RequireDepths8Or16();
+  const bool swap = SourceOptions & SwapBytes16;
+  const bool scaled = SourceOptions & LightnessScaled, offset = SourceOptions & ChromaOffset;
+  const unsigned sb = sourceBitsPerSample_ / 8, tb = targetBitsPerSample_ / 8;
+  const unsigned targetStep = ((TargetOptions & AlphaPresent) ? 4 : 3) * tb;
+  SourceRow src(Source, 3, 3, sb, Source.size() > 1);
+
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, Target += targetStep, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    long double L, a, b;
+    const uint16_t l0 = src.Sample(0, swap), a0 = src.Sample(1, swap), b0 = src.Sample(2, swap);
+    if (sb == 1) {
+      L = scaled ? l0 / 2.55L : l0;
+      a = offset ? a0 - 128.0L : static_cast<int8_t>(a0);
+      b = offset ? b0 - 128.0L : static_cast<int8_t>(b0);
+    } else {
+      // 16-bit samples span the same ranges 256 times finer: L* 0..100 over
+      // the whole word, a* and b* in 1/256 steps.
+      L = l0 * 100.0L / 65535.0L;
+      a = offset ? a0 / 256.0L - 128.0L : static_cast<int16_t>(a0) / 256.0L;
+      b = offset ? b0 / 256.0L - 128.0L : static_cast<int16_t>(b0) / 256.0L;
+    }
+    long double X, Y, Z;
+    const long double fy = (L + 16) / 116;
+    if (L < 7.9996L) {
+      Y = L / 903.3L;
+      X = a / 3893.5L + Y;
+      Z = Y - b / 1557.4L;
+    } else {
+      X = std::pow(a / 500 + fy, 3.0L);
+      Y = fy * fy * fy;
+      Z = std::pow(fy - b / 200, 3.0L);
+    }
+    const uint8_t rgb[3] = {
+        ClampByte(Nearest((2.998L * X - 1.458L * Y - 0.541L * Z) * 255)),
+        ClampByte(Nearest((-0.952L * X + 1.893L * Y + 0.059L * Z) * 255)),
+        ClampByte(Nearest((0.099L * X - 0.198L * Y + 1.099L * Z) * 255)),
+    };
+    for (unsigned j = 0; j < 3; ++j) {
+      uint8_t v = rgb[Bgr ? 2 - j : j];
+      if (tb == 1)
+        Target[j] = v;
+      else
+        Store16(Target + 2 * j, static_cast<uint16_t>(v * 257));
+    }
+    src.Advance();
+  }
+}
+
+void TColorManager::RowYCbCr(std::span<const void* const> Source, uint8_t* Target, uint32_t Count,
+                             uint8_t Mask, bool Bgr) {
+  using namespace ConversionOption;
+  RequireDepths8Or16();
+  if (crToRedTable_.size() != 256) BuildYCbCrTables();
+  const bool swap = SourceOptions & SwapBytes16;
+  const unsigned sb = sourceBitsPerSample_ / 8, tb = targetBitsPerSample_ / 8;
+  const unsigned targetStep = ((TargetOptions & AlphaPresent) ? 4 : 3) * tb;
+  SourceRow src(Source, 3, 3, sb, Source.size() > 1);
+
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, Target += targetStep, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    uint16_t y = src.Sample(0, swap), cb = src.Sample(1, swap), cr = src.Sample(2, swap);
+    uint16_t rgb[3];
+    if (sb == 2 && tb == 2) {
+      const long double yy = y * 1.3584L, c1 = cb - 40092.0L, c2 = cr - 35209.0L;
+      const long double v[3] = {yy + 1.8215L * c2, yy - 0.9271435L * c2 - 0.4302726L * c1,
+                                yy + 2.2179L * c1};
+      for (unsigned c = 0; c < 3; ++c)
+        rgb[c] = static_cast<uint16_t>(std::clamp(Nearest(v[c]), 0, 65535));
+    } else {
+      if (sb == 2) {
+        y = Reduce16(y);
+        cb = Reduce16(cb);
+        cr = Reduce16(cr);
+      }
+      const uint8_t v[3] = {
+          ClampByte(y + crToRedTable_[cr]),
+          ClampByte(y + cbToGreenTable_[cb] + crToGreenTable_[cr]),
+          ClampByte(y + cbToBlueTable_[cb]),
+      };
+      for (unsigned c = 0; c < 3; ++c) rgb[c] = tb == 1 ? v[c] : static_cast<uint16_t>(v[c] * 257);
+    }
+    for (unsigned j = 0; j < 3; ++j) {
+      uint16_t v = rgb[Bgr ? 2 - j : j];
+      if (tb == 1)
+        Target[j] = static_cast<uint8_t>(v);
+      else
+        Store16(Target + 2 * j, v);
+    }
+    src.Advance();
+  }
+}
+
+void TColorManager::RowGray(std::span<const void* const> Source, uint8_t* Target, uint32_t Count,
+                            uint8_t Mask) {
+  using namespace ConversionOption;
+  RequireDepths8Or16();
+  const bool swap = SourceOptions & SwapBytes16;
+  const unsigned sb = sourceBitsPerSample_ / 8, tb = targetBitsPerSample_ / 8;
+  SourceRow src(Source.first(1), (SourceOptions & AlphaPresent) ? 2 : 1, 1, sb, false);
+
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, Target += tb, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    uint16_t v = src.Sample(0, swap);
+    if (sb == 1 && tb == 1)
+      *Target = static_cast<uint8_t>(v);
+    else if (sb == 1)
+      Store16(Target, static_cast<uint16_t>(v * 257));
+    else if (tb == 1)
+      *Target = Reduce16(v);
+    else
+      Store16(Target, v);
+    src.Advance();
+  }
+}
+
+void TColorManager::RowIndexed(std::span<const void* const> Source, uint8_t* Target, uint32_t Count,
+                               uint8_t Mask) {
+  const uint8_t sb = sourceBitsPerSample_, tb = targetBitsPerSample_;
+  if (!Packed(sb) || !Packed(tb)) Error(kNoMethod);
+  const uint8_t* src = static_cast<const uint8_t*>(Source[0]);
+  if (sb == tb && Mask == 0xFF) {
+    std::memcpy(Target, src, static_cast<size_t>((uint64_t{sb} * Count + 7) / 8));
+    return;
+  }
+  const unsigned sourceMax = (1u << sb) - 1, targetMax = (1u << tb) - 1;
+  uint64_t sourcePos = 0;
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    unsigned v = ReadBits(src, sourcePos, sb);
+    sourcePos += sb;
+    WriteBits(Target, uint64_t{i} * tb, tb, v * targetMax / sourceMax);
+  }
+}
+
+void TColorManager::RowIndexed16To16(std::span<const void* const> Source, uint8_t* Target,
+                                     uint32_t Count, uint8_t Mask) {
+  if (sourceBitsPerSample_ != 16 || targetBitsPerSample_ != 16) Error(kNoMethod);
+  const bool swap = SourceOptions & ConversionOption::SwapBytes16;
+  const uint8_t* src = static_cast<const uint8_t*>(Source[0]);
+  if (!swap && Mask == 0xFF) {
+    std::memcpy(Target, src, size_t{Count} * 2);
+    return;
+  }
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, Target += 2, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    uint16_t v = Load16(src);
+    Store16(Target, swap ? Swap16(v) : v);
+    src += 2;
+  }
+}
+
+void TColorManager::RowIndexed16ToPacked(std::span<const void* const> Source, uint8_t* Target,
+                                         uint32_t Count, uint8_t Mask) {
+  const uint8_t tb = targetBitsPerSample_;
+  if (sourceBitsPerSample_ != 16 || !Packed(tb)) Error(kNoMethod);
+  const bool swap = SourceOptions & ConversionOption::SwapBytes16;
+  const uint8_t* src = static_cast<const uint8_t*>(Source[0]);
+  const unsigned targetMax = (1u << tb) - 1;
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    uint16_t v = Load16(src);
+    if (swap) v = Swap16(v);
+    src += 2;
+    WriteBits(Target, uint64_t{i} * tb, tb, uint32_t{v} * targetMax / 65535);
+  }
+}
+
+void TColorManager::RowIndexedPackedTo16(std::span<const void* const> Source, uint8_t* Target,
+                                         uint32_t Count, uint8_t Mask) {
+  const uint8_t sb = sourceBitsPerSample_;
+  if (!Packed(sb) || targetBitsPerSample_ != 16) Error(kNoMethod);
+  const bool swap = SourceOptions & ConversionOption::SwapBytes16;
+  const uint8_t* src = static_cast<const uint8_t*>(Source[0]);
+  const unsigned sourceMax = (1u << sb) - 1;
+  uint64_t sourcePos = 0;
+  uint8_t bit = 0x80;
+  for (uint32_t i = 0; i < Count; ++i, Target += 2, bit = NextBit(bit)) {
+    if (!(Mask & bit)) continue;
+    uint16_t v = static_cast<uint16_t>(ReadBits(src, sourcePos, sb) * 65535u / sourceMax);
+    sourcePos += sb;
+    Store16(Target, swap ? Swap16(v) : v);
+  }
+}

@@ -1,0 +1,291 @@
+#include "imaging/colormanager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr char kDepthInvalid[] = "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.";
+constexpr char kSamplesInvalid[] = "Sample count per pixel does not correspond to the given color scheme.";
+constexpr char kSubsamplingInvalid[] = "Subsampling value is invalid. Allowed are 1, 2 and 4.";
+constexpr char kSubsamplingOrder[] = "Vertical subsampling value must be <= horizontal subsampling value.";
+constexpr char kCoefficientsDamaged[] = "YCbCr coefficients are damaged. Each must be a number above 0.";
+constexpr char kIndexedMix[] = "Conversion between indexed and non-indexed pixel formats is not supported.";
+constexpr char kNoMethod[] = "Color conversion failed. Could not find a proper method.";
+
+// Nearest integer, halves to the even neighbour (the default rounding mode),
+// held far enough inside int32 that a wild weight cannot overflow it.
+int32_t Nearest(long double value) {
+  if (!(value > -1e9L)) return -1000000000;
+  if (value > 1e9L) return 1000000000;
+  return static_cast<int32_t>(std::nearbyint(value));
+}
+
+bool IsIndexedSource(ColorScheme s) {
+  return s == ColorScheme::PaletteIndex || s == ColorScheme::Gray || s == ColorScheme::GrayAlpha;
+}
+bool IsIndexedTarget(ColorScheme s) { return s == ColorScheme::PaletteIndex || s == ColorScheme::Gray; }
+bool HasAlpha(ColorScheme s) {
+  return s == ColorScheme::GrayAlpha || s == ColorScheme::Rgba || s == ColorScheme::Bgra;
+}
+bool IsRgbTarget(ColorScheme s) { return s == ColorScheme::Rgb || s == ColorScheme::Rgba; }
+bool IsBgrTarget(ColorScheme s) { return s == ColorScheme::Bgr || s == ColorScheme::Bgra; }
+
+uint16_t Swap16(uint16_t v) { return static_cast<uint16_t>((v << 8) | (v >> 8)); }
+
+}  // namespace
+
+uint8_t ClampByte(int32_t Value) {
+  if (Value < 0) return 0;
+  if (Value > 255) return 255;
+  return static_cast<uint8_t>(Value);
+}
+
+uint16_t MulDiv16(uint16_t A, uint16_t B, uint16_t C) {
+  if (C == 0) return 0;
+  return static_cast<uint16_t>(static_cast<uint32_t>(A) * B / C);
+}
+
+TColorManager::TColorManager() { SetGamma(1.0f, 2.2f); }
+
+void TColorManager::Error(const char* Message) { throw EColorConversionError(Message); }
+
+void TColorManager::SetSourceBitsPerSample(uint8_t Value) {
+  if (Value < 1 || Value > 16) Error(kDepthInvalid);
+  if (Value == sourceBitsPerSample_) return;
+  sourceBitsPerSample_ = Value;
+  changed_ = true;
+}
+
+void TColorManager::SetTargetBitsPerSample(uint8_t Value) {
+  if (Value < 1 || Value > 16) Error(kDepthInvalid);
+  if (Value == targetBitsPerSample_) return;
+  targetBitsPerSample_ = Value;
+  changed_ = true;
+}
+
+void TColorManager::SetSourceSamplesPerPixel(uint8_t Value) {
+  if (Value < 1 || Value > 4) Error(kSamplesInvalid);
+  if (Value == sourceSamplesPerPixel_) return;
+  sourceSamplesPerPixel_ = Value;
+  changed_ = true;
+}
+
+void TColorManager::SetTargetSamplesPerPixel(uint8_t Value) {
+  if (Value < 1 || Value > 4) Error(kSamplesInvalid);
+  if (Value == targetSamplesPerPixel_) return;
+  targetSamplesPerPixel_ = Value;
+  changed_ = true;
+}
+
+void TColorManager::SetSourceColorScheme(ColorScheme Value) {
+  if (Value == sourceColorScheme_) return;
+  sourceColorScheme_ = Value;
+  changed_ = true;
+}
+
+void TColorManager::SetTargetColorScheme(ColorScheme Value) {
+  if (Value == targetColorScheme_) return;
+  targetColorScheme_ = Value;
+  changed_ = true;
+}
+
+void TColorManager::SetGamma(float ImageGamma, float ScreenGamma) {
+  if (!(ImageGamma > 0)) ImageGamma = 1.0f;
+  if (!(ScreenGamma > 0)) ScreenGamma = 2.2f;
+  imageGamma_ = ImageGamma;
+  screenGamma_ = ScreenGamma;
+  float exponent = 1.0f / (ImageGamma * ScreenGamma);
+  int sourceMax = sourceBitsPerSample_ >= 8 ? 255 : (1 << sourceBitsPerSample_) - 1;
+  int targetMax = targetBitsPerSample_ >= 8 ? 255 : (1 << targetBitsPerSample_) - 1;
+  for (int i = 0; i <= sourceMax; ++i) {
+    long double power = i == 0 ? 0.0L : std::pow(static_cast<long double>(i) / sourceMax,
+                                                 static_cast<long double>(exponent));
+    gammaTable_[i] = static_cast<uint8_t>(Nearest(power * targetMax) & 0xFF);
+  }
+}
+
+void TColorManager::SetYCbCrParameters(std::span<const float> Coefficients,
+                                       uint8_t HorizontalSubsampling, uint8_t VerticalSubsampling) {
+  size_t n = std::min<size_t>(Coefficients.size(), 3);
+  for (size_t i = 0; i < n; ++i)
+    if (!(Coefficients[i] > 0) || !std::isfinite(Coefficients[i])) Error(kCoefficientsDamaged);
+  for (size_t i = 0; i < n; ++i) yCbCrCoefficients_[i] = Coefficients[i];
+  auto valid = [](uint8_t v) { return v == 1 || v == 2 || v == 4; };
+  if (!valid(HorizontalSubsampling) || !valid(VerticalSubsampling)) Error(kSubsamplingInvalid);
+  if (HorizontalSubsampling < VerticalSubsampling) Error(kSubsamplingOrder);
+  horizontalSubsampling_ = HorizontalSubsampling;
+  verticalSubsampling_ = VerticalSubsampling;
+}
+
+BitmapFormat TColorManager::GetTargetPixelFormat(int Index) const {
+  uint8_t samples = Index == 0 ? sourceSamplesPerPixel_ : targetSamplesPerPixel_;
+  uint8_t bits = Index == 0 ? sourceBitsPerSample_ : targetBitsPerSample_;
+  switch (samples) {
+    case 1:
+      if (bits == 1) return BitmapFormat::Bits1;
+      if (bits <= 4) return BitmapFormat::Bits4;
+      if (bits >= 8) return BitmapFormat::Bits8;
+      return BitmapFormat::Custom;
+    case 3: return bits <= 5 ? BitmapFormat::Bits15 : BitmapFormat::Bits24;
+    case 4: return bits >= 8 ? BitmapFormat::Bits32 : BitmapFormat::Custom;
+    default: return BitmapFormat::Custom;
+  }
+}
+
+void TColorManager::BuildYCbCrTables() {
+  long double kr = yCbCrCoefficients_[0], kg = yCbCrCoefficients_[1], kb = yCbCrCoefficients_[2];
+  float f1 = static_cast<float>(2 - 2 * kr);
+  float f2 = static_cast<float>(kr * f1 / kg);
+  float f3 = static_cast<float>(2 - 2 * kb);
+  float f4 = static_cast<float>(kb * f3 / kg);
+  crToRedTable_.assign(256, 0);
+  cbToBlueTable_.assign(256, 0);
+  crToGreenTable_.assign(256, 0);
+  cbToGreenTable_.assign(256, 0);
+  bool photo = sourceColorScheme_ == ColorScheme::PhotoYcc;
+  int crOffset = photo ? 137 : 128, cbOffset = photo ? 156 : 128;
+  for (int i = 0; i < 256; ++i) {
+    long double cr = i - crOffset, cb = i - cbOffset;
+    crToRedTable_[i] = Nearest(cr * f1);
+    cbToBlueTable_[i] = Nearest(cb * f3);
+    crToGreenTable_[i] = -Nearest(cr * f2);
+    cbToGreenTable_[i] = -Nearest(cb * f4);
+  }
+}
+
+void TColorManager::PrepareConversion() {
+  rowConverter_ = nullptr;
+  if (IsIndexedSource(sourceColorScheme_) != IsIndexedTarget(targetColorScheme_)) Error(kIndexedMix);
+  using namespace ConversionOption;
+  SourceOptions = HasAlpha(sourceColorScheme_) ? (SourceOptions | AlphaPresent) : (SourceOptions & ~AlphaPresent);
+  TargetOptions = HasAlpha(targetColorScheme_) ? (TargetOptions | AlphaPresent) : (TargetOptions & ~AlphaPresent);
+
+  const uint8_t sb = sourceBitsPerSample_, tb = targetBitsPerSample_;
+  const bool toRgb = IsRgbTarget(targetColorScheme_), toBgr = IsBgrTarget(targetColorScheme_);
+  auto pick = [&](TRowConverter rgb, TRowConverter bgr) {
+    rowConverter_ = toRgb ? rgb : toBgr ? bgr : nullptr;
+  };
+  switch (sourceColorScheme_) {
+    case ColorScheme::PaletteIndex:
+      if (sb == 16 && tb == 16) rowConverter_ = &TColorManager::RowIndexed16To16;
+      else if (sb == 16) rowConverter_ = &TColorManager::RowIndexed16ToPacked;
+      else if (tb == 16) rowConverter_ = &TColorManager::RowIndexedPackedTo16;
+      else rowConverter_ = &TColorManager::RowIndexed;
+      break;
+    case ColorScheme::Gray:
+      if (sb == 16 || tb == 16)
+        rowConverter_ = sb >= 8 && tb >= 8 ? &TColorManager::RowGray : nullptr;
+      else
+        rowConverter_ = &TColorManager::RowIndexed;
+      break;
+    case ColorScheme::GrayAlpha:
+      if ((sb == 8 || sb == 16) && (tb == 8 || tb == 16)) rowConverter_ = &TColorManager::RowGray;
+      break;
+    case ColorScheme::Rgb:
+    case ColorScheme::Rgba: pick(&TColorManager::RowRgbToRgb, &TColorManager::RowRgbToBgr); break;
+    case ColorScheme::Bgr:
+    case ColorScheme::Bgra: pick(&TColorManager::RowBgrToRgb, &TColorManager::RowBgrToBgr); break;
+    case ColorScheme::Cmyk: pick(&TColorManager::RowCmykToRgb, &TColorManager::RowCmykToBgr); break;
+    case ColorScheme::Lab: pick(&TColorManager::RowLabToRgb, &TColorManager::RowLabToBgr); break;
+    case ColorScheme::YCbCr:
+    case ColorScheme::PhotoYcc:
+      BuildYCbCrTables();
+      pick(&TColorManager::RowYCbCrToRgb, &TColorManager::RowYCbCrToBgr);
+      break;
+    default: break;
+  }
+  changed_ = false;
+}
+
+void TColorManager::ConvertRow(std::span<const void* const> Source, void* Target, uint32_t Count,
+                               uint8_t Mask) {
+  if (changed_) PrepareConversion();
+  if (rowConverter_ == nullptr) Error(kNoMethod);
+  if (Count == 0) return;
+  if (Source.empty()) Error(kNoMethod);
+  for (const void* plane : Source)
+    if (plane == nullptr) Error(kNoMethod);
+  (this->*rowConverter_)(Source, static_cast<uint8_t*>(Target), Count, Mask);
+}
+
+std::vector<TPaletteColor> TColorManager::ColorPaletteEntries(
+    const std::vector<std::span<const uint8_t>>& Data, uint8_t DataFormat, uint32_t ColorCount,
+    bool BgrOrder) const {
+  using namespace ConversionOption;
+  const bool gamma = (TargetOptions & GammaCorrect) != 0;
+  const bool swap = (SourceOptions & SwapBytes16) != 0;
+  auto value8 = [&](uint8_t v) { return gamma ? gammaTable_[v] : v; };
+  auto value16 = [&](const uint8_t* p) {
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    if (swap) v = Swap16(v);
+    return value8(static_cast<uint8_t>(MulDiv16(v, 255, 65535)));
+  };
+
+  // The file's entries, as many as were asked for and are really there.
+  std::vector<TPaletteColor> file;
+  const bool wide = DataFormat >= 4 && DataFormat <= 7;
+  const size_t unit = wide ? 2 : 1;
+  if (DataFormat <= 7) {
+    const bool planar = (DataFormat & 3) == 2 || (DataFormat & 3) == 3;
+    size_t available = 0;
+    if (planar && Data.size() >= 3) {
+      available = std::min({Data[0].size(), Data[1].size(), Data[2].size()}) / unit;
+    } else if (!planar && !Data.empty()) {
+      size_t stride = ((DataFormat & 3) == 0 ? 3 : 4) * unit;
+      available = Data[0].size() / stride;
+    }
+    file.resize(std::min<size_t>(ColorCount, available));
+    for (size_t i = 0; i < file.size(); ++i) {
+      const uint8_t* c[3];
+      if (planar) {
+        for (int k = 0; k < 3; ++k) c[k] = Data[k].data() + i * unit;
+      } else {
+        size_t stride = ((DataFormat & 3) == 0 ? 3 : 4) * unit;
+        const uint8_t* e = Data[0].data() + i * stride;
+        int first = BgrOrder ? 2 : 0, last = BgrOrder ? 0 : 2;
+        c[first] = e;
+        c[1] = e + unit;
+        c[last] = e + 2 * unit;
+      }
+      TPaletteColor& entry = file[i];
+      entry.Red = wide ? value16(c[0]) : value8(*c[0]);
+      entry.Green = wide ? value16(c[1]) : value8(*c[1]);
+      entry.Blue = wide ? value16(c[2]) : value8(*c[2]);
+    }
+  }
+
+  const uint32_t sourceMax = (1u << sourceBitsPerSample_) - 1;
+  const uint32_t targetMax = (1u << targetBitsPerSample_) - 1;
+  std::vector<TPaletteColor> result;
+  if (targetBitsPerSample_ <= 8 && sourceBitsPerSample_ != targetBitsPerSample_) {
+    // Spread the file's entries over the indices the row converters produce;
+    // an index past what the file holds stays black.
+    result.resize(targetMax + 1);
+    for (uint32_t i = 0; i <= targetMax; ++i) {
+      size_t from = MulDiv16(static_cast<uint16_t>(i), static_cast<uint16_t>(sourceMax),
+                             static_cast<uint16_t>(targetMax));
+      if (from < file.size()) result[i] = file[from];
+    }
+    return result;
+  }
+  result.resize(std::min<uint32_t>(ColorCount, 256));
+  std::copy_n(file.begin(), std::min(file.size(), result.size()), result.begin());
+  return result;
+}
+
+std::vector<TPaletteColor> TColorManager::GrayscalePaletteEntries(bool MinimumIsWhite) const {
+  uint32_t bits = std::min<uint32_t>(uint32_t{targetBitsPerSample_} * targetSamplesPerPixel_, 8);
+  uint32_t count = 1u << bits, upper = count - 1, step = 255 / upper;
+  const bool gamma = (TargetOptions & ConversionOption::GammaCorrect) != 0;
+  std::vector<TPaletteColor> result(count);
+  for (uint32_t i = 0; i <= upper; ++i) {
+    uint32_t v = i * step;
+    uint8_t ramp = gamma ? gammaTable_[v & 0xFF] : static_cast<uint8_t>(v & 0xFF);
+    TPaletteColor& entry = result[MinimumIsWhite ? upper - i : i];
+    entry.Red = entry.Green = entry.Blue = ramp;
+  }
+  return result;
+}

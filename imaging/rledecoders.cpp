@@ -1,0 +1,279 @@
+#include "imaging/rledecoders.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The caller's two buffers with the room left in each; every packet goes
+// through it, so no packet can reach past either end.
+struct Cursor {
+  Cursor(const uint8_t* source, int64_t packed, uint8_t* dest, int64_t unpacked)
+      : src(source), srcLeft(DecodeRoom(packed)), dst(dest), dstLeft(DecodeRoom(unpacked)) {}
+
+  bool Byte(uint8_t& value) {
+    if (srcLeft == 0) return false;
+    value = *src++;
+    --srcLeft;
+    return true;
+  }
+  void Copy(uint64_t n) {
+    n = std::min({n, srcLeft, dstLeft});
+    if (n == 0) return;
+    std::memcpy(dst, src, static_cast<size_t>(n));
+    src += n;
+    srcLeft -= n;
+    dst += n;
+    dstLeft -= n;
+  }
+  void Fill(uint8_t value, uint64_t n) {
+    n = std::min(n, dstLeft);
+    if (n == 0) return;
+    std::memset(dst, value, static_cast<size_t>(n));
+    dst += n;
+    dstLeft -= n;
+  }
+  bool Busy() const { return srcLeft > 0 && dstLeft > 0; }
+
+  const uint8_t* src;
+  uint64_t srcLeft;
+  uint8_t* dst;
+  uint64_t dstLeft;
+};
+
+}  // namespace
+
+void TPackbitsRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                                 int64_t UnpackedSize) {
+  Cursor c(Source, PackedSize, Dest, UnpackedSize);
+  uint8_t b;
+  while (c.Busy() && c.Byte(b)) {
+    int n = static_cast<int8_t>(b);
+    if (n >= 0) {
+      c.Copy(static_cast<uint64_t>(n) + 1);
+    } else if (n != -128) {
+      uint8_t value;
+      if (!c.Byte(value)) break;
+      c.Fill(value, static_cast<uint64_t>(1 - n));
+    }
+  }
+}
+
+void TPCXRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                            int64_t UnpackedSize) {
+  Cursor c(Source, PackedSize, Dest, UnpackedSize);
+  uint8_t b;
+  while (c.Busy() && c.Byte(b)) {
+    if ((b & 0xC0) != 0xC0) {
+      c.Fill(b, 1);
+      continue;
+    }
+    uint8_t value;
+    if (!c.Byte(value)) break;
+    c.Fill(value, b & 0x3F);
+  }
+}
+
+void TSGIRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                            int64_t UnpackedSize) {
+  Cursor c(Source, PackedSize, Dest, UnpackedSize);
+  if (SampleSize == 16) {
+    while (c.Busy() && c.srcLeft >= 2) {
+      c.src++;  // the high-order byte of the count word carries nothing
+      c.srcLeft--;
+      uint8_t count;
+      c.Byte(count);
+      uint64_t length = count & 0x7F;
+      if (length == 0) break;
+      if (count & 0x80) {
+        c.Copy(length * 2);
+        continue;
+      }
+      if (c.srcLeft < 2) break;
+      uint8_t sample[2] = {c.src[0], c.src[1]};
+      c.src += 2;
+      c.srcLeft -= 2;
+      for (uint64_t i = 0; i < length && c.dstLeft > 0; ++i) {
+        c.Fill(sample[0], 1);
+        c.Fill(sample[1], 1);
+      }
+    }
+    return;
+  }
+  uint8_t count;
+  while (c.Busy() && c.Byte(count)) {
+    uint64_t length = count & 0x7F;
+    if (length == 0) break;
+    if (count & 0x80) {
+      c.Copy(length);
+      continue;
+    }
+    uint8_t value;
+    if (!c.Byte(value)) break;
+    c.Fill(value, length);
+  }
+}
+
+void TCUTRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                            int64_t UnpackedSize) {
+  Cursor c(Source, PackedSize, Dest, UnpackedSize);
+  // The line's byte count comes first and is not needed to decode it.
+  uint64_t skip = std::min<uint64_t>(2, c.srcLeft);
+  c.src += skip;
+  c.srcLeft -= skip;
+  uint8_t count;
+  while (c.Byte(count)) {
+    if (count == 0) break;
+    uint64_t length = count & 0x7F;
+    if (count & 0x80) {
+      uint8_t value;
+      if (!c.Byte(value)) break;
+      c.Fill(value, length);
+    } else {
+      // A literal that no longer fits is still stepped over, so Source lands
+      // on the closing 0 as it would with room to spare.
+      uint64_t n = std::min(length, c.srcLeft);
+      uint64_t copied = std::min(n, c.dstLeft);
+      c.Copy(copied);
+      c.src += n - copied;
+      c.srcLeft -= n - copied;
+    }
+  }
+  Source = c.src;
+}
+
+void TPSPRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                            int64_t UnpackedSize) {
+  Cursor c(Source, PackedSize, Dest, UnpackedSize);
+  uint8_t count;
+  while (c.Busy() && c.Byte(count)) {
+    if (count < 128) {
+      c.Copy(count);
+      continue;
+    }
+    uint8_t value;
+    if (!c.Byte(value)) break;
+    c.Fill(value, count - 128u);
+  }
+}
+
+void TRLADecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                         int64_t UnpackedSize) {
+  Cursor c(Source, PackedSize, Dest, UnpackedSize);
+  uint8_t b;
+  while (c.Busy() && c.Byte(b)) {
+    int count = static_cast<int8_t>(b);
+    if (count < 0) {
+      c.Copy(static_cast<uint64_t>(-count));
+      continue;
+    }
+    uint8_t value;
+    if (!c.Byte(value)) break;
+    c.Fill(value, static_cast<uint64_t>(count) + 1);
+  }
+}
+
+uint32_t TTargaRLEDecoder::PixelSize() const {
+  switch (ColorDepth) {
+    case 8: return 1;
+    case 15:
+    case 16: return 2;
+    case 24: return 3;
+    case 32: return 4;
+    default: return 0;
+  }
+}
+
+void TTargaRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                              int64_t UnpackedSize) {
+  uint32_t size = PixelSize();
+  if (size == 0) return;
+  const uint8_t* src = Source;
+  uint64_t srcLeft = DecodeRoom(PackedSize);
+  uint8_t* dst = Dest;
+  uint64_t pixelsLeft = DecodeRoom(UnpackedSize);
+  while (pixelsLeft > 0 && srcLeft > 0) {
+    uint8_t header = *src++;
+    --srcLeft;
+    uint64_t n = (header & 0x7Fu) + 1;
+    uint64_t written = std::min(n, pixelsLeft);
+    if (header & 0x80) {
+      if (srcLeft < size) {
+        src += srcLeft;
+        break;
+      }
+      for (uint64_t i = 0; i < written; ++i, dst += size) std::memcpy(dst, src, size);
+      src += size;
+      srcLeft -= size;
+    } else {
+      uint64_t whole = std::min<uint64_t>(n, srcLeft / size);
+      written = std::min(written, whole);
+      if (written > 0) std::memcpy(dst, src, static_cast<size_t>(written * size));
+      dst += written * size;
+      // Pixels past the output still belong to this packet: step over them.
+      uint64_t consumed = whole < n ? srcLeft : n * size;
+      src += consumed;
+      srcLeft -= consumed;
+    }
+    pixelsLeft -= written;
+  }
+  Source = src;
+}
+
+namespace {
+
+uint32_t GetPixel(const uint8_t* p, uint32_t size) {
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < size; ++i) value = (value << 8) | p[i];
+  return value;
+}
+
+uint32_t CountDiffPixels(const uint8_t* p, uint32_t size, uint32_t count) {
+  if (count == 1) return 1;
+  uint32_t n = 0;
+  uint32_t previous = GetPixel(p, size);
+  while (n + 1 < count) {
+    uint32_t next = GetPixel(p + (n + 1) * size, size);
+    if (next == previous) return n;
+    previous = next;
+    ++n;
+  }
+  return n;  // no equal neighbours: the last pixel is left for the next packet
+}
+
+uint32_t CountSamePixels(const uint8_t* p, uint32_t size, uint32_t count) {
+  uint32_t first = GetPixel(p, size);
+  uint32_t n = 1;
+  while (n < count && GetPixel(p + n * size, size) == first) ++n;
+  return n;
+}
+
+}  // namespace
+
+void TTargaRLEDecoder::Encode(const uint8_t* Source, uint8_t* Dest, uint32_t Count,
+                              uint32_t& BytesStored) {
+  BytesStored = 0;
+  uint32_t size = (ColorDepth + 1) / 8;
+  if (size == 0 || size > 4) return;
+  uint32_t left = Count;
+  while (left > 0) {
+    uint32_t raw = std::min<uint32_t>(CountDiffPixels(Source, size, left), 128);
+    uint32_t same = std::min<uint32_t>(CountSamePixels(Source, size, left), 128);
+    if (raw > 0) {
+      *Dest++ = static_cast<uint8_t>(raw - 1);
+      std::memcpy(Dest, Source, raw * size);
+      Dest += raw * size;
+      Source += raw * size;
+      left -= raw;
+      BytesStored += raw * size + 1;
+    }
+    if (same > 1) {
+      *Dest++ = static_cast<uint8_t>(0x80 | (same - 1));
+      std::memcpy(Dest, Source, size);
+      Dest += size;
+      Source += same * size;
+      left -= same;
+      BytesStored += size + 1;
+    }
+  }
+}

@@ -1,0 +1,196 @@
+// The row converters on known rows: every scheme pair, both byte orders of
+// 16-bit samples, planes, masks and alpha. Source rows are exactly as long
+// as the pixels they hold, targets have guard bytes.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "imaging/colormanager.h"
+#include "testutil.h"
+
+namespace {
+
+using namespace ConversionOption;
+using CS = ColorScheme;
+
+struct Conversion {
+  CS source, target;
+  uint8_t sourceBits, targetBits;
+  uint8_t sourceOptions = 0, targetOptions = 0;
+};
+
+std::unique_ptr<TColorManager> Manager(const Conversion& c) {
+  auto m = std::make_unique<TColorManager>();
+  m->SetSourceColorScheme(c.source);
+  m->SetTargetColorScheme(c.target);
+  m->SetSourceBitsPerSample(c.sourceBits);
+  m->SetTargetBitsPerSample(c.targetBits);
+  m->SourceOptions = c.sourceOptions;
+  m->TargetOptions = c.targetOptions;
+  return m;
+}
+
+Bytes Convert(const Conversion& c, const std::vector<Bytes>& planes, uint32_t count, size_t targetSize,
+              uint8_t mask = 0xFF, uint8_t fill = 0) {
+  auto m = Manager(c);
+  std::vector<std::unique_ptr<Bytes>> copies;  // separate blocks, exactly sized
+  std::vector<const void*> pointers;
+  for (const Bytes& p : planes) {
+    copies.push_back(std::make_unique<Bytes>(p));
+    pointers.push_back(copies.back()->data());
+  }
+  GuardedBuffer out(targetSize, fill);
+  m->ConvertRow(std::span<const void* const>(pointers), out.Data(), count, mask);
+  EXPECT_TRUE(out.GuardsIntact());
+  return out.Contents();
+}
+
+Bytes Le(std::initializer_list<uint16_t> words) {
+  Bytes b;
+  for (uint16_t w : words) b.insert(b.end(), {uint8_t(w), uint8_t(w >> 8)});
+  return b;
+}
+Bytes Be(std::initializer_list<uint16_t> words) {
+  Bytes b;
+  for (uint16_t w : words) b.insert(b.end(), {uint8_t(w >> 8), uint8_t(w)});
+  return b;
+}
+
+struct RowCase {
+  const char* name;
+  Conversion c;
+  Bytes in;
+  uint32_t count;
+  Bytes out;
+  uint8_t fill = 0;
+};
+
+void PrintTo(const RowCase& r, std::ostream* os) { *os << r.name; }
+
+class KnownRows : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(KnownRows, ConvertAsExpected) {
+  const RowCase& r = GetParam();
+  EXPECT_EQ(Convert(r.c, {r.in}, r.count, r.out.size(), 0xFF, r.fill), r.out) << r.name;
+}
+
+const RowCase kRows[] = {
+    // RGB and BGR, all four orders and all four depth pairs.
+    {"RgbToBgr8", {CS::Rgb, CS::Bgr, 8, 8}, {10, 20, 30}, 1, {30, 20, 10}},
+    {"RgbToRgb8", {CS::Rgb, CS::Rgb, 8, 8}, {10, 20, 30}, 1, {10, 20, 30}},
+    {"BgrToRgb8", {CS::Bgr, CS::Rgb, 8, 8}, {10, 20, 30}, 1, {30, 20, 10}},
+    {"BgrToBgr8", {CS::Bgr, CS::Bgr, 8, 8}, {10, 20, 30}, 1, {10, 20, 30}},
+    {"RgbToBgr16To8", {CS::Rgb, CS::Bgr, 16, 8}, Le({65535, 257, 256}), 1, {0, 1, 255}},
+    {"Rgb16LittleEndian", {CS::Rgb, CS::Rgb, 16, 8}, {0x12, 0x34, 0, 0, 0, 0}, 1, {51, 0, 0}},
+    {"Rgb16BigEndian", {CS::Rgb, CS::Rgb, 16, 8, SwapBytes16}, {0x12, 0x34, 0, 0, 0, 0}, 1, {18, 0, 0}},
+    {"RgbToBgr8To16", {CS::Rgb, CS::Bgr, 8, 16}, {10, 20, 30}, 1, Le({30 * 257, 20 * 257, 10 * 257})},
+    {"RgbToBgr16To16", {CS::Rgb, CS::Bgr, 16, 16}, Le({0x0201, 0x0403, 0x0605}), 1, Le({0x0605, 0x0403, 0x0201})},
+    {"RgbToBgr16To16Swapped", {CS::Rgb, CS::Bgr, 16, 16, SwapBytes16}, Le({0x0201, 0x0403, 0x0605}), 1,
+     Be({0x0605, 0x0403, 0x0201})},
+    {"BgrToRgb16To8Gamma", {CS::Bgr, CS::Rgb, 16, 8, SwapBytes16, GammaCorrect}, Be({0x8080, 0, 65535}), 1,
+     {255, 0, 186}},
+    // Alpha: copied past the gamma table, left alone, or dropped.
+    {"RgbaToBgraGamma", {CS::Rgba, CS::Bgra, 8, 8, 0, GammaCorrect}, {128, 0, 255, 128}, 1, {255, 0, 186, 128}},
+    {"RgbToBgraKeepsTarget", {CS::Rgb, CS::Bgra, 8, 8}, {10, 20, 30}, 1, {30, 20, 10, 0xEE}, 0xEE},
+    {"RgbaToBgrDropsAlpha", {CS::Rgba, CS::Bgr, 8, 8}, {10, 20, 30, 40, 11, 21, 31, 41}, 2, {30, 20, 10, 31, 21, 11}},
+    {"RgbaToRgba16To8", {CS::Rgba, CS::Rgba, 16, 8, SwapBytes16}, Be({0, 0, 0, 0xFF00}), 1, {0, 0, 0, 254}},
+    // CMYK
+    {"CmykWhite", {CS::Cmyk, CS::Rgb, 8, 8}, {0, 0, 0, 0}, 1, {255, 255, 255}},
+    {"CmykBlackInk", {CS::Cmyk, CS::Rgb, 8, 8}, {30, 60, 90, 255}, 1, {0, 0, 0}},
+    {"CmykCyan", {CS::Cmyk, CS::Rgb, 8, 8}, {255, 0, 0, 0}, 1, {0, 255, 255}},
+    {"CmykCyanToBgr", {CS::Cmyk, CS::Bgr, 8, 8}, {255, 0, 0, 0}, 1, {255, 255, 0}},
+    {"CmykTo16", {CS::Cmyk, CS::Rgb, 8, 16}, {255, 0, 0, 0}, 1, Le({0, 65535, 65535})},
+    {"Cmyk16", {CS::Cmyk, CS::Bgr, 16, 8}, Le({0x8000, 0, 0, 0}), 1, {255, 255, 128}},
+    {"Cmyk16To16", {CS::Cmyk, CS::Rgb, 16, 16}, Le({0x8000, 0, 0, 0}), 1, Le({0x7FFF, 65535, 65535})},
+    {"CmykToBgraSkipsAlpha", {CS::Cmyk, CS::Bgra, 8, 8}, {0, 0, 0, 0}, 1, {255, 255, 255, 7}, 7},
+    // CIE L*a*b*
+    {"LabScaledWhite", {CS::Lab, CS::Rgb, 8, 8, LightnessScaled}, {255, 0, 0}, 1, {255, 255, 255}},
+    {"LabBlack", {CS::Lab, CS::Bgr, 8, 8}, {0, 0, 0}, 1, {0, 0, 0}},
+    {"LabChromaOffsetWhite", {CS::Lab, CS::Rgb, 8, 8, ChromaOffset}, {100, 128, 128}, 1, {255, 255, 255}},
+    {"LabTo16", {CS::Lab, CS::Rgb, 8, 16, LightnessScaled}, {255, 0, 0}, 1, Le({65535, 65535, 65535})},
+    {"Lab16White", {CS::Lab, CS::Rgb, 16, 8}, Le({65535, 0, 0}), 1, {255, 255, 255}},
+    // YCbCr and Photo-CD
+    {"YCbCrGrey", {CS::YCbCr, CS::Rgb, 8, 8}, {128, 128, 128}, 1, {128, 128, 128}},
+    {"YCbCrRed", {CS::YCbCr, CS::Bgr, 8, 8}, {76, 85, 255}, 1, {0, 0, 254}},
+    {"YCbCr16To16", {CS::YCbCr, CS::Rgb, 16, 16}, Le({32896, 40092, 35209}), 1, Le({44686, 44686, 44686})},
+    {"YCbCr16To16Clamped", {CS::YCbCr, CS::Rgb, 16, 16}, Le({65535, 0, 65535}), 1, Le({65535, 65535, 103})},
+    {"PhotoYccGrey", {CS::PhotoYcc, CS::Rgb, 8, 8}, {128, 156, 137}, 1, {128, 128, 128}},
+    // Grey
+    {"Gray8", {CS::Gray, CS::Gray, 8, 8}, {1, 2, 3}, 3, {1, 2, 3}},
+    {"Gray8To16", {CS::Gray, CS::Gray, 8, 16}, {0x12}, 1, {0x12, 0x12}},
+    {"Gray16To8", {CS::Gray, CS::Gray, 16, 8}, {0x12, 0x34}, 1, {51}},
+    {"Gray16To8Swapped", {CS::Gray, CS::PaletteIndex, 16, 8, SwapBytes16}, {0x12, 0x34}, 1, {18}},
+    {"Gray16To16Swapped", {CS::Gray, CS::Gray, 16, 16, SwapBytes16}, {0x12, 0x34}, 1, {0x34, 0x12}},
+    {"GrayAlphaSkipsAlpha", {CS::GrayAlpha, CS::Gray, 8, 8}, {10, 99, 20, 99}, 2, {10, 20}},
+    {"GrayAlpha16To8", {CS::GrayAlpha, CS::Gray, 16, 8}, Le({65535, 1, 257, 1}), 2, {255, 1}},
+    // Packed indices
+    {"Indexed4To8", {CS::PaletteIndex, CS::PaletteIndex, 4, 8}, {0x12, 0x34}, 4, {17, 34, 51, 68}},
+    {"Indexed1To8", {CS::PaletteIndex, CS::Gray, 1, 8}, {0xA0}, 3, {255, 0, 255}},
+    {"Gray8To4Truncates", {CS::Gray, CS::Gray, 8, 4}, {254, 17}, 2, {0xE1}},
+    {"Indexed2To4", {CS::PaletteIndex, CS::PaletteIndex, 2, 4}, {0x1B}, 4, {0x05, 0xAF}},
+    {"IndexedSameDepthCopies", {CS::PaletteIndex, CS::PaletteIndex, 4, 4}, {0x12, 0x30}, 3, {0x12, 0x30}},
+    {"Indexed3BitsPackedAcrossBytes", {CS::Gray, CS::Gray, 3, 8}, {0x05, 0x39, 0x77}, 8,
+     {0, 36, 72, 109, 145, 182, 218, 255}},
+    {"Indexed16To16", {CS::PaletteIndex, CS::PaletteIndex, 16, 16}, {0x12, 0x34}, 1, {0x12, 0x34}},
+    {"Indexed16To16Swapped", {CS::PaletteIndex, CS::PaletteIndex, 16, 16, SwapBytes16}, {0x12, 0x34}, 1, {0x34, 0x12}},
+    {"Indexed16To1", {CS::PaletteIndex, CS::PaletteIndex, 16, 1}, Le({65535, 0, 65535}), 3, {0xA0}},
+    {"Indexed16To4Swapped", {CS::PaletteIndex, CS::PaletteIndex, 16, 4, SwapBytes16}, Be({0x8000, 0xFFFF}), 2, {0x7F}},
+    {"Indexed3To16", {CS::PaletteIndex, CS::PaletteIndex, 3, 16}, {0x20}, 1, Le({9362})},
+    {"Indexed3To16Swapped", {CS::PaletteIndex, CS::PaletteIndex, 3, 16, SwapBytes16}, {0x20}, 1, Be({9362})},
+};
+
+INSTANTIATE_TEST_SUITE_P(Schemes, KnownRows, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The CMYK, L*a*b* and YCbCr converters read 16-bit samples in the order
+// the file gives: the same values stored high byte first (with SwapBytes16)
+// or low byte first (without) convert alike.
+TEST(SixteenBitSources, HonourTheByteOrderFlag) {
+  struct Case {
+    CS scheme;
+    std::initializer_list<uint16_t> values;
+  };
+  for (const Case& k : {Case{CS::Cmyk, {0x8000, 0x1000, 0x0000, 0x2000}}, Case{CS::Lab, {0xC000, 0x1000, 0xF000}},
+                        Case{CS::YCbCr, {0xC000, 0x7000, 0x9000}}}) {
+    for (uint8_t target : {8, 16}) {
+      Bytes little = Convert({k.scheme, CS::Bgr, 16, target}, {Le(k.values)}, 1, 3 * target / 8);
+      Bytes big = Convert({k.scheme, CS::Bgr, 16, target, SwapBytes16}, {Be(k.values)}, 1, 3 * target / 8);
+      Bytes wrong = Convert({k.scheme, CS::Bgr, 16, target}, {Be(k.values)}, 1, 3 * target / 8);
+      EXPECT_EQ(little, big) << int(k.scheme) << " to " << int(target);
+      EXPECT_NE(little, wrong) << int(k.scheme) << " to " << int(target);
+    }
+  }
+}
+
+TEST(Planes, EachPlaneGivesOneSample) {
+  EXPECT_EQ(Convert({CS::Rgb, CS::Bgr, 8, 8}, {{10, 11}, {20, 21}, {30, 31}}, 2, 6), (Bytes{30, 20, 10, 31, 21, 11}));
+  EXPECT_EQ(Convert({CS::Rgba, CS::Bgra, 8, 8}, {{10}, {20}, {30}, {40}}, 1, 4), (Bytes{30, 20, 10, 40}));
+  EXPECT_EQ(Convert({CS::Cmyk, CS::Rgb, 8, 8}, {{255}, {0}, {0}, {0}}, 1, 3), (Bytes{0, 255, 255}));
+  EXPECT_EQ(Convert({CS::YCbCr, CS::Rgb, 16, 8}, {Le({0x8080}), Le({0x8080}), Le({0x8080})}, 1, 3),
+            (Bytes{128, 128, 128}));
+  // Fewer planes than the scheme needs are refused, never read past.
+  EXPECT_THROW(Convert({CS::Rgb, CS::Bgr, 8, 8}, {{1}, {2}}, 1, 3), EColorConversionError);
+}
+
+TEST(Mask, SkippedPixelsAdvanceTheTargetOnly) {
+  Bytes source = {1, 2, 3, 4, 5, 6};
+  Bytes out = Convert({CS::Rgb, CS::Rgb, 8, 8}, {source}, 16, 48, 0x80, 0xEE);
+  for (int i = 0; i < 16; ++i) {
+    Bytes pixel(out.begin() + 3 * i, out.begin() + 3 * i + 3);
+    if (i == 0)
+      EXPECT_EQ(pixel, (Bytes{1, 2, 3}));
+    else if (i == 8)
+      EXPECT_EQ(pixel, (Bytes{4, 5, 6}));
+    else
+      EXPECT_EQ(pixel, (Bytes{0xEE, 0xEE, 0xEE})) << i;
+  }
+  // Packed targets keep the bits of pixels that are skipped.
+  EXPECT_EQ(Convert({CS::PaletteIndex, CS::PaletteIndex, 4, 4}, {{0x30}}, 2, 1, 0x80, 0xFF), (Bytes{0x3F}));
+  EXPECT_EQ(Convert({CS::Gray, CS::Gray, 8, 8}, {{7}}, 2, 2, 0x40, 0xEE), (Bytes{0xEE, 7}));
+}
+
+TEST(ConvertRow, CountZeroWritesNothing) {
+  EXPECT_EQ(Convert({CS::Rgb, CS::Bgr, 8, 8}, {{}}, 0, 3, 0xFF, 0xEE), (Bytes{0xEE, 0xEE, 0xEE}));
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+// Inputs the fuzzers found, each kept as a fixture that must now decode
+// cleanly. The option bytes the fuzzer took from each file's end are
+// written out here.
+#include <gtest/gtest.h>
+
+#include "imaging/lzwdecoder.h"
+#include "imaging/rledecoders.h"
+#include "testutil.h"
+
+namespace {
+
+Bytes WithoutTrailer(const std::string& name, size_t trailer) {
+  Bytes b = ReadFixture("crashers/" + name);
+  b.resize(b.size() - trailer);
+  return b;
+}
+
+TEST(Crashers, GifCodesDroppedAgainAndAgainNeverOverflowTheBitsHeld) {
+  Bytes packed = WithoutTrailer("lzw_gif_dropped_codes_overflow_bits", 3);  // 0x01 0x90: room/4, 0x02: code size
+  TGIFLZWDecoder d(2);
+  DecodeBlock(d, packed, 0x190 * 4);
+  // The same with every code unknown to the table, in both variants.
+  Bytes ones(2000, 0xFF);
+  DecodeBlock(d, ones, 100);
+  TTIFFLZWDecoder tiff;
+  DecodeBlock(tiff, ones, 100);
+}
+
+TEST(Crashers, NoRoomAndNoOutputBufferWritesNothing) {
+  Bytes packed = WithoutTrailer("rle_zero_room_null_output", 3);  // room 0, CUT codec
+  std::vector<std::unique_ptr<TDecoder>> all;
+  all.push_back(std::make_unique<TCUTRLEDecoder>());
+  all.push_back(std::make_unique<TPackbitsRLEDecoder>());
+  all.push_back(std::make_unique<TPCXRLEDecoder>());
+  all.push_back(std::make_unique<TSGIRLEDecoder>(8));
+  all.push_back(std::make_unique<TSGIRLEDecoder>(16));
+  all.push_back(std::make_unique<TPSPRLEDecoder>());
+  all.push_back(std::make_unique<TRLADecoder>());
+  all.push_back(std::make_unique<TTargaRLEDecoder>(24));
+  for (auto& d : all) {
+    const uint8_t* src = packed.data();
+    uint8_t* dst = nullptr;
+    d->Decode(src, dst, static_cast<int64_t>(packed.size()), 0);
+    EXPECT_EQ(dst, nullptr);
+  }
+}
+
+}  // namespace
