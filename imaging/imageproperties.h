@@ -43,40 +43,49 @@ enum TCompressionType : uint8_t {
   ctPCDHuffmann = 22,
 };
 
+// Plain fields, read from a file's header. The three arrays are the only
+// owned members: emptying the record (assigning TImageProperties{}) releases
+// them and copying it copies them. A new or emptied record has FileGamma 1.0
+// and every other field 0. Sizes kept here are what the file says; readers
+// size their buffers through ImageRowBytes/ImageBytes (readerhelpers.h), not
+// from the 8-bit BitsPerPixel, which wraps for unusual sample layouts.
 struct TImageProperties {
-  uint32_t Version = 0;
-  uint8_t Options = 0;
+  uint32_t Version = 0;  // as the reader reads it: TIFF 42, GIF 87 or 89, ...
+  uint8_t Options = 0;   // io* flags above
   uint32_t Width = 0;
   uint32_t Height = 0;
-  uint8_t ColorScheme = 0;
+  uint8_t ColorScheme = 0;  // a ColorScheme code (colormanager.h); 0 not recognised
   uint8_t BitsPerSample = 0;
   uint8_t SamplesPerPixel = 0;
-  uint8_t BitsPerPixel = 0;
-  uint8_t Compression = 0;
-  float FileGamma = 1.0f;
-  float XResolution = 0;
+  uint8_t BitsPerPixel = 0;  // SamplesPerPixel * BitsPerSample
+  uint8_t Compression = 0;   // a TCompressionType code
+  float FileGamma = 1.0f;    // the file's gamma (PNG, RLA); 1.0 when it gives none
+  float XResolution = 0;     // dots per inch (a file in dots per cm is converted)
   float YResolution = 0;
-  bool Interlaced = false;
-  bool HasAlpha = false;
+  bool Interlaced = false;  // GIF, PNG
+  bool HasAlpha = false;    // TIFF, PNG
+  // TIFF
   uint32_t FirstIFD = 0;
   uint32_t PlanarConfig = 0;
-  uint32_t CurrentRow = 0;
+  uint32_t CurrentRow = 0;  // decoding state, 0 when decoding starts
   uint32_t TileWidth = 0;
   uint32_t TileLength = 0;
-  uint32_t BytesPerLine = 0;
+  uint32_t BytesPerLine = 0;  // of one decoded row
   TCardinalArray RowsPerStrip;
-  TByteArray YCbCrSubsampling;
+  TByteArray YCbCrSubsampling;  // horizontal, vertical
   TByteArray JPEGTables;
   uint32_t JPEGColorMode = 0;
   uint32_t JPEGTablesMode = 0;
   uint32_t CurrentStrip = 0;
   uint32_t StripCount = 0;
-  uint32_t Predictor = 0;
+  uint32_t Predictor = 0;  // 2 = horizontal differencing
+  // Photo-CD
   bool Overview = false;
-  uint8_t Rotate = 0;
+  uint8_t Rotate = 0;  // 0 to 3; 1 and 3 swap Width and Height
   uint16_t ImageCount = 0;
+  // GIF, RLA, Photoshop, PNG
   bool LocalColorTable = false;
   bool BottomUp = false;
-  uint8_t Channels = 0;
+  uint8_t Channels = 0;  // as stored in the file
   uint8_t FilterMode = 0;
 };

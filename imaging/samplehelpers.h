@@ -1,0 +1,26 @@
+// Small in-place routines on sample buffers that several readers share:
+// byte-order reversal and doubling a sample plane. (Undoing horizontal
+// differencing lives in predictor.h.) None of them allocates.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// The value with its four bytes in reverse order.
+constexpr uint32_t SwapLong(uint32_t Value) {
+  return (Value >> 24) | ((Value >> 8) & 0xFF00u) | ((Value << 8) & 0xFF0000u) | (Value << 24);
+}
+
+// Reverse the bytes of each of Count 16-bit, respectively 32-bit, values in
+// place. Values need no alignment (they often point into a byte buffer read
+// from a file).
+void SwapShortArray(void* Values, uint32_t Count);
+void SwapLongArray(void* Values, uint32_t Count);
+
+// Doubles a plane of Height rows of Width 8-bit samples in both directions,
+// in place: row r starts at r * RowStride, and the result is 2 * Height rows
+// of 2 * Width samples at the same stride. New samples are rounded averages
+// of their neighbours; the last column and the last row are repeated. The
+// plane must hold the doubled picture (RowStride >= 2 * Width, room for
+// 2 * Height rows); a smaller one raises EInvalidGraphic and is left as it was.
+void UpsampleByTwo(uint32_t Width, uint32_t Height, uint32_t RowStride, std::span<uint8_t> Plane);
