@@ -1,6 +1,7 @@
 #include "search/bytescanner.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -9,6 +10,13 @@
 #include "classlib/exceptions.h"
 
 namespace {
+
+// Two bytes as one table index, in whatever order the machine loads them.
+inline unsigned PairIndex(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
 
 void AddDistinct(uint8_t* set, size_t& count, uint8_t b) {
   for (size_t i = 0; i < count; ++i)
@@ -60,6 +68,32 @@ void TByteScanner::Build(std::vector<TPatternForm> forms) {
     }
   }
   if (anySecond) secondCount_ = 0;
+  window_ = std::min<size_t>(minLength_, 255);
+  if (window_ >= kMinSkipWindow) {
+    BuildShiftTable();
+  } else {
+    shift_.clear();
+  }
+}
+
+// For each pair of bytes, how far a window of window_ bytes ending in it may
+// move on without passing the start of an occurrence: the pair's distance
+// from the end of the first window_ bytes of any form (0: a candidate ends
+// there), window_ - 1 for a pair no form holds there.
+void TByteScanner::BuildShiftTable() {
+  shift_.assign(65536, static_cast<uint8_t>(window_ - 1));
+  for (const TPatternForm& form : forms_) {
+    for (size_t q = 0; q + 1 < window_; ++q) {
+      const auto s = static_cast<uint8_t>(window_ - 2 - q);
+      for (char x : {form.First[q], form.Second[q]}) {
+        for (char y : {form.First[q + 1], form.Second[q + 1]}) {
+          const uint8_t bytes[2] = {static_cast<uint8_t>(x), static_cast<uint8_t>(y)};
+          uint8_t& entry = shift_[PairIndex(bytes)];
+          entry = std::min(entry, s);
+        }
+      }
+    }
+  }
 }
 
 void TByteScanner::Candidate(Window& w, size_t p, TScanSink& sink) const {
@@ -115,11 +149,56 @@ size_t TByteScanner::ScanVector(Window& w, size_t from, TScanSink& sink) const {
 }
 #endif
 
+// Four lanes over consecutive quarters of the range, stepped together, so
+// that no lane's table look-up waits for another's.
+void TByteScanner::ScanSkipping(Window& w, size_t from, TScanSink& sink) const {
+  const uint8_t* shift = shift_.data();
+  const uint8_t* tail = w.data + window_ - 2;  // a window's last pair, indexed by its start
+  const size_t quarter = (w.limit - from) / 4;
+  size_t c0 = from, c1 = from + quarter, c2 = from + 2 * quarter, c3 = from + 3 * quarter;
+  size_t end[4] = {c1, c2, c3, w.limit};
+  // A window whose last pair ends some text form's first window_ bytes.
+  auto check = [&](size_t& c) {
+    Candidate(w, c, sink);
+    ++c;
+    for (size_t& e : end) e = std::min(e, w.limit);
+  };
+  while (c0 < end[0] && c1 < end[1] && c2 < end[2] && c3 < end[3]) {
+    const size_t s0 = shift[PairIndex(tail + c0)];
+    const size_t s1 = shift[PairIndex(tail + c1)];
+    const size_t s2 = shift[PairIndex(tail + c2)];
+    const size_t s3 = shift[PairIndex(tail + c3)];
+    if (s0 != 0 && s1 != 0 && s2 != 0 && s3 != 0) {
+      c0 += s0;
+      c1 += s1;
+      c2 += s2;
+      c3 += s3;
+      continue;
+    }
+    if (s0 == 0) check(c0); else c0 += s0;
+    if (s1 == 0) check(c1); else c1 += s1;
+    if (s2 == 0) check(c2); else c2 += s2;
+    if (s3 == 0) check(c3); else c3 += s3;
+  }
+  size_t* lanes[4] = {&c0, &c1, &c2, &c3};
+  for (size_t r = 0; r < 4; ++r) {
+    size_t& c = *lanes[r];
+    while (c < end[r]) {
+      const size_t s = shift[PairIndex(tail + c)];
+      if (s == 0) check(c); else c += s;
+    }
+  }
+}
+
 void TByteScanner::Scan(const uint8_t* data, size_t endFrom, size_t endTo, size_t wideParity,
                         TScanSink& sink) const {
   if (forms_.empty() || endFrom >= endTo || endTo < minLength_) return;
   Window w{data, endFrom, endTo, wideParity, endTo - minLength_ + 1};
   size_t j = endFrom + 1 >= maxLength_ ? endFrom + 1 - maxLength_ : 0;
+  if (window_ >= kMinSkipWindow) {
+    ScanSkipping(w, j, sink);
+    return;
+  }
 #if defined(__SSE2__)
   j = ScanVector(w, j, sink);
 #endif

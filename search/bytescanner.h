@@ -1,6 +1,9 @@
-// One pass over a buffer for every pattern of a search at once: a vector
-// filter on the first two bytes, a table of the byte pairs the patterns begin
-// with, then only the patterns that begin with that byte are verified.
+// One pass over a buffer for every pattern of a search at once. Texts of four
+// bytes or more skip through the buffer by a table of byte pairs (how far the
+// last pair of a window lets it move, as in Wu and Manber's multi-pattern
+// search); shorter ones take a vector filter on the first two bytes. Either
+// way a table of the pairs the patterns begin with comes next, and only the
+// patterns that begin with that byte are verified.
 #pragma once
 
 #include <cstddef>
@@ -45,7 +48,13 @@ private:
     size_t wideParity;
     size_t limit;
   };
+  // Skipping by the table of window-end pairs pays from windows of this many
+  // bytes on; shorter texts take the vector filter.
+  static constexpr size_t kMinSkipWindow = 4;
+
   void Candidate(Window& w, size_t p, TScanSink& sink) const;
+  void ScanSkipping(Window& w, size_t from, TScanSink& sink) const;
+  void BuildShiftTable();
   size_t ScanVector(Window& w, size_t from, TScanSink& sink) const;
   void SetPair(uint8_t first, uint8_t second) {
     unsigned pair = first | (static_cast<unsigned>(second) << 8);
@@ -57,6 +66,8 @@ private:
   }
 
   std::vector<TPatternForm> forms_;
+  size_t window_ = 0;            // bytes of each form the shift table looks at
+  std::vector<uint8_t> shift_;   // indexed by two bytes as the machine loads them
   size_t minLength_ = 0;
   size_t maxLength_ = 0;
   uint32_t byFirst_[256] = {};  // bit f: pattern f may begin with this byte
