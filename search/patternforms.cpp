@@ -1,7 +1,5 @@
 #include "search/patternforms.h"
 
-#include <algorithm>
-
 #include "classlib/codepage.h"
 
 namespace {
@@ -48,9 +46,13 @@ std::vector<uint32_t> Utf8CharacterGroups(const TTextForms& f) {
 
 class FormList {
 public:
+  // A form with the same bytes as one already listed, for this encoding or
+  // an earlier one, finds nothing new: the earlier one wins every block.
   void Add(TPatternForm form) {
     if (form.First.empty()) return;
-    if (std::find(forms_.begin(), forms_.end(), form) != forms_.end()) return;
+    for (const TPatternForm& f : forms_)
+      if (f.Wide == form.Wide && f.First == form.First && f.Second == form.Second && f.GroupEnds == form.GroupEnds)
+        return;
     forms_.push_back(std::move(form));
   }
 

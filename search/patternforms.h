@@ -29,11 +29,10 @@ struct TPatternForm {
   int32_t Length() const { return static_cast<int32_t>(First.size()); }
   // Whether the Length() bytes at p are an occurrence.
   bool Matches(const uint8_t* p) const;
-  bool operator==(const TPatternForm&) const = default;
 };
 
 // The patterns of the encodings in codePages that can hold the text, without
-// duplicates (a pattern equal to an earlier encoding's could never win).
+// duplicates (a pattern with the bytes of an earlier encoding's never wins).
 // Each case form keeps its own length: when the upper- and lower-case forms
 // differ in length they become patterns of their own, and so does the text
 // as typed when neither case form covers it.
