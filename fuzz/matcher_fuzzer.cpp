@@ -1,6 +1,6 @@
 // Fuzzes the content matcher. The input's last bytes choose the search:
-//   [stream ...][text bytes][text spec][code pages][start][flags]
-// text spec: low 4 bits = length in characters, high bits = how each
+//   [stream ...][text bytes][text kind][code pages][start][flags]
+// text kind: low 4 bits = length in characters, high bits = how each
 // character is made from the text bytes; flags: bit 0 case-sensitive,
 // bit 1 Cyrillic system code pages, bit 2 put the stream just before the
 // 64 KiB block edge, bits 3-7 the read size. Every search (again and again
@@ -154,10 +154,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t flags = data[size - 1];
   const uint8_t start = data[size - 2];
   const TCodePageSet pages = data[size - 3];
-  const uint8_t spec = data[size - 4];
+  const uint8_t kind = data[size - 4];
   size -= 4;
-  const size_t chars = spec & 15;
-  const int mode = (spec >> 4) % 4;
+  const size_t chars = kind & 15;
+  const int mode = (kind >> 4) % 4;
   const size_t textBytes = mode == 0 ? chars * 2 : chars;
   if (size < textBytes) return 0;
   std::wstring text;
