@@ -245,6 +245,7 @@ public:
   void Dispatch(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;
   void WndProc(TMessage& message) override;
+  TControlActionLinkClass GetActionLinkClass() override;
 
   // The window procedure bound to this control: hands the message to
   // WindowProc.

@@ -468,6 +468,8 @@ void TWinControl::RecreateWnd() {
 
 void TWinControl::MainWndProc(TMessage& message) { WindowProc(message); }
 
+TControlActionLinkClass TWinControl::GetActionLinkClass() { return TWinControlActionLink::StaticClass(); }
+
 void TWinControl::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_SETFOCUS:
