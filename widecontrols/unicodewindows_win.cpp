@@ -53,15 +53,13 @@ struct WideControlsModule {
   TComponentList pendingTraps{false};
 };
 
+// Started on first use, which comes before the first Unicode window: the
+// layer's start reads what the platform unit finds at its own start, and
+// the order of starts between files is not fixed.
 WideControlsModule& Module() {
   static WideControlsModule module;
   return module;
 }
-
-// Started with the program, like the class library's own units.
-struct ModuleStarter {
-  ModuleStarter() { Module(); }
-} moduleStarter;
 
 TWinControl* wideCreationControl = nullptr;
 
@@ -273,6 +271,7 @@ void RegisterUnicodeClass(const TCreateParams& params, std::wstring& wideWinClas
 
 void CreateUnicodeHandle(TWinControl* control, const TCreateParams& params, const std::wstring& subClass,
                          bool ideWindow) {
+  Module();
   if (!Win32PlatformIsUnicode) {
     control->SetWindowHandle(CreateWindowExA(params.ExStyle, params.WinClassName, params.Caption.c_str(),
                                              params.Style, params.X, params.Y, params.Width, params.Height,
