@@ -1,11 +1,19 @@
 #include "classlib/application.h"
 
+#include <algorithm>
+
 #include "classlib/boundary.h"
+#include "classlib/canvas.h"
+#include "classlib/controls.h"
 #include "classlib/exceptions.h"
+#include "classlib/forms.h"
+#include "classlib/hintwindow.h"
 #include "classlib/thread.h"
 
 namespace {
 const char kWindowClass[] = "OvalisApplication";
+constexpr UINT_PTR kHintTimer = 1;
+constexpr UINT_PTR kHintHideTimer = 2;
 
 // The program's application object exists from static initialisation to exit.
 struct ApplicationHolder {
@@ -23,7 +31,7 @@ struct ApplicationHolder {
 TApplication* Application = nullptr;
 static ApplicationHolder applicationHolder;
 
-TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+TApplication::TApplication(TComponent* owner) : TComponent(owner), hintInfo_(new THintInfo) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA wc{};
   wc.lpfnWndProc = &TApplication::WndProc;
@@ -45,6 +53,11 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
 }
 
 TApplication::~TApplication() {
+  Destroying();
+  CancelHint();
+  delete hintWindow_;
+  hintWindow_ = nullptr;
+  delete hintInfo_;
   if (handle_ != nullptr) {
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);
@@ -53,12 +66,49 @@ TApplication::~TApplication() {
 
 LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return GuardBoundary<LRESULT>(0, [&]() -> LRESULT {
-    if (msg == kSynchronizeMessage) {
+    auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return self->WindowMessage(msg, wParam, lParam);
+  });
+}
+
+LRESULT TApplication::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  TMessage message{msg, wParam, lParam, 0};
+  // A hook may unhook itself: walk a copy, newest first.
+  std::vector<TWindowHook> hooks = windowHooks_;
+  for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
+    if ((*it)(message)) return message.Result;
+  switch (msg) {
+    case kSynchronizeMessage:
       CheckSynchronize();
       return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  });
+    case WM_TIMER:
+      if (wParam == kHintTimer) {
+        HintTimerExpired();
+        return 0;
+      }
+      if (wParam == kHintHideTimer) {
+        CancelHint();
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(handle_, msg, wParam, lParam);
+}
+
+void TApplication::HookMainWindow(const TWindowHook& hook) {
+  if (std::find(windowHooks_.begin(), windowHooks_.end(), hook) == windowHooks_.end())
+    windowHooks_.push_back(hook);
+}
+
+void TApplication::UnhookMainWindow(const TWindowHook& hook) {
+  windowHooks_.erase(std::remove(windowHooks_.begin(), windowHooks_.end(), hook), windowHooks_.end());
+}
+
+bool TApplication::IsDlgMsg(MSG& msg) {
+  return dialogHandle_ != nullptr && IsDialogMessageA(dialogHandle_, &msg);
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
@@ -67,6 +117,13 @@ bool TApplication::ProcessMessage(MSG& msg) {
     terminated_ = true;
     return true;
   }
+  bool handled = false;
+  if (OnMessage) OnMessage(msg, handled);
+  if (handled) return true;
+  if (hintActive_ && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN ||
+                      msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN))
+    CancelHint();
+  if (IsDlgMsg(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return true;
@@ -80,8 +137,9 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::HandleMessage() {
-  MSG msg;
+  MSG msg{};
   if (ProcessMessage(msg) || CheckSynchronize()) return;
+  Idle(msg);
   // Wakes for input and for a synchronised call alike, so a call whose
   // posted message was lost (a full queue) still runs.
   HANDLE wake = SynchronizeEvent();
@@ -90,6 +148,110 @@ void TApplication::HandleMessage() {
 
 void TApplication::Run() {
   while (!terminated_) HandleMessage();
+}
+
+void TApplication::Idle(const MSG&) {
+  POINT p{};
+  GetCursorPos(&p);
+  TWinControl* control = nullptr;
+  for (HWND w = WindowFromPoint(p); w != nullptr && control == nullptr; w = GetParent(w)) control = FindControl(w);
+  std::string hint;
+  for (TControl* c = control; c != nullptr && hint.empty(); c = c->Parent()) hint = c->Hint();
+  size_t bar = hint.find('|');
+  SetHint(bar == std::string::npos ? hint : hint.substr(bar + 1));
+  bool done = true;
+  if (OnIdle) OnIdle(this, done);
+}
+
+void TApplication::SetHint(const std::string& value) {
+  if (value == hint_) return;
+  hint_ = value;
+  if (OnHint) OnHint(this);
+}
+
+void TApplication::SetShowHint(bool value) {
+  showHint_ = value;
+  if (!value) CancelHint();
+}
+
+void TApplication::HintMouseMessage(TControl* control, TMessage& message) {
+  if (!showHint_ || handle_ == nullptr) return;
+  if (message.Msg != WM_MOUSEMOVE) return;
+  if (control == hintControl_) return;
+  if (hintControl_ != nullptr) hintControl_->RemoveFreeNotification(this);
+  CancelHint();
+  hintControl_ = control;
+  if (control != nullptr) {
+    control->FreeNotification(this);
+    SetTimer(handle_, kHintTimer, static_cast<UINT>(hintPause_), nullptr);
+  }
+}
+
+void TApplication::HintTimerExpired() {
+  KillTimer(handle_, kHintTimer);
+  POINT p{};
+  GetCursorPos(&p);
+  ActivateHint(p);
+}
+
+void TApplication::ActivateHint(POINT cursorPos) {
+  TWinControl* windowed = nullptr;
+  for (HWND w = WindowFromPoint(cursorPos); w != nullptr && windowed == nullptr; w = GetParent(w))
+    windowed = FindControl(w);
+  TControl* control = windowed;
+  if (control == nullptr || !showHint_ || !control->ShowHint()) {
+    CancelHint();
+    return;
+  }
+  THintInfo& info = *hintInfo_;
+  info = THintInfo{};
+  info.HintControl = control;
+  info.HintWindowClass = hintWindowClass_ != nullptr ? hintWindowClass_ : THintWindow::StaticClass();
+  info.HintPos = POINT{cursorPos.x, cursorPos.y + GetSystemMetrics(SM_CYCURSOR) / 2};
+  info.HintMaxWidth = GetSystemMetrics(SM_CXSCREEN);
+  info.HintColor = clInfoBk;
+  info.CursorRect = control->ClientRect();
+  info.CursorPos = control->ScreenToClient(cursorPos);
+  info.HideTimeout = hintHidePause_;
+  std::string hint = control->Hint();
+  for (TControl* c = control->Parent(); hint.empty() && c != nullptr; c = c->Parent()) hint = c->Hint();
+  info.HintStr = hint.substr(0, hint.find('|'));
+  bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
+  if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
+  if (!canShow || info.HintStr.empty()) {
+    CancelHint();
+    return;
+  }
+  if (hintWindow_ == nullptr || hintWindow_->ClassType() != info.HintWindowClass) {
+    delete hintWindow_;
+    hintWindow_ = info.HintWindowClass->Create(this);
+  }
+  TRect r = hintWindow_->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
+  r = Rect(info.HintPos.x, info.HintPos.y, info.HintPos.x + r.Width(), info.HintPos.y + r.Height());
+  hintWindow_->ActivateHintData(r, info.HintStr, info.HintData);
+  hintActive_ = true;
+  if (info.HideTimeout > 0) SetTimer(handle_, kHintHideTimer, static_cast<UINT>(info.HideTimeout), nullptr);
+}
+
+void TApplication::CancelHint() {
+  if (handle_ != nullptr) {
+    KillTimer(handle_, kHintTimer);
+    KillTimer(handle_, kHintHideTimer);
+  }
+  if (hintWindow_ != nullptr) hintWindow_->ReleaseHandle();
+  hintActive_ = false;
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == hintControl_) {
+    hintControl_ = nullptr;
+    CancelHint();
+  }
+  if (component == hintWindow_) hintWindow_ = nullptr;
+  if (hintInfo_ != nullptr && component == hintInfo_->HintControl) hintInfo_->HintControl = nullptr;
+  if (component == mainForm_) mainForm_ = nullptr;
 }
 
 void TApplication::Terminate() {

@@ -1,0 +1,144 @@
+#include "widecontrols/wideactions.h"
+
+#include "widecontrols/codepageconv.h"
+#include "widecontrols/platform.h"
+#include "widecontrols/syncedstrings.h"
+#include "widecontrols/unicodewindows.h"
+#include "widecontrols/wideerrors.h"
+
+namespace {
+std::string AnsiImage(const std::wstring& s) { return WideStringToStringEx(s, DefaultSystemCodePage); }
+std::wstring FromAnsi(const std::string& s) { return StringToWideStringEx(s, DefaultSystemCodePage); }
+
+template <class T>
+struct FlagScope {
+  T& flag;
+  ~FlagScope() { flag = T(); }
+};
+}  // namespace
+
+std::wstring TCustomActionHelper::GetCaption() {
+  if (settingCaption_ && action_->TCustomAction::Caption() != captionImage_) return captionBefore_;
+  return GetSyncedWideString(caption_, action_->TCustomAction::Caption());
+}
+
+void TCustomActionHelper::SetCaption(const std::wstring& value) {
+  captionBefore_ = GetCaption();
+  captionImage_ = AnsiImage(value);
+  newCaption_ = value;
+  settingCaption_ = true;
+  FlagScope<bool> scope{settingCaption_};
+  SetSyncedWideString(value, caption_, action_->TCustomAction::Caption(), [this](const std::string& s) {
+    action_->TCustomAction::SetCaption(s);
+    if (s.empty() && !captionImage_.empty()) captionBefore_.clear();
+  });
+}
+
+std::wstring TCustomActionHelper::GetHint() {
+  if (settingHint_ && action_->TCustomAction::Hint() != hintImage_) return hintBefore_;
+  return GetSyncedWideString(hint_, action_->TCustomAction::Hint());
+}
+
+void TCustomActionHelper::SetHint(const std::wstring& value) {
+  hintBefore_ = GetHint();
+  hintImage_ = AnsiImage(value);
+  newHint_ = value;
+  settingHint_ = true;
+  FlagScope<bool> scope{settingHint_};
+  SetSyncedWideString(value, hint_, action_->TCustomAction::Hint(), [this](const std::string& s) {
+    action_->TCustomAction::SetHint(s);
+    if (s.empty() && !hintImage_.empty()) hintBefore_.clear();
+  });
+}
+
+TCustomActionHelper* FindActionHelper(TBasicAction* action) {
+  if (action == nullptr) throw EWideInternalError("Internal Error: FindActionHelper of no action.");
+  auto* custom = dynamic_cast<TCustomAction*>(action);
+  if (custom == nullptr || dynamic_cast<IWideAction*>(action) == nullptr) return nullptr;
+  for (int i = 0; i < action->ComponentCount(); ++i)
+    if (auto* helper = dynamic_cast<TCustomActionHelper*>(action->Components(i))) return helper;
+  return new TCustomActionHelper(custom);
+}
+
+std::wstring WideAction_GetCaption(TBasicAction* action) {
+  if (TCustomActionHelper* helper = FindActionHelper(action)) return helper->GetCaption();
+  auto* custom = dynamic_cast<TCustomAction*>(action);
+  return custom != nullptr ? FromAnsi(custom->TCustomAction::Caption()) : std::wstring();
+}
+
+void WideAction_SetCaption(TBasicAction* action, const std::wstring& value) {
+  if (TCustomActionHelper* helper = FindActionHelper(action)) return helper->SetCaption(value);
+  if (auto* custom = dynamic_cast<TCustomAction*>(action)) custom->TCustomAction::SetCaption(AnsiImage(value));
+}
+
+std::wstring WideAction_GetHint(TBasicAction* action) {
+  if (TCustomActionHelper* helper = FindActionHelper(action)) return helper->GetHint();
+  auto* custom = dynamic_cast<TCustomAction*>(action);
+  return custom != nullptr ? FromAnsi(custom->TCustomAction::Hint()) : std::wstring();
+}
+
+void WideAction_SetHint(TBasicAction* action, const std::wstring& value) {
+  if (TCustomActionHelper* helper = FindActionHelper(action)) return helper->SetHint(value);
+  if (auto* custom = dynamic_cast<TCustomAction*>(action)) custom->TCustomAction::SetHint(AnsiImage(value));
+}
+
+std::wstring WideAction_GetNewCaption(TBasicAction* action, const std::wstring& defaultValue) {
+  TCustomActionHelper* helper = FindActionHelper(action);
+  return helper != nullptr && helper->IsSettingCaption() ? helper->NewCaption() : defaultValue;
+}
+
+std::wstring WideAction_GetNewHint(TBasicAction* action, const std::wstring& defaultValue) {
+  TCustomActionHelper* helper = FindActionHelper(action);
+  return helper != nullptr && helper->IsSettingHint() ? helper->NewHint() : defaultValue;
+}
+
+template <class Base>
+bool TWideLinkOf<Base>::IsCaptionLinked() {
+  return Base::IsCaptionLinked() && WideAction_GetCaption(this->action_) == WideControl_GetText(this->client_);
+}
+
+template <class Base>
+bool TWideLinkOf<Base>::IsHintLinked() {
+  return Base::IsHintLinked() && WideAction_GetHint(this->action_) == WideControl_GetHint(this->client_);
+}
+
+template <class Base>
+void TWideLinkOf<Base>::SetCaption(const std::string& value) {
+  if (IsCaptionLinked()) WideControl_SetText(this->client_, WideAction_GetNewCaption(this->action_, FromAnsi(value)));
+}
+
+template <class Base>
+void TWideLinkOf<Base>::SetHint(const std::string& value) {
+  if (IsHintLinked()) WideControl_SetHint(this->client_, WideAction_GetNewHint(this->action_, FromAnsi(value)));
+}
+
+template class TWideLinkOf<TControlActionLink>;
+template class TWideLinkOf<TWinControlActionLink>;
+
+TControlActionLinkClass TWideControlActionLink::StaticClass() {
+  return ClassInfoOf<TWideControlActionLink, TControlActionLink, TControl*>("TWideControlActionLink",
+                                                                           TControlActionLink::StaticClass());
+}
+
+TControlActionLinkClass TWideWinControlActionLink::StaticClass() {
+  return ClassInfoOf<TWideWinControlActionLink, TControlActionLink, TControl*>(
+      "TWideWinControlActionLink", TWinControlActionLink::StaticClass());
+}
+
+TControlActionLinkClass WideControl_GetActionLinkClass(TControl* control, TControlActionLinkClass inheritedClass) {
+  TControlActionLinkClass result = dynamic_cast<TWinControl*>(control) != nullptr
+                                       ? TWideWinControlActionLink::StaticClass()
+                                       : TWideControlActionLink::StaticClass();
+  if (result->Parent != inheritedClass)
+    throw EWideInternalError("Internal Error: WideControl_GetActionLinkClass: unexpected link class.");
+  return result;
+}
+
+void WideControl_BeforeInherited_ActionChange(TControl* control, TObject* sender, bool checkDefaults) {
+  auto* action = dynamic_cast<TCustomAction*>(sender);
+  if (action == nullptr || dynamic_cast<IWideAction*>(action) == nullptr) return;
+  std::wstring text = WideControl_GetText(control);
+  if (!checkDefaults || text.empty() || text == FromAnsi(control->Name()))
+    WideControl_SetText(control, WideAction_GetCaption(action));
+  if (!checkDefaults || WideControl_GetHint(control).empty()) WideControl_SetHint(control, WideAction_GetHint(action));
+}
