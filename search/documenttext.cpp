@@ -1,0 +1,15 @@
+#include "search/documenttext.h"
+
+#include "classlib/paths.h"
+#include "classlib/strutils.h"
+#include "search/extract/file2text.h"
+#include "search/extract/pdf2text.h"
+#include "search/extract/rtf2text.h"
+
+std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName) {
+  std::string ext = AnsiLowerCase(ExtractFileExt(fileName));
+  if (ext == ".pdf") return std::make_unique<TPDF2Text>(fileName);
+  if (ext == ".rtf") return std::make_unique<TRtf2Text>(fileName);
+  if (ext == ".docx") return std::make_unique<TW072Text>(fileName);
+  return nullptr;
+}

@@ -1,0 +1,13 @@
+// Which files are turned into text before their contents are searched: the
+// kind of converter is chosen by the file's lower-case extension.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "search/extract/textextractor.h"
+
+// The converter for a ".pdf", ".rtf", ".chm" or ".docx" file, already run
+// over the file (its text in Output(), positioned at 0); nullptr for every
+// other file, which is searched unchanged. Conversion errors propagate.
+std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName);
