@@ -5,11 +5,17 @@
 #include "search/extract/file2text.h"
 #include "search/extract/pdf2text.h"
 #include "search/extract/rtf2text.h"
+#ifdef _WIN32
+#include "search/chm2text.h"
+#endif
 
 std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName) {
   std::string ext = AnsiLowerCase(ExtractFileExt(fileName));
   if (ext == ".pdf") return std::make_unique<TPDF2Text>(fileName);
   if (ext == ".rtf") return std::make_unique<TRtf2Text>(fileName);
+#ifdef _WIN32
+  if (ext == ".chm") return std::make_unique<TChm2Text>(fileName);
+#endif
   if (ext == ".docx") return std::make_unique<TW072Text>(fileName);
   return nullptr;
 }

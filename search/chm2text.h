@@ -1,0 +1,30 @@
+// The compiled-help (.chm) text extractor. The system's help decompiler
+// unpacks the file into a folder of its own, and every HTML, text and XML
+// page found below that folder is appended whole, tags and all, in the
+// page's own encoding. Windows only: the decompiler is a Windows program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "search/extract/textextractor.h"
+
+class TChm2Text : public TTextExtractor {
+public:
+  // Decompiles and collects at once; the calling thread waits for the
+  // decompiler, at most as long as RunAndWait's time-out. A file the
+  // decompiler cannot read, or no decompiler at all, gives no text. The
+  // extraction folder is removed before the constructor returns or throws.
+  explicit TChm2Text(const std::string& fileName);
+
+private:
+  void Collect(const std::string& folder);
+};
+
+// Creates a new, empty folder inside parent (which must end in "\") named
+// prefix and eight hexadecimal digits, trying the numbers from first on until
+// the system creates one: a folder that already exists is never taken, so two
+// extractions running at once never share one. Missing parents are created.
+// Returns the folder's path without a trailing "\"; raises EOSError when no
+// folder can be created.
+std::string CreateExtractionFolder(const std::string& parent, const std::string& prefix, uint32_t first);

@@ -1,0 +1,147 @@
+#include "search/chm2text.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "classlib/exceptions.h"
+#include "classlib/findfile.h"
+#include "classlib/paths.h"
+#include "classlib/strutils.h"
+#include "shell/folders.h"
+#include "shell/runandwait.h"
+
+namespace {
+
+constexpr const char* kFolderPrefix = "_ovalis.";
+// Names tried before giving up; only a temporary folder crowded with our own
+// leftovers could use them all.
+constexpr uint32_t kFolderAttempts = 65536;
+
+// How long the removal of the extraction folder is retried: the decompiler
+// has just run in it, and the system may hold the folder for a moment after
+// the process has ended (Wine does, for about a tenth of a second).
+constexpr int kRemoveAttempts = 40;
+constexpr DWORD kRemoveRetryDelay = 50;
+
+// Removes the extraction folder on every way out of the constructor.
+class TFolderRemover {
+public:
+  explicit TFolderRemover(std::string folder) : folder_(std::move(folder)) {}
+  ~TFolderRemover() {
+    for (int attempt = 0; attempt < kRemoveAttempts; ++attempt) {
+      if (attempt > 0) Sleep(kRemoveRetryDelay);
+      DeleteTree(folder_);
+      if (GetFileAttributesA(folder_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    }
+  }
+  TFolderRemover(const TFolderRemover&) = delete;
+  TFolderRemover& operator=(const TFolderRemover&) = delete;
+
+private:
+  std::string folder_;
+};
+
+[[noreturn]] void RaiseFolderError(const std::string& folder, DWORD code) {
+  throw EOSError(code, "Cannot create folder " + folder + ". " + SysErrorMessage(code));
+}
+
+bool FolderExists(const std::string& folder) {
+  DWORD attributes = GetFileAttributesA(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Creates folder and whatever parents it lacks; an existing folder (a drive's
+// root included, which refuses to be created) is fine.
+void ForceFolder(const std::string& folder) {
+  if (CreateDirectoryA(folder.c_str(), nullptr)) return;
+  DWORD code = GetLastError();
+  if (code == ERROR_ALREADY_EXISTS || FolderExists(folder)) return;
+  std::string parent = ExtractFileDir(folder);
+  if (code != ERROR_PATH_NOT_FOUND || parent.empty() || parent == folder) RaiseFolderError(folder, code);
+  ForceFolder(parent);
+  if (!CreateDirectoryA(folder.c_str(), nullptr) && !FolderExists(folder))
+    RaiseFolderError(folder, GetLastError());
+}
+
+// A different starting number for every extraction of every process, so the
+// first name tried is nearly always free.
+uint32_t FirstCandidate() {
+  static std::atomic<uint32_t> counter{0};
+  return GetCurrentProcessId() * 0x10001u ^ static_cast<uint32_t>(GetTickCount64()) ^
+         (counter.fetch_add(1) * 0x9E3779B9u);
+}
+
+// A path handed to the decompiler as one argument even when it holds spaces.
+// The paths here never end in "\", which would escape the closing quote.
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The decompiler runs in its own folder, so a relative name must not reach it.
+std::string FullPath(const std::string& fileName) {
+  DWORD size = GetFullPathNameA(fileName.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return fileName;
+  std::string path(size, '\0');
+  DWORD length = GetFullPathNameA(fileName.c_str(), size, path.data(), nullptr);
+  if (length == 0 || length >= size) return fileName;
+  path.resize(length);
+  return path;
+}
+
+bool IsCollected(const std::string& name) {
+  std::string ext = AnsiUpperCase(ExtractFileExt(name));
+  return ext == ".HTM" || ext == ".HTML" || ext == ".TXT" || ext == ".XML";
+}
+
+}  // namespace
+
+std::string CreateExtractionFolder(const std::string& parent, const std::string& prefix, uint32_t first) {
+  bool parentsMade = false;
+  for (uint32_t i = 0; i < kFolderAttempts;) {
+    std::string folder = parent + prefix + IntToHex(first + i, 8);
+    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+    DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS) {
+      ++i;
+      continue;
+    }
+    if (code == ERROR_PATH_NOT_FOUND && !parentsMade && !parent.empty()) {
+      ForceFolder(ExcludeTrailingBackslash(parent));
+      parentsMade = true;
+      continue;
+    }
+    RaiseFolderError(folder, code);
+  }
+  RaiseFolderError(parent + prefix + "*", ERROR_ALREADY_EXISTS);
+}
+
+TChm2Text::TChm2Text(const std::string& fileName) : TTextExtractor(fileName) {
+  std::string temp = GetTempDir();
+  if (temp.empty()) throw EOSError(ERROR_PATH_NOT_FOUND, "No temporary folder");
+  const std::string folder = CreateExtractionFolder(temp, kFolderPrefix, FirstCandidate());
+  TFolderRemover remover(folder);
+  // A decompiler that never ends is stopped by RunAndWait's time-out; what it
+  // wrote by then is still collected.
+  RunAndWait("hh.exe -decompile " + Quoted(folder) + " " + Quoted(FullPath(fileName)), folder, SW_HIDE);
+  Collect(folder);
+  Output().SetPosition(0);
+}
+
+// Pages are appended in the order the system lists them, a subfolder's pages
+// at the place where the subfolder is listed.
+void TChm2Text::Collect(const std::string& folder) {
+  const std::string base = IncludeTrailingBackslash(folder);
+  TSearchRec rec;
+  TFindScope scope(rec);
+  for (int found = FindFirst(base + "*.*", faAnyFile, rec); found == 0; found = FindNext(rec)) {
+    const std::string path = base + rec.Name;
+    if ((rec.Attr & faDirectory) != 0) {
+      if (rec.Name == "." || rec.Name == "..") continue;
+      // The decompiler makes no links; one found here leads outside the folder.
+      if ((rec.Attr & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+      Collect(path);
+    } else if (IsCollected(rec.Name)) {
+      TFileStream page(path, fmOpenRead | fmShareDenyNone);
+      Output().CopyFrom(page, 0);
+    }
+  }
+}
