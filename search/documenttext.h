@@ -7,7 +7,8 @@
 
 #include "search/extract/textextractor.h"
 
-// The converter for a ".pdf", ".rtf", ".chm" or ".docx" file, already run
+// The converter for a ".pdf", ".rtf", ".chm" (Windows only: it runs the
+// help decompiler) or ".docx" file, already run
 // over the file (its text in Output(), positioned at 0); nullptr for every
 // other file, which is searched unchanged. Conversion errors propagate.
 std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName);
