@@ -160,6 +160,9 @@ TEST(ClipboardTest, FormatsPutInOneOpeningAllStay) {
     GlobalUnlock(h);
     return h;
   };
+  // Test programs share the session's clipboard: one at a time.
+  HANDLE lock = CreateMutexA(nullptr, FALSE, "OvalisClipboardTests");
+  WaitForSingleObject(lock, 30000);
   TClipboard* clipboard = Clipboard();
   clipboard->SetAsHandle(first, block('x'));  // an earlier, separate copy
   {
@@ -178,6 +181,8 @@ TEST(ClipboardTest, FormatsPutInOneOpeningAllStay) {
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(*static_cast<char*>(GlobalLock(data)), 'a');
   GlobalUnlock(data);
+  ReleaseMutex(lock);
+  CloseHandle(lock);
 }
 
 TEST(ScreenTest, HourglassScopeShowsTheWaitCursorAndRestores) {

@@ -14,6 +14,8 @@ namespace {
 
 class CheckTreeTest : public TreeFormTest {
 protected:
+  // Where no other test's window lies: the mouse test clicks here.
+  RECT FormBounds() const override { return RECT{1000, 760, 1260, 1000}; }
   void SetUp() override {
     TreeFormTest::SetUp();
     tree = AddTree<TCheckTree>();
@@ -111,6 +113,7 @@ TEST_F(CheckTreeTest, OnlyTheSpaceCharacterToggles) {
 // double-click on the box toggles once per click without expanding.
 TEST_F(CheckTreeTest, MouseTogglesOnTheBoxOnly) {
   HWND window = tree->Handle();
+  SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Pump();
   ClickAt(window, CheckBoxPoint(b));
   Pump();

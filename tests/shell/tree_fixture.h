@@ -21,7 +21,8 @@ protected:
     form = std::make_unique<TForm>(nullptr);
     form->AfterConstruction();
     // Apart from the forms of other test programs on the shared display.
-    form->SetBounds(900, 560, 340, 420);
+    const RECT r = FormBounds();
+    form->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
   }
   void TearDown() override {
     form.reset();
@@ -29,11 +30,13 @@ protected:
     Application->OnException = nullptr;
     EXPECT_TRUE(errors.empty()) << errors.front();
   }
+  virtual RECT FormBounds() const { return RECT{360, 620, 700, 1000}; }
   template <class T>
   T* AddTree() {
     auto* tree = new T(form.get());
     tree->SetParent(form.get());
-    tree->SetBounds(0, 0, 320, 400);
+    const RECT r = FormBounds();
+    tree->SetBounds(0, 0, r.right - r.left - 20, r.bottom - r.top - 20);
     form->Show();
     return tree;
   }
@@ -62,7 +65,8 @@ inline void ClickAt(HWND window, POINT client, int clicks = 1) {
   }
 }
 
-// The screen under window, as a 24-bit BMP file.
+// The window as it paints itself (PrintWindow, so windows of other tests
+// that cover it do not matter), as a 24-bit BMP file.
 inline bool SaveWindowPicture(HWND window, const std::string& fileName) {
   RECT r{};
   GetWindowRect(window, &r);
@@ -74,7 +78,7 @@ inline bool SaveWindowPicture(HWND window, const std::string& fileName) {
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  PrintWindow(window, memory, 0);
   SelectObject(memory, old);
   const DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
   BITMAPFILEHEADER fh{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
