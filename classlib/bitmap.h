@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "classlib/graphics.h"
@@ -13,6 +14,7 @@
 
 #ifdef _WIN32
 typedef struct HBITMAP__* HBITMAP;
+typedef struct HINSTANCE__* HINSTANCE;
 #endif
 
 // pfDevice is the display's format (32 bits per pixel here); pfCustom is a
@@ -94,6 +96,10 @@ public:
   void SaveToStream(TStream& stream) override;
 
 #ifdef _WIN32
+  // The bitmap resource (RT_BITMAP) called name in module (nil: the
+  // program). A missing resource raises EInvalidGraphic "Bitmap resource
+  // 'name' not found"; damaged data fails as LoadFromStream does.
+  void LoadFromResourceName(HINSTANCE module, const std::string& name);
   // The DIB section (null while the bitmap is empty); the bitmap owns it.
   HBITMAP Handle() const;
   void Draw(HDC dc, const TRect& rect) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classlib/bitmapstore.h"
+#include "classlib/streams.h"
 
 namespace {
 
@@ -105,4 +106,53 @@ void TBitmap::Draw(HDC dc, const TRect& rect) {
                   store_->bits, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
   }
   if (oldMode != 0) SetStretchBltMode(dc, oldMode);
+}
+
+namespace {
+
+// Where the pixels of a packed DIB (info header, colour table, pixels, as a
+// bitmap resource holds it) start; 0 when the header is cut short.
+uint32_t PackedDibPixelOffset(const uint8_t* dib, uint32_t size) {
+  auto le16 = [&](uint32_t at) { return static_cast<uint32_t>(dib[at] | dib[at + 1] << 8); };
+  auto le32 = [&](uint32_t at) { return le16(at) | le16(at + 2) << 16; };
+  if (size < 4) return 0;
+  const uint32_t headerSize = le32(0);
+  if (headerSize == sizeof(BITMAPCOREHEADER)) {
+    if (size < headerSize) return 0;
+    const uint32_t bits = le16(10);
+    const uint64_t colors = bits <= 8 ? (1u << bits) : 0;
+    const uint64_t offset = headerSize + colors * sizeof(RGBTRIPLE);
+    return offset <= size ? static_cast<uint32_t>(offset) : 0;
+  }
+  if (headerSize < sizeof(BITMAPINFOHEADER) || size < headerSize) return 0;
+  const uint32_t bits = le16(14);
+  const uint32_t compression = le32(16);
+  const uint32_t used = le32(32);
+  const uint64_t colors = used != 0 ? used : (bits <= 8 ? (1u << bits) : 0);
+  const uint64_t masks = (compression == BI_BITFIELDS && headerSize == sizeof(BITMAPINFOHEADER)) ? 12 : 0;
+  const uint64_t offset = headerSize + masks + colors * sizeof(RGBQUAD);
+  return offset <= size ? static_cast<uint32_t>(offset) : 0;
+}
+
+}  // namespace
+
+void TBitmap::LoadFromResourceName(HINSTANCE module, const std::string& name) {
+  if (module == nullptr) module = GetModuleHandleA(nullptr);
+  HRSRC resource = FindResourceA(module, name.c_str(), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+  HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
+  const auto* dib = loaded != nullptr ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  if (dib == nullptr) throw EInvalidGraphic("Bitmap resource '" + name + "' not found");
+  const uint32_t size = SizeofResource(module, resource);
+  const uint32_t pixels = PackedDibPixelOffset(dib, size);
+  if (pixels == 0) throw EInvalidGraphic("Bitmap resource '" + name + "' is damaged");
+  // A resource is a BMP file without its file header: put one in front.
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfSize = static_cast<DWORD>(sizeof file + size);
+  file.bfOffBits = static_cast<DWORD>(sizeof file + pixels);
+  TMemoryStream stream;
+  stream.WriteBuffer(&file, static_cast<int32_t>(sizeof file));
+  stream.WriteBuffer(dib, static_cast<int32_t>(size));
+  stream.SetPosition(0);
+  LoadFromStream(stream);
 }

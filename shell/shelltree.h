@@ -1,0 +1,59 @@
+// The checkable tree of shell folders rooted at a special folder (the
+// desktop by default). A node's children are loaded when it is first
+// expanded; every node holds its absolute item-identifier list (its Data,
+// freed with the node). A toggle spreads down to the loaded descendants
+// and, for an ordinary folder, clears the check of its checked ancestors.
+// The ticks are saved and restored as lines of display names joined by "\".
+#pragma once
+
+#include <string>
+
+#include "shell/checktree.h"
+#include "shell/pidls.h"
+
+class TStrings;
+
+class TShellTree : public TCheckTree {
+public:
+  explicit TShellTree(TComponent* owner);
+  ~TShellTree() override;
+  const char* ClassName() const override { return "TShellTree"; }
+
+  TRootSpecial SpecialRoot() const { return specialRoot_; }
+  // Rebuilds the tree: the folder as the one top-level node, expanded.
+  void SetSpecialRoot(TRootSpecial value);
+
+  // The file-system path of the node at an absolute index; "" for no such
+  // node or an item outside the file system.
+  std::string GetNodePath(int index);
+  // The same for the selected node.
+  std::string Path();
+
+  // One line per checked node whose parent is not checked, in tree order:
+  // the display names from the root down, joined by "\".
+  void GetCheckedPaths(TStrings* list);
+  // Checks the nodes the lines name, loading folders on the way. Each name
+  // is looked for among the children of the node the previous one matched
+  // (the first among the top-level nodes); a line stops at the first name
+  // not found. The named node and its loaded descendants get checked.
+  void SetCheckedPaths(TStrings* list);
+
+  void ToggleState(TTreeNode* node) override;
+  // Loads the node's sub-folders on its first expansion; false when the
+  // folder cannot be read (it keeps its button, to be tried again).
+  bool CanExpand(TTreeNode* node) override;
+  void Delete(TTreeNode* node) override;
+
+  static PItemIDList NodePidl(const TTreeNode* node) { return static_cast<PItemIDList>(node->Data()); }
+
+private:
+  void SetRoot(TRootSpecial folder);
+  void InitNode(TTreeNode* node);
+  bool PopulateNode(TTreeNode* node);
+  void SetDescendantStates(TTreeNode* node, TCheckState state);
+  void SetDriveStates(TTreeNode* node, TCheckState state);
+  void SetDescendantStatesInPath(TTreeNode* node, TCheckState state);
+
+  TImageList* systemImages_ = nullptr;
+  TRootSpecial specialRoot_ = rsDesktop;
+};

@@ -1,0 +1,470 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+#include <winioctl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "classlib/stringlist.h"
+#include "shell/folders.h"
+#include "shell/shelltree.h"
+#include "shell/subfolders.h"
+#include "shell_fixtures.h"
+#include "tree_fixture.h"
+
+namespace {
+
+std::string DesktopDirectory() {
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path))) return {};
+  return path;
+}
+
+std::string UniqueName(const char* stem) {
+  static std::atomic<int> counter{0};
+  return stem + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+}
+
+void MakeFolders(const std::string& base, const std::vector<std::string>& relative) {
+  CreateDirectoryA(base.c_str(), nullptr);
+  for (const std::string& r : relative) CreateDirectoryA((base + "\\" + r).c_str(), nullptr);
+}
+
+// A folder tree on the desktop, deleted at the end:
+//   Fix\Docs\{beta, Zed, alpha, Alpha2}, Fix\Empty, Fix\Tri\{One, Two\Deep}, Fix\file.txt
+class DesktopFixture {
+public:
+  DesktopFixture() : name_(UniqueName("OvalisTree")), path_(DesktopDirectory() + "\\" + name_) {
+    MakeFolders(path_, {"Docs", "Docs\\beta", "Docs\\Zed", "Docs\\alpha", "Docs\\Alpha2", "Empty", "Tri", "Tri\\One", "Tri\\Two",
+                        "Tri\\Two\\Deep"});
+    WriteTextFile(path_ + "\\file.txt", "not a folder");
+  }
+  ~DesktopFixture() { DeleteTree(path_); }
+  DesktopFixture(const DesktopFixture&) = delete;
+  DesktopFixture& operator=(const DesktopFixture&) = delete;
+  const std::string& Name() const { return name_; }
+  const std::string& Path() const { return path_; }
+
+private:
+  std::string name_;
+  std::string path_;
+};
+
+TTreeNode* ChildNamed(TTreeNode* parent, const std::string& text) {
+  for (TTreeNode* n = parent != nullptr ? parent->GetFirstChild() : nullptr; n != nullptr; n = n->GetNextSibling())
+    if (n->Text() == text) return n;
+  return nullptr;
+}
+
+std::vector<std::string> ChildTexts(TTreeNode* parent) {
+  std::vector<std::string> texts;
+  for (TTreeNode* n = parent->GetFirstChild(); n != nullptr; n = n->GetNextSibling()) texts.push_back(n->Text());
+  return texts;
+}
+
+TCheckState StateOf(TTreeNode* node) { return TCheckTree::NodeCheckState(node); }
+
+std::vector<std::string> Lines(TStrings& list) { return list.ToVector(); }
+
+class ShellTreeTest : public TreeFormTest {
+protected:
+  void SetUp() override {
+    TreeFormTest::SetUp();
+    ASSERT_FALSE(DesktopDirectory().empty());
+    tree = AddTree<TShellTree>();
+    root = tree->Items()->GetFirstNode();
+    ASSERT_NE(root, nullptr);
+    fix = ChildNamed(root, fixture.Name());
+    ASSERT_NE(fix, nullptr) << "the desktop lists the fixture folder";
+  }
+  // fix and the named descendants, expanded.
+  TTreeNode* Open(TTreeNode* node, const std::vector<std::string>& path) {
+    node->Expand(false);
+    for (const std::string& name : path) {
+      node = ChildNamed(node, name);
+      if (node == nullptr) return nullptr;
+      node->Expand(false);
+    }
+    return node;
+  }
+
+  DesktopFixture fixture;
+  TShellTree* tree = nullptr;
+  TTreeNode* root = nullptr;
+  TTreeNode* fix = nullptr;
+};
+
+TEST_F(ShellTreeTest, SubFoldersLoadOnFirstExpansionOnly) {
+  EXPECT_TRUE(root->Expanded());
+  EXPECT_EQ(fix->Count(), 0);
+  EXPECT_TRUE(fix->HasChildren());
+  EXPECT_EQ(tree->GetNodePath(fix->AbsoluteIndex()), fixture.Path());
+  fix->Expand(false);
+  std::vector<std::string> children = ChildTexts(fix);
+  std::sort(children.begin(), children.end());
+  EXPECT_EQ(children, (std::vector<std::string>{"Docs", "Empty", "Tri"}));  // no file, no hidden item
+  // An empty folder loses its button once it has been looked into.
+  TTreeNode* empty = ChildNamed(fix, "Empty");
+  empty->Expand(false);
+  EXPECT_EQ(empty->Count(), 0);
+  EXPECT_FALSE(empty->HasChildren());
+  // Collapsing and expanding again loads nothing twice.
+  fix->Collapse(false);
+  fix->Expand(false);
+  EXPECT_EQ(fix->Count(), 3);
+  ChildNamed(fix, "Tri")->SetSelected(true);
+  EXPECT_EQ(tree->Path(), fixture.Path() + "\\Tri");
+  EXPECT_EQ(tree->GetNodePath(-1), "");
+}
+
+// Deeper than the drives, folders are in byte order: upper case first.
+TEST_F(ShellTreeTest, DeepFoldersSortByBytes) {
+  TTreeNode* docs = Open(fix, {"Docs"});
+  ASSERT_NE(docs, nullptr);
+  EXPECT_EQ(docs->Level(), 2);
+  EXPECT_EQ(ChildTexts(docs), (std::vector<std::string>{"Alpha2", "Zed", "alpha", "beta"}));
+}
+
+TEST_F(ShellTreeTest, ChecksSpreadDownAndGraysSpreadUp) {
+  tree->SetThreeState(true);
+  TTreeNode* tri = Open(fix, {"Tri", "Two"})->Parent();
+  TTreeNode* one = ChildNamed(tri, "One");
+  TTreeNode* two = ChildNamed(tri, "Two");
+  TTreeNode* deep = ChildNamed(two, "Deep");
+  tree->ToggleState(tri);
+  for (TTreeNode* n : {tri, one, two, deep}) EXPECT_EQ(StateOf(n), csChecked) << n->Text();
+  EXPECT_EQ(StateOf(fix), csUnchecked);
+  // Checked -> grayed: a checked ancestor no longer covers everything.
+  tree->ToggleState(two);
+  EXPECT_EQ(StateOf(two), csGrayed);
+  EXPECT_EQ(StateOf(deep), csUnchecked);
+  EXPECT_EQ(StateOf(tri), csGrayed);
+  EXPECT_EQ(StateOf(one), csChecked);
+  // Grayed -> unchecked leaves the grayed parent as it is.
+  tree->ToggleState(two);
+  EXPECT_EQ(StateOf(two), csUnchecked);
+  EXPECT_EQ(StateOf(tri), csGrayed);
+  // The root is never changed by a descendant.
+  tree->ToggleState(fix);
+  tree->ToggleState(deep);
+  EXPECT_EQ(StateOf(deep), csGrayed);
+  for (TTreeNode* n : {two, tri, fix}) EXPECT_EQ(StateOf(n), csGrayed) << n->Text();
+  EXPECT_EQ(StateOf(root), csUnchecked);
+}
+
+TEST_F(ShellTreeTest, UncheckingUnderACheckedFolderLeavesSiblingsAsLines) {
+  TStringList lines;
+  tree->GetCheckedPaths(&lines);
+  EXPECT_TRUE(lines.ToVector().empty());
+  TTreeNode* tri = Open(fix, {"Tri"});
+  tree->ToggleState(fix);
+  EXPECT_EQ(StateOf(ChildNamed(tri, "One")), csChecked);
+  tree->ToggleState(ChildNamed(tri, "Two"));
+  EXPECT_EQ(StateOf(fix), csUnchecked);
+  EXPECT_EQ(StateOf(tri), csUnchecked);
+  tree->GetCheckedPaths(&lines);
+  const std::string prefix = root->Text() + "\\" + fixture.Name() + "\\";
+  std::vector<std::string> expected;
+  for (TTreeNode* n = fix->GetFirstChild(); n != nullptr; n = n->GetNextSibling())
+    expected.push_back(n == tri ? prefix + "Tri\\One" : prefix + n->Text());
+  EXPECT_EQ(Lines(lines), expected);
+}
+
+// Folders loaded under a checked folder come checked; under a grayed one,
+// unchecked.
+TEST_F(ShellTreeTest, NewChildrenTakeTheirParentsCheck) {
+  tree->SetThreeState(true);
+  tree->ToggleState(fix);
+  TTreeNode* tri = Open(fix, {"Tri"});
+  EXPECT_EQ(StateOf(tri), csChecked);
+  EXPECT_EQ(StateOf(ChildNamed(tri, "One")), csChecked);
+  TTreeNode* docs = ChildNamed(fix, "Docs");
+  tree->ToggleState(docs);
+  EXPECT_EQ(StateOf(docs), csGrayed);
+  docs->Expand(false);
+  EXPECT_EQ(StateOf(docs->GetFirstChild()), csUnchecked);
+}
+
+// The desktop's check reaches the folders stored in the desktop folder,
+// never My Computer or other items outside it.
+TEST_F(ShellTreeTest, CheckingTheDesktopChecksOnlyItsOwnFolders) {
+  Open(fix, {"Tri"});
+  tree->ToggleState(root);
+  EXPECT_EQ(StateOf(fix), csChecked);
+  EXPECT_EQ(StateOf(ChildNamed(ChildNamed(fix, "Tri"), "Two")), csChecked);
+  int outside = 0;
+  for (TTreeNode* n = root->GetFirstChild(); n != nullptr; n = n->GetNextSibling()) {
+    const std::string path = PidlToPath(TShellTree::NodePidl(n));
+    if (path.rfind(DesktopDirectory() + "\\", 0) == 0) continue;
+    ++outside;
+    EXPECT_EQ(StateOf(n), csUnchecked) << n->Text();
+  }
+  EXPECT_GT(outside, 0);  // My Computer at least
+}
+
+TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
+  TTreeNode* two = Open(fix, {"Tri", "Two"});
+  tree->ToggleState(ChildNamed(fix, "Docs"));
+  tree->ToggleState(two);
+  TStringList saved;
+  tree->GetCheckedPaths(&saved);
+  ASSERT_EQ(saved.Count(), 2);
+  // A second tree (no window needed) loads the folders on the way.
+  TShellTree restored(nullptr);
+  restored.SetCheckedPaths(&saved);
+  TStringList again;
+  restored.GetCheckedPaths(&again);
+  EXPECT_EQ(Lines(again), Lines(saved));
+  TTreeNode* fix2 = ChildNamed(restored.Items()->GetFirstNode(), fixture.Name());
+  EXPECT_EQ(StateOf(ChildNamed(fix2, "Tri")), csUnchecked);
+  // A line whose middle folder is gone restores nothing.
+  TShellTree other(nullptr);
+  TStringList gone;
+  gone.Add(root->Text() + "\\" + fixture.Name() + "\\Nope\\One");
+  other.SetCheckedPaths(&gone);
+  other.GetCheckedPaths(&again);
+  EXPECT_TRUE(again.ToVector().empty());
+}
+
+// A tick on a folder whose children are already loaded is applied, and the
+// loaded children take it, as they would have taken it when loading.
+TEST_F(ShellTreeTest, RestoredTickOnALoadedFolderReachesItsChildren) {
+  TTreeNode* tri = Open(fix, {"Tri"});
+  TStringList lines;
+  lines.Add(root->Text() + "\\" + fixture.Name() + "\\Tri");
+  tree->SetCheckedPaths(&lines);
+  EXPECT_EQ(StateOf(tri), csChecked);
+  EXPECT_EQ(StateOf(ChildNamed(tri, "One")), csChecked);
+  EXPECT_EQ(StateOf(ChildNamed(tri, "Two")), csChecked);
+  EXPECT_EQ(StateOf(fix), csUnchecked);
+}
+
+// Each name of a saved line is looked for below the previous one, so a tick
+// on ...\Y\Same never lands on an earlier ...\X\Same.
+TEST_F(ShellTreeTest, RestoredNamesAreMatchedLevelByLevel) {
+  MakeFolders(fixture.Path() + "\\X", {"Same"});
+  MakeFolders(fixture.Path() + "\\Y", {"Same"});
+  Open(fix, {"X"});
+  TStringList lines;
+  lines.Add(root->Text() + "\\" + fixture.Name() + "\\Y\\Same");
+  tree->SetCheckedPaths(&lines);
+  EXPECT_EQ(StateOf(ChildNamed(ChildNamed(fix, "X"), "Same")), csUnchecked);
+  EXPECT_EQ(StateOf(ChildNamed(ChildNamed(fix, "Y"), "Same")), csChecked);
+}
+
+// The Wine mount manager's own request for a drive letter backed by a host
+// folder: it makes the dosdevices link of the test's prefix.
+constexpr DWORD kDefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+struct UnixDriveRequest {
+  ULONG size;
+  ULONG type;
+  ULONG fsType;
+  DWORD serial;
+  ULONGLONG unixDevice;
+  WCHAR letter;
+  USHORT mountPointOffset;
+  USHORT deviceOffset;
+  USHORT labelOffset;
+};
+
+// Defines (or, with an empty host path, removes) a fixed drive.
+bool DefineUnixDrive(char letter, const std::string& hostPath) {
+  HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> buffer(sizeof(UnixDriveRequest) + hostPath.size() + 1, '\0');
+  auto* request = reinterpret_cast<UnixDriveRequest*>(buffer.data());
+  request->size = static_cast<ULONG>(buffer.size());
+  request->type = DRIVE_FIXED;
+  request->letter = static_cast<WCHAR>(letter - 'A' + 'a');
+  if (!hostPath.empty()) {
+    request->mountPointOffset = sizeof(UnixDriveRequest);
+    std::memcpy(buffer.data() + sizeof(UnixDriveRequest), hostPath.c_str(), hostPath.size());
+  }
+  DWORD got = 0;
+  BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, buffer.data(), request->size, nullptr, 0, &got, nullptr);
+  CloseHandle(manager);
+  return ok != 0;
+}
+
+class SecondDrive {
+public:
+  SecondDrive() {
+    DWORD used = GetLogicalDrives();
+    for (char c = 'E'; c < 'Z' && letter_ == 0; ++c)
+      if ((used & (1u << (c - 'A'))) == 0) letter_ = c;
+    std::string host = UnixNameOfDosPath(folder_.Path());
+    if (letter_ != 0 && !host.empty() && DefineUnixDrive(letter_, host)) root_ = std::string(1, letter_) + ":\\";
+  }
+  ~SecondDrive() {
+    if (!root_.empty()) DefineUnixDrive(letter_, "");
+  }
+  SecondDrive(const SecondDrive&) = delete;
+  SecondDrive& operator=(const SecondDrive&) = delete;
+  // "E:\" and the like; "" when no drive could be made.
+  const std::string& Root() const { return root_; }
+
+private:
+  TTempFolder folder_;
+  char letter_ = 0;
+  std::string root_;
+};
+
+TTreeNode* NodeWithPath(TTreeNode* parent, const std::string& path) {
+  for (TTreeNode* n = parent->GetFirstChild(); n != nullptr; n = n->GetNextSibling())
+    if (PidlToPath(TShellTree::NodePidl(n)) == path) return n;
+  return nullptr;
+}
+
+// "D:\Data" ticked and saved comes back on D:, not on a "C:\Data" the
+// restoring tree happens to have loaded first.
+TEST_F(ShellTreeTest, SameFolderNameOnTwoDrivesRestoresOnTheRightDrive) {
+  SecondDrive drive;
+  ASSERT_FALSE(drive.Root().empty()) << "could not add a drive to the test prefix";
+  const std::string data = UniqueName("OvalisData");
+  MakeFolders("C:\\" + data, {});
+  MakeFolders(drive.Root() + data, {});
+  struct Cleanup {
+    std::string a, b;
+    ~Cleanup() {
+      DeleteTree(a);
+      DeleteTree(b);
+    }
+  } cleanup{"C:\\" + data, drive.Root() + data};
+
+  auto openDrives = [](TShellTree& t, const std::string& second) {
+    TTreeNode* top = t.Items()->GetFirstNode();
+    TTreeNode* computer = nullptr;
+    for (TTreeNode* n = top->GetFirstChild(); n != nullptr && computer == nullptr; n = n->GetNextSibling())
+      if (IsSpecialFolderPidl(TShellTree::NodePidl(n), rsDrives)) computer = n;
+    if (computer == nullptr) return std::vector<TTreeNode*>{};
+    computer->Expand(false);
+    std::vector<TTreeNode*> drives{NodeWithPath(computer, "C:\\"), NodeWithPath(computer, second)};
+    return drives;
+  };
+  std::vector<TTreeNode*> drives = openDrives(*tree, drive.Root());
+  ASSERT_EQ(drives.size(), 2u);
+  ASSERT_NE(drives[0], nullptr);
+  ASSERT_NE(drives[1], nullptr);
+  drives[1]->Expand(false);
+  TTreeNode* ticked = ChildNamed(drives[1], data);
+  ASSERT_NE(ticked, nullptr);
+  tree->ToggleState(ticked);
+  TStringList saved;
+  tree->GetCheckedPaths(&saved);
+  ASSERT_EQ(saved.Count(), 1);
+
+  TShellTree restored(nullptr);
+  std::vector<TTreeNode*> drives2 = openDrives(restored, drive.Root());
+  ASSERT_EQ(drives2.size(), 2u);
+  drives2[0]->Expand(false);  // C: browsed before the restore: its Data comes first in tree order
+  restored.SetCheckedPaths(&saved);
+  EXPECT_EQ(StateOf(ChildNamed(drives2[0], data)), csUnchecked);
+  EXPECT_EQ(StateOf(ChildNamed(drives2[1], data)), csChecked);
+}
+
+// The tree with all three states, saved in the build folder as
+// "shell_tree_states.bmp" for a person to look at.
+TEST_F(ShellTreeTest, PictureOfTheThreeStates) {
+  tree->SetCheckBitmap(nullptr);
+  tree->SetThreeState(true);
+  TTreeNode* tri = Open(fix, {"Tri", "Two"})->Parent();
+  Open(fix, {"Docs"});
+  tree->ToggleState(ChildNamed(fix, "Docs"));
+  tree->ToggleState(tri);
+  tree->ToggleState(ChildNamed(tri, "One"));  // grayed, and so is Tri
+  tree->SetSelected(ChildNamed(tri, "Two"));
+  EXPECT_EQ(StateOf(tri), csGrayed);
+  EXPECT_EQ(StateOf(ChildNamed(fix, "Empty")), csUnchecked);
+  SendMessageA(tree->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(ChildNamed(tri, "Two")->ItemId()));
+  Pump(20);
+  EXPECT_TRUE(SaveWindowPicture(tree->Handle(), "shell_tree_states.bmp"));
+}
+
+// --- listing a folder --------------------------------------------------------------
+
+// A shell folder whose EnumObjects answers as told; nothing else is used.
+class TFakeFolder : public IShellFolder {
+public:
+  TFakeFolder(HRESULT result, IEnumIDList* items) : result_(result), items_(items) {}
+  STDMETHODIMP QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP EnumObjects(HWND, SHCONTF, IEnumIDList** list) override {
+    *list = items_;
+    return result_;
+  }
+  STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return E_NOTIMPL; }
+  STDMETHODIMP CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
+
+private:
+  HRESULT result_;
+  IEnumIDList* items_;
+};
+
+// Hands out count one-item lists, then S_FALSE.
+class TFakeItems : public IEnumIDList {
+public:
+  explicit TFakeItems(int count) : left_(count) {}
+  STDMETHODIMP QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+  STDMETHODIMP Next(ULONG, PITEMID_CHILD* item, ULONG* fetched) override {
+    *fetched = 0;
+    if (left_ == 0) return S_FALSE;
+    --left_;
+    *item = static_cast<PITEMID_CHILD>(CoTaskMemAlloc(6));
+    std::memset(*item, 0, 6);
+    (*item)->mkid.cb = 4;
+    *fetched = 1;
+    return S_OK;
+  }
+  STDMETHODIMP Skip(ULONG) override { return E_NOTIMPL; }
+  STDMETHODIMP Reset() override { return E_NOTIMPL; }
+  STDMETHODIMP Clone(IEnumIDList**) override { return E_NOTIMPL; }
+  ULONG refs = 1;
+
+private:
+  int left_;
+};
+
+TEST(EnumerateSubFolders, SuccessWithoutAnEnumeratorIsAnEmptyFolder) {
+  int seen = 0;
+  auto count = [&](LPITEMIDLIST) { ++seen; };
+  TFakeFolder nothingHere(S_FALSE, nullptr);
+  EXPECT_TRUE(EnumerateSubFolders(&nothingHere, nullptr, count));
+  TFakeFolder nothingEither(S_OK, nullptr);
+  EXPECT_TRUE(EnumerateSubFolders(&nothingEither, nullptr, count));
+  TFakeFolder unreadable(HRESULT_FROM_WIN32(ERROR_NOT_READY), nullptr);
+  EXPECT_FALSE(EnumerateSubFolders(&unreadable, nullptr, count));
+  EXPECT_EQ(seen, 0);
+  TFakeItems items(2);
+  TFakeFolder two(S_FALSE, &items);
+  EXPECT_TRUE(EnumerateSubFolders(&two, nullptr, count));
+  EXPECT_EQ(seen, 2);
+  EXPECT_EQ(items.refs, 0u);  // released when done
+}
+
+}  // namespace
