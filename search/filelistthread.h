@@ -56,7 +56,7 @@ protected:
 
 private:
   void ScanDir(const std::string& path);
-  // One synchronised call hands a folder's entries to Target.
+  // One synchronised call hands paths to Target and empties the list.
   void AddToTarget(std::vector<std::string>& paths);
 
   std::string dir_ = "C:";

@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <mutex>
 
-#include "classlib/findfile.h"
+#include "search/folderentries.h"
 #include "search/threadowner.h"
 
 namespace {
+
+// Entries handed to the index per synchronised call: few enough that the
+// main thread's share (a sorted insertion each) stays a short slice between
+// its messages, many enough that a folder costs few round trips.
+constexpr size_t kEntriesPerCall = 256;
 
 // How long the exit wait sleeps between looks at the indexers when no
 // synchronised call arrives.
@@ -92,19 +97,14 @@ void TFileListThread::ScanDir(const std::string& path) {
   std::vector<std::string> entries;
   std::vector<std::string> subfolders;
   {
-    TSearchRec rec;
-    TFindScope scope(rec);
-    int result = FindFirst(path + "\\*.*", faAnyFile, rec);
-    while (result == 0 && !Terminated()) {
+    TFolderEntries listing(path);
+    while (!Terminated() && listing.Next()) {
       CheckPaused();
-      if (rec.Name != "." && rec.Name != "..") {
-        std::string full = path + "\\" + rec.Name;
-        // A link to a folder is listed but not followed, as the search does.
-        const bool link = (rec.FindData.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if (Recursive && (rec.Attr & faDirectory) != 0 && !link) subfolders.push_back(full);
-        entries.push_back(std::move(full));
-      }
-      result = FindNext(rec);
+      std::string full = path + "\\" + listing.Name();
+      // A link to a folder is listed but not followed, as the search does.
+      if (Recursive && listing.IsFolder() && !listing.IsLink()) subfolders.push_back(full);
+      entries.push_back(std::move(full));
+      if (entries.size() == kEntriesPerCall) AddToTarget(entries);
     }
   }
   AddToTarget(entries);
@@ -118,4 +118,5 @@ void TFileListThread::AddToTarget(std::vector<std::string>& paths) {
     target->AddAll(paths);
     current_ = paths.back();
   });
+  paths.clear();
 }

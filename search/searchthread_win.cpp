@@ -1,5 +1,7 @@
 #include "search/searchthread.h"
 
+#include <cstring>
+
 #include "classlib/boundary.h"
 #include "classlib/codepage.h"
 #include "classlib/exceptions.h"
@@ -7,6 +9,7 @@
 #include "classlib/paths.h"
 #include "classlib/streams.h"
 #include "search/documenttext.h"
+#include "search/folderentries.h"
 #include "search/extract/zipfile.h"
 #include "search/folderindex.h"
 #include "search/searchmasks.h"
@@ -27,29 +30,68 @@ thread_local const TFindFile* runningSearch = nullptr;
 
 bool RunningSearchToldToTerminate() { return runningSearch != nullptr && runningSearch->Terminated(); }
 
-// A junction or symbolic link to a folder: tested as an entry, never
-// descended into (it may lead back up the tree or to another drive).
-bool IsFolderLink(const TSearchRec& rec) {
-  return (rec.FindData.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
 bool IsFolder(const TSearchRec& rec) { return (rec.Attr & faDirectory) != 0; }
 
-// Reads another stream until the thread is told to terminate; then the read
-// fails with EAbort, so a long file is abandoned at its next block.
-class TStopAwareStream : public TStream {
+// Entries the class library's find calls would leave out for an attribute
+// mask (hidden, system, volume and folder entries unless asked for).
+bool Excluded(const WIN32_FIND_DATAA& data, int32_t findAttr) {
+  constexpr int32_t kSkippable = faHidden | faSysFile | faVolumeID | faDirectory;
+  return (static_cast<int32_t>(data.dwFileAttributes) & ~findAttr & kSkippable) != 0;
+}
+
+// A listed path as a directory entry; false when it is not there. The
+// attribute query gives everything a find call would but the short name, at
+// a fraction of the cost (a find call lists the parent folder under Wine).
+bool LookUp(const std::string& path, int32_t findAttr, TSearchRec& rec) {
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return false;
+  WIN32_FIND_DATAA data{};
+  data.dwFileAttributes = attributes.dwFileAttributes;
+  data.ftCreationTime = attributes.ftCreationTime;
+  data.ftLastAccessTime = attributes.ftLastAccessTime;
+  data.ftLastWriteTime = attributes.ftLastWriteTime;
+  data.nFileSizeHigh = attributes.nFileSizeHigh;
+  data.nFileSizeLow = attributes.nFileSizeLow;
+  const std::string name = ExtractFileName(path);
+  if (name.empty() || name.size() >= sizeof data.cFileName) return false;
+  std::memcpy(data.cFileName, name.c_str(), name.size() + 1);
+  if (Excluded(data, findAttr)) return false;
+  FillSearchRec(data, rec);
+  return true;
+}
+
+// The stream a matcher reads, read once from its start. The position is
+// kept here, so the matcher's rewinds to where the stream already stands
+// cost no system call (each is a round trip to the file server under Wine);
+// and a search told to terminate abandons the file at its next block.
+class TSearchedStream : public TStream {
 public:
-  TStopAwareStream(TStream& source, const TThread& thread) : source_(source), thread_(thread) {}
+  // source stands at position 0.
+  TSearchedStream(TStream& source, const TThread& thread) : source_(source), thread_(thread) {}
   int32_t Read(void* buffer, int32_t count) override {
     if (thread_.Terminated()) throw EAbort();
-    return source_.Read(buffer, count);
+    const int32_t n = source_.Read(buffer, count);
+    if (known_ && n > 0) position_ += n;
+    return n;
   }
   int32_t Write(const void*, int32_t) override { return 0; }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override { return source_.Seek(offset, origin); }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    if (known_ && origin == soCurrent) {
+      offset += position_;
+      origin = soBeginning;
+    }
+    if (known_ && origin == soBeginning && offset == position_) return position_;
+    const int64_t result = source_.Seek(offset, origin);
+    known_ = result >= 0;
+    position_ = result;
+    return result;
+  }
 
 private:
   TStream& source_;
   const TThread& thread_;
+  bool known_ = true;
+  int64_t position_ = 0;
 };
 
 // Lends a stream to a matcher for one search; the matcher never keeps it.
@@ -197,21 +239,17 @@ void TFindFile::SearchFolder(const std::string& path) {
   std::vector<std::string> subfolders;
   FolderStarted();
   {
-    TSearchRec rec;
-    TFindScope scope(rec);
-    int result = FindFirst(path + "\\*.*", findAttr_, rec);
-    while (result == 0 && !Terminated()) {
+    TFolderEntries entries(path);
+    while (!Terminated() && entries.Next()) {
       WaitWhilePaused();
       if (Terminated()) break;
-      if (rec.Name != "." && rec.Name != "..") {
-        found_.SearchRec = rec;
-        found_.FullName = path + "\\" + rec.Name;
-        found_.Context = containsText8_;
-        itemState_ = isRejected;
-        TestEntry(rec.Name, nullptr);
-        if (recurse_ && IsFolder(rec) && !IsFolderLink(rec)) subfolders.push_back(path + "\\" + rec.Name);
-      }
-      result = FindNext(rec);
+      if (Excluded(entries.Data(), findAttr_)) continue;
+      FillSearchRec(entries.Data(), found_.SearchRec);
+      found_.FullName = path + "\\" + found_.SearchRec.Name;
+      found_.Context = containsText8_;
+      itemState_ = isRejected;
+      TestEntry(found_.SearchRec.Name, nullptr);
+      if (recurse_ && entries.IsFolder() && !entries.IsLink()) subfolders.push_back(path + "\\" + entries.Name());
     }
   }
   // Only one find handle per level stays open: subfolders come after.
@@ -250,11 +288,7 @@ void TFindFile::TestEntry(const std::string& name, const std::string* listedPath
     currentMask_ = maskTexts_[i];
     if (!MaskMatches(i, name)) continue;
     if (!present) {
-      TSearchRec rec;
-      const int result = FindFirst(*listedPath, findAttr_, rec);
-      FindClose(rec);
-      if (result != 0) return;  // vanished: no further masks, no zip rule
-      found_.SearchRec = rec;
+      if (!LookUp(*listedPath, findAttr_, found_.SearchRec)) return;  // vanished: no further masks, no zip rule
       found_.FullName = *listedPath;
       found_.Context = containsText8_;
       present = true;
@@ -300,7 +334,7 @@ void TFindFile::TestContents() {
       file.emplace(found_.FullName, fmOpenRead | fmShareDenyNone);
       source = &*file;
     }
-    TStopAwareStream stream(*source, *this);
+    TSearchedStream stream(*source, *this);
     if (containsMatcher_) {
       TLentStream lent(*containsMatcher_, stream);
       containsMatcher_->Find();
@@ -356,6 +390,7 @@ bool TFindFile::SearchInZip(const std::string& archive) {
 
 void TFindFile::FileFound() {
   if (!OnFileFound) return;
+  SetSearchRecTime(found_.SearchRec);
   // Stop runs on the main thread, so a call that runs after it sees the
   // flag: the hit belongs to a search that is over.
   Synchronize([this] {
