@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "classlib/paths.h"
 #include "search/folderentries.h"
 #include "search/threadowner.h"
 
@@ -74,7 +75,7 @@ void TFileListThread::SetDir(const std::string& text) {
     return;
   }
   dir_ = text;
-  if (dir_.back() == '\\') dir_.pop_back();
+  if (IsPathDelimiter(dir_, dir_.size() - 1)) dir_.pop_back();
 }
 
 void TFileListThread::Execute() {

@@ -492,53 +492,63 @@ TEST(SearchThread, StopAtRandomPointsHundredTimesNeverHangsNorLetsAStaleHitThrou
 
 namespace {
 
-// Runs a program that would never end from the search thread, once the
-// search has been told to terminate: the run-and-wait hook must end it.
+constexpr char kChildEventVariable[] = "OVALIS_SEARCH_TEST_CHILD";
+
+// From the search thread, runs a program that does not end on its own; the
+// test tells the search to terminate once the program is up, and the
+// run-and-wait hook must then end it.
 class TRunAndWaitProbe : public TFindFile {
 public:
-  TRunAndWaitProbe() : toldEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-  ~TRunAndWaitProbe() override {
-    EndThreadForOwner(*this);
-    CloseHandle(toldEvent_);
-  }
-  void Told() { SetEvent(toldEvent_); }
-  std::atomic<bool> reached{false};
+  ~TRunAndWaitProbe() override { EndThreadForOwner(*this); }
   std::atomic<int> stopBefore{-1}, stopAfter{-1}, exitCode{0};
 
 protected:
   void HandleException() override {
-    TRunAndWaitShouldStop hook = RunAndWaitShouldStop();
+    const TRunAndWaitShouldStop hook = RunAndWaitShouldStop();
     stopBefore = hook != nullptr && hook();
-    reached = true;
-    WaitForSingleObject(toldEvent_, 30000);
-    stopAfter = hook != nullptr && hook();
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     exitCode = RunAndWait(std::string("\"") + self +
                               "\" --gtest_also_run_disabled_tests --gtest_filter=SearchThreadChild.DISABLED_Hangs",
                           "", SW_HIDE);
+    stopAfter = hook != nullptr && hook();
   }
-
-private:
-  HANDLE toldEvent_;
 };
+
+bool EventExists(const std::string& name) {
+  HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, name.c_str());
+  if (event == nullptr) return false;
+  CloseHandle(event);
+  return true;
+}
 
 }  // namespace
 
-TEST(SearchThreadChild, DISABLED_Hangs) { Sleep(INFINITE); }
+// The program the probe runs: says it is up, then waits (a minute at most,
+// so that a program the hook failed to end cannot outlive the test run).
+TEST(SearchThreadChild, DISABLED_Hangs) {
+  char name[MAX_PATH] = {};
+  ASSERT_NE(GetEnvironmentVariableA(kChildEventVariable, name, MAX_PATH), 0u);
+  HANDLE up = CreateEventA(nullptr, TRUE, TRUE, name);
+  Sleep(60000);
+  CloseHandle(up);
+}
 
 TEST(SearchThread, ProgramRunForADocumentEndsWhenTheSearchIsToldToTerminate) {
   const uint32_t timeout = RunAndWaitTimeout();
   SetRunAndWaitTimeout(INFINITE);
+  const std::string eventName = "OvalisSearchTestChild-" + std::to_string(GetCurrentProcessId());
+  SetEnvironmentVariableA(kChildEventVariable, eventName.c_str());
   TTree tree;
   tree.File("a.chm");
   TRunAndWaitProbe probe;
   probe.SetMasks("[a");  // the run's exception reaches the probe on the search thread
   probe.SetPath(tree.Root());
   probe.Start();
-  ASSERT_TRUE(PumpUntil([&] { return probe.reached.load(); }));
+  // Told only once the program is up: ending one still starting is not
+  // what is tested here.
+  EXPECT_TRUE(PumpUntil([&] { return EventExists(eventName); }));
   probe.Terminate();
-  probe.Told();
   probe.WaitFor();
   SetRunAndWaitTimeout(timeout);
   EXPECT_EQ(probe.stopBefore, 0);
