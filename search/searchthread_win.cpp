@@ -23,6 +23,14 @@ namespace {
 // to terminate (Terminate does not signal the start event).
 constexpr DWORD kPausePoll = 50;
 
+// Hits and folder starts are handed to the main thread in batches: each
+// synchronised call is a round trip between two threads (and, under Wine,
+// through the file server), dearer than testing a small file. A report
+// waits at most this long, or until a pause or the end of the run, and a
+// batch holds at most kMaxBatch reports.
+constexpr ULONGLONG kReportDelay = 20;
+constexpr size_t kMaxBatch = 512;
+
 // The search running on this thread, for the run-and-wait hook: a document
 // converter that runs a program (the CHM decompiler) stops waiting for it
 // once the search has been told to terminate.
@@ -125,6 +133,7 @@ public:
     search_.containsMatcher_.reset();
     search_.notContainsMatcher_.reset();
     search_.compiledMasks_.clear();
+    search_.reports_.clear();
     runningSearch = nullptr;
   }
   TRunScope(const TRunScope&) = delete;
@@ -181,6 +190,8 @@ void TFindFile::Start() {
 }
 
 void TFindFile::WaitWhilePaused() {
+  // Whatever was found before a pause is seen before it.
+  if ((pauseRequest_ || Suspended()) && !Terminated()) FlushReports();
   CheckPaused();
   while (pauseRequest_ && !Terminated()) {
     WaitForSingleObject(startEvent_, kPausePoll);
@@ -194,8 +205,14 @@ void TFindFile::Execute() {
   try {
     if (ListMode && hasPathList_) SearchFileList();
     else SearchFolders();
+    FlushReports();
   } catch (...) {
     exceptionObject_ = std::current_exception();
+    // What was found before the failure comes before its message.
+    try {
+      FlushReports();
+    } catch (...) {
+    }
     HandleException();
     exceptionObject_ = nullptr;
   }
@@ -243,6 +260,7 @@ void TFindFile::SearchFolder(const std::string& path) {
     while (!Terminated() && entries.Next()) {
       WaitWhilePaused();
       if (Terminated()) break;
+      FlushReportsIfDue();
       if (Excluded(entries.Data(), findAttr_)) continue;
       FillSearchRec(entries.Data(), found_.SearchRec);
       found_.FullName = path + "\\" + found_.SearchRec.Name;
@@ -270,6 +288,7 @@ void TFindFile::SearchFileList() {
 void TFindFile::ProcessListedFile(const std::string& path) {
   WaitWhilePaused();
   if (Terminated()) return;
+  FlushReportsIfDue();
   itemState_ = isRejected;
   TestEntry(ExtractFileName(path), &path);
 }
@@ -391,16 +410,36 @@ bool TFindFile::SearchInZip(const std::string& archive) {
 void TFindFile::FileFound() {
   if (!OnFileFound) return;
   SetSearchRecTime(found_.SearchRec);
-  // Stop runs on the main thread, so a call that runs after it sees the
-  // flag: the hit belongs to a search that is over.
-  Synchronize([this] {
-    if (!Terminated()) OnFileFound(this, found_);
-  });
+  Queue(TReport{false, found_});
 }
 
 void TFindFile::FolderStarted() {
   if (!OnFolder) return;
-  Synchronize([this] {
-    if (!Terminated()) OnFolder(this);
+  Queue(TReport{true, {}});
+}
+
+void TFindFile::Queue(TReport&& report) {
+  if (reports_.empty()) oldestReport_ = GetTickCount64();
+  reports_.push_back(std::move(report));
+  if (reports_.size() >= kMaxBatch) FlushReports();
+}
+
+void TFindFile::FlushReportsIfDue() {
+  if (!reports_.empty() && GetTickCount64() - oldestReport_ >= kReportDelay) FlushReports();
+}
+
+void TFindFile::FlushReports() {
+  if (reports_.empty()) return;
+  std::vector<TReport> batch;
+  batch.swap(reports_);
+  if (Terminated()) return;
+  // Stop runs on the main thread, so a call that runs after it sees the
+  // flag: the rest of the batch belongs to a search that is over.
+  Synchronize([this, &batch] {
+    for (const TReport& report : batch) {
+      if (Terminated()) return;
+      if (report.folder) OnFolder(this);
+      else OnFileFound(this, report.found);
+    }
   });
 }
