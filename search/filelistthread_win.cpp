@@ -1,0 +1,123 @@
+#include "search/filelistthread.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "classlib/paths.h"
+#include "search/folderentries.h"
+#include "search/threadowner.h"
+
+namespace {
+
+// Entries handed to the index per synchronised call: few enough that the
+// main thread's share (a sorted insertion each) stays a short slice between
+// its messages, many enough that a folder costs few round trips.
+constexpr size_t kEntriesPerCall = 256;
+
+// How long the exit wait sleeps between looks at the indexers when no
+// synchronised call arrives.
+constexpr DWORD kExitWaitSlice = 20;
+
+// Every indexer object alive, so that the exit can wait for them.
+std::mutex indexersLock;
+std::vector<TFileListThread*> indexers;
+
+// The index and, before it is freed, the wait for the indexers that fill it.
+class TSharedIndex {
+public:
+  ~TSharedIndex() { WaitForIndexers(); }
+  TFolderIndex index;
+};
+
+// Created with the module; freed when the program ends.
+TSharedIndex sharedIndex;
+
+// Whether an indexer has been started and not yet ended. Called after
+// Terminate, which clears any pause, so "suspended" means never started.
+bool StillRunning(const TFileListThread& thread) { return !thread.Finished() && !thread.Suspended(); }
+
+}  // namespace
+
+TFolderIndex& FolderIndex() { return sharedIndex.index; }
+
+void WaitForIndexers() {
+  if (GetCurrentThreadId() != MainThreadID) return;
+  for (;;) {
+    bool running = false;
+    {
+      std::lock_guard<std::mutex> lock(indexersLock);
+      for (TFileListThread* thread : indexers) {
+        thread->Terminate();
+        running |= StillRunning(*thread);
+      }
+    }
+    if (!running) return;
+    // An indexer may be waiting for the main thread to add its entries.
+    WaitForSingleObject(SynchronizeEvent(), kExitWaitSlice);
+    CheckSynchronize();
+  }
+}
+
+TFileListThread::TFileListThread() : TThread(true) {
+  std::lock_guard<std::mutex> lock(indexersLock);
+  indexers.push_back(this);
+}
+
+TFileListThread::~TFileListThread() {
+  EndThreadForOwner(*this);
+  std::lock_guard<std::mutex> lock(indexersLock);
+  indexers.erase(std::remove(indexers.begin(), indexers.end(), this), indexers.end());
+}
+
+void TFileListThread::SetDir(const std::string& text) {
+  if (text.empty()) {
+    dir_ = "C:";
+    return;
+  }
+  dir_ = text;
+  if (IsPathDelimiter(dir_, dir_.size() - 1)) dir_.pop_back();
+}
+
+void TFileListThread::Execute() {
+  busy_ = true;
+  struct BusyEnd {
+    std::atomic<bool>& busy;
+    ~BusyEnd() { busy = false; }
+  } busyEnd{busy_};
+  if (Target == nullptr) Target = &FolderIndex();
+  const TDateTime start = Now();
+  std::vector<std::string> root{dir_};
+  AddToTarget(root);
+  ScanDir(dir_);
+  if (!Terminated()) pending_ = false;
+  elapsed_ = Now() - start;
+}
+
+void TFileListThread::ScanDir(const std::string& path) {
+  if (Terminated()) return;
+  std::vector<std::string> entries;
+  std::vector<std::string> subfolders;
+  {
+    TFolderEntries listing(path);
+    while (!Terminated() && listing.Next()) {
+      CheckPaused();
+      std::string full = path + "\\" + listing.Name();
+      // A link to a folder is listed but not followed, as the search does.
+      if (Recursive && listing.IsFolder() && !listing.IsLink()) subfolders.push_back(full);
+      entries.push_back(std::move(full));
+      if (entries.size() == kEntriesPerCall) AddToTarget(entries);
+    }
+  }
+  AddToTarget(entries);
+  for (const std::string& folder : subfolders) ScanDir(folder);
+}
+
+void TFileListThread::AddToTarget(std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  TFolderIndex* target = Target;
+  Synchronize([this, target, &paths] {
+    target->AddAll(paths);
+    current_ = paths.back();
+  });
+  paths.clear();
+}

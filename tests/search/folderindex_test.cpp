@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "search/folderindex.h"
+
+namespace {
+
+using Paths = std::vector<std::string>;
+
+TEST(FolderIndex, KeepsOnePathPerNameWhateverItsCaseInSortedOrder) {
+  TFolderIndex index;
+  index.AddAll({"C:\\Data\\b.txt", "C:\\Data", "C:\\Data\\A.txt", "C:\\Data\\a.TXT", "C:\\DATA\\B.TXT"});
+  index.Add("C:\\Data\\a.txt");
+  EXPECT_EQ(index.Paths(), (Paths{"C:\\Data", "C:\\Data\\A.txt", "C:\\Data\\b.txt"}));
+  EXPECT_EQ(index.Count(), 3);
+  EXPECT_TRUE(index.Contains("c:\\data\\B.txt"));
+  EXPECT_FALSE(index.Contains("C:\\Data\\c.txt"));
+}
+
+TEST(FolderIndex, PathsBelowAFolderLeaveOutTheFolderItselfAndItsLookalikeNeighbours) {
+  TFolderIndex index;
+  index.AddAll({"C:\\Data", "C:\\Data\\1.txt", "C:\\Data\\Old", "C:\\Data\\Old\\2.txt", "C:\\Data2",
+                "C:\\Data2\\3.txt", "C:\\Database.txt", "D:\\Data\\4.txt"});
+  EXPECT_EQ(index.PathsBelow("C:\\Data", true), (Paths{"C:\\Data\\1.txt", "C:\\Data\\Old", "C:\\Data\\Old\\2.txt"}));
+  EXPECT_EQ(index.PathsBelow("c:\\DATA", false), (Paths{"C:\\Data\\1.txt", "C:\\Data\\Old"}));
+  EXPECT_EQ(index.PathsBelow("C:", false), (Paths{"C:\\Data", "C:\\Data2", "C:\\Database.txt"}));
+  EXPECT_TRUE(index.PathsBelow("C:\\Data\\1.txt", true).empty());
+  EXPECT_TRUE(index.PathsBelow("E:", true).empty());
+}
+
+TEST(FolderIndex, BelowComparesLettersWithoutCase) {
+  EXPECT_TRUE(IsPathBelow("C:\\DATA\\x", "c:\\data", true));
+  EXPECT_TRUE(IsPathBelow("C:\\Data\\x\\y", "C:\\Data", false));
+  EXPECT_FALSE(IsPathBelow("C:\\Data\\x\\y", "C:\\Data", true));
+  EXPECT_FALSE(IsPathBelow("C:\\Data", "C:\\Data", false));
+  EXPECT_FALSE(IsPathBelow("C:\\Data\\", "C:\\Data", false));
+  EXPECT_FALSE(IsPathBelow("C:\\Datax\\y", "C:\\Data", false));
+  EXPECT_TRUE(IsPathBelow("C:\\Caf\xC9\\x", "C:\\caf\xE9", true)) << "Latin capitals outside ASCII";
+}
+
+}  // namespace

@@ -1,0 +1,241 @@
+// Helpers of the search-thread and indexer tests: fixture trees under the
+// temporary folder, a recording handler, running a search to its end while
+// the main thread serves its synchronised calls, and a reference walk.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "classlib/application.h"
+#include "classlib/filetime.h"
+#include "search/searchthread.h"
+
+namespace search_test {
+
+// A fresh folder under the temporary folder, deleted with everything in it
+// when the object ends.
+class TTree {
+public:
+  TTree() {
+    char base[MAX_PATH + 1] = {};
+    GetTempPathA(MAX_PATH, base);
+    static std::atomic<int> counter{0};
+    root_ = std::string(base) + "ovalis-search-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(counter++);
+    CreateDirectoryA(root_.c_str(), nullptr);
+  }
+  ~TTree() { DeleteTree(root_); }
+  TTree(const TTree&) = delete;
+  TTree& operator=(const TTree&) = delete;
+
+  // The folder, without a trailing "\".
+  const std::string& Root() const { return root_; }
+  std::string operator/(const std::string& relative) const { return root_ + "\\" + relative; }
+
+  // Creates the file (and the folders on its way) holding bytes.
+  std::string File(const std::string& relative, const std::string& bytes = "") const {
+    MakeParents(relative);
+    const std::string path = *this / relative;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    return path;
+  }
+  std::string Folder(const std::string& relative) const {
+    MakeParents(relative + "\\x");
+    return *this / relative;
+  }
+  // Sets the last-write time of a file or folder.
+  void SetWriteTime(const std::string& relative, uint64_t utc) const {
+    const std::string path = *this / relative;
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    const FILETIME ft = UInt64ToFileTime(utc);
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &ft)) << path;
+    CloseHandle(h);
+  }
+  // The path relative to the root.
+  std::string Relative(const std::string& path) const {
+    return path.compare(0, root_.size() + 1, root_ + "\\") == 0 ? path.substr(root_.size() + 1) : path;
+  }
+
+private:
+  void MakeParents(const std::string& relative) const {
+    for (size_t i = relative.find('\\'); i != std::string::npos; i = relative.find('\\', i + 1))
+      CreateDirectoryA((*this / relative.substr(0, i)).c_str(), nullptr);
+  }
+  static void DeleteTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string full = folder + "\\" + name;
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) DeleteTree(full);
+        else if (!DeleteFileA(full.c_str())) RemoveDirectoryA(full.c_str());
+      } while (FindNextFileA(h, &data));
+      FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+  }
+
+  std::string root_;
+};
+
+// The extractor tests' fixtures.
+inline std::string DataFile(const std::string& name) {
+  return std::string(OVALIS_TEST_DATA) + "\\..\\extract\\data\\" + name;
+}
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in.good()) << path;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What a search reported, in order: "<folder>" for each folder started, the
+// path relative to the tree for each hit.
+struct TRecording {
+  std::vector<std::string> events;
+  std::vector<std::string> contexts;  // of the hits, in order
+  std::vector<TFoundItem> hits;
+  int folders = 0;
+
+  std::vector<std::string> Hits() const {
+    std::vector<std::string> names;
+    for (const std::string& e : events)
+      if (e != "<folder>") names.push_back(e);
+    return names;
+  }
+  std::vector<std::string> SortedHits() const {
+    std::vector<std::string> names = Hits();
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// Assigns handlers that record into recording (paths relative to tree).
+inline void Record(TFindFile& search, TRecording& recording, const TTree& tree) {
+  search.OnFileFound = [&recording, &tree](TObject*, const TFoundItem& found) {
+    EXPECT_EQ(GetCurrentThreadId(), MainThreadID);
+    recording.events.push_back(tree.Relative(found.FullName));
+    recording.contexts.push_back(found.Context);
+    recording.hits.push_back(found);
+  };
+  search.OnFolder = [&recording](TObject*) {
+    EXPECT_EQ(GetCurrentThreadId(), MainThreadID);
+    recording.events.push_back("<folder>");
+    ++recording.folders;
+  };
+}
+
+// Starts a configured search and waits, serving its calls, until it ends.
+inline void RunToEnd(TFindFile& search) {
+  search.Start();
+  search.WaitFor();
+}
+
+// A search of tree's root with the given mask text, run to its end.
+inline TRecording Search(const TTree& tree, const std::string& masks,
+                         const std::function<void(TFindFile&)>& configure = {}) {
+  TRecording recording;
+  TFindFile search;
+  search.SetMasks(masks);
+  search.SetPath(tree.Root());
+  search.CodePages = cpAllCodePages;
+  Record(search, recording, tree);
+  if (configure) configure(search);
+  RunToEnd(search);
+  return recording;
+}
+
+// Keeps run-level messages of search threads from opening message boxes.
+class TCapturedMessages {
+public:
+  TCapturedMessages() {
+    previous_ = Application->OnException;
+    Application->OnException = [this](TObject*, const Exception& e) { messages.push_back(e.Message()); };
+  }
+  ~TCapturedMessages() { Application->OnException = previous_; }
+  TCapturedMessages(const TCapturedMessages&) = delete;
+  TCapturedMessages& operator=(const TCapturedMessages&) = delete;
+  std::vector<std::string> messages;
+
+private:
+  TExceptionEvent previous_;
+};
+
+// Runs the main thread's message loop until done() holds; false after a
+// minute (a hang shows as a failure, not a stuck test).
+inline bool PumpUntil(const std::function<bool()>& done) {
+  const ULONGLONG deadline = GetTickCount64() + 60000;
+  while (!done()) {
+    if (GetTickCount64() > deadline) return false;
+    Application->ProcessMessages();
+    Sleep(1);
+  }
+  return true;
+}
+
+// Wine only: the host's name for a Windows path, "" elsewhere.
+inline std::string UnixName(const std::string& path) {
+  using Fn = char*(CDECL*)(LPCWSTR);
+  auto fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (fn == nullptr) return "";
+  const std::wstring wide(path.begin(), path.end());
+  char* unix = fn(wide.c_str());
+  if (unix == nullptr) return "";
+  std::string result = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
+// A symbolic link at link to the folder target: through the host under
+// Wine (whose own link call does nothing), else through the platform.
+// False when neither can make one.
+inline bool MakeFolderLink(const std::string& link, const std::string& target) {
+  const std::string unixLink = UnixName(link), unixTarget = UnixName(target);
+  if (!unixLink.empty() && !unixTarget.empty()) {
+    std::string command = "ln -s \"" + unixTarget + "\" \"" + unixLink + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA("Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+      return false;
+    // A host program's handle cannot be waited for: look for the link instead.
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  } else if (!CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+    return false;
+  }
+  // As the walk sees it (the attribute query may look through the link).
+  for (int tries = 0; tries < 500; ++tries) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA(link.c_str(), &data);
+    if (h != INVALID_HANDLE_VALUE) {
+      FindClose(h);
+      return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    }
+    Sleep(10);
+  }
+  return false;
+}
+
+}  // namespace search_test

@@ -1,0 +1,90 @@
+// Zip archives made by the tests: one deflated entry with sizes of the
+// test's choosing.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "search/extract/zinflate.h"
+
+namespace search_test {
+
+inline void PutLe(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// An archive of one deflated entry, with the sizes it declares given apart
+// from what its data really holds.
+inline std::string OneEntryZip(const std::string& name, const std::string& deflated, uint32_t crc,
+                               uint32_t declaredSize) {
+  std::string zip;
+  PutLe(zip, 0x04034B50, 4);
+  PutLe(zip, 20, 2);
+  PutLe(zip, 0, 2);
+  PutLe(zip, 8, 2);
+  PutLe(zip, 0, 4);  // time and date
+  PutLe(zip, crc, 4);
+  PutLe(zip, static_cast<uint32_t>(deflated.size()), 4);
+  PutLe(zip, declaredSize, 4);
+  PutLe(zip, static_cast<uint32_t>(name.size()), 2);
+  PutLe(zip, 0, 2);
+  zip += name + deflated;
+  const auto central = static_cast<uint32_t>(zip.size());
+  PutLe(zip, 0x02014B50, 4);
+  PutLe(zip, 20, 2);
+  PutLe(zip, 20, 2);
+  PutLe(zip, 0, 2);
+  PutLe(zip, 8, 2);
+  PutLe(zip, 0, 4);
+  PutLe(zip, crc, 4);
+  PutLe(zip, static_cast<uint32_t>(deflated.size()), 4);
+  PutLe(zip, declaredSize, 4);
+  PutLe(zip, static_cast<uint32_t>(name.size()), 2);
+  PutLe(zip, 0, 2);   // extra
+  PutLe(zip, 0, 2);   // comment
+  PutLe(zip, 0, 2);   // disk
+  PutLe(zip, 0, 2);   // internal attributes
+  PutLe(zip, 0, 4);   // external attributes
+  PutLe(zip, 0, 4);   // local header offset
+  zip += name;
+  const auto centralSize = static_cast<uint32_t>(zip.size()) - central;
+  PutLe(zip, 0x06054B50, 4);
+  PutLe(zip, 0, 4);
+  PutLe(zip, 1, 2);
+  PutLe(zip, 1, 2);
+  PutLe(zip, centralSize, 4);
+  PutLe(zip, central, 4);
+  PutLe(zip, 0, 2);
+  return zip;
+}
+
+// An entry that claims a few bytes but inflates past the reader's cap, so
+// extracting it raises.
+inline std::string ZipBomb(const std::string& name) {
+  z_stream z{};
+  deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+  const std::vector<Bytef> zeros(1 << 20, 0);
+  std::vector<Bytef> out(1 << 16);
+  std::string deflated;
+  uLong crc = crc32(0, nullptr, 0);
+  const uint64_t total = kMaxInflatedBytes + (1u << 20);
+  for (uint64_t done = 0; done < total; done += zeros.size()) {
+    const bool last = done + zeros.size() >= total;
+    crc = crc32(crc, zeros.data(), static_cast<uInt>(zeros.size()));
+    z.next_in = const_cast<Bytef*>(zeros.data());
+    z.avail_in = static_cast<uInt>(zeros.size());
+    do {
+      z.next_out = out.data();
+      z.avail_out = static_cast<uInt>(out.size());
+      deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+      deflated.append(reinterpret_cast<const char*>(out.data()), out.size() - z.avail_out);
+    } while (z.avail_out == 0);
+  }
+  deflateEnd(&z);
+  return OneEntryZip(name, deflated, static_cast<uint32_t>(crc), 1000);
+}
+
+}  // namespace search_test
