@@ -93,7 +93,7 @@ std::string TPicture::GraphicFileMask(TGraphicClass graphicClass) {
   return mask;
 }
 
-std::string TPicture::GraphicExtension(TGraphicClass graphicClass) {
+std::string TPicture::ExtensionOfGraphic(TGraphicClass graphicClass) {
   auto formats = FormatsOf(graphicClass);
   return formats.empty() ? std::string() : formats.front()->extension;
 }

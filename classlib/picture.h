@@ -50,7 +50,7 @@ public:
   // registration order; the mask alone ("*.bmp;*.ico"); the first extension.
   static std::string GraphicFilter(TGraphicClass graphicClass);
   static std::string GraphicFileMask(TGraphicClass graphicClass);
-  static std::string GraphicExtension(TGraphicClass graphicClass);
+  static std::string ExtensionOfGraphic(TGraphicClass graphicClass);
 
 private:
   void Adopt(std::unique_ptr<TGraphic> graphic);

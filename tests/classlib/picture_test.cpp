@@ -69,7 +69,7 @@ TEST(Picture, TheClassLibraryFormatsAreRegistered) {
   EXPECT_NE(TPicture::GraphicFilter(TBitmap::StaticClass()).find("Windows bitmaps (*.bmp)|*.bmp"),
             std::string::npos);
   EXPECT_NE(TPicture::GraphicFileMask(TGraphic::StaticClass()).find("*.jpg"), std::string::npos);
-  EXPECT_EQ(TPicture::GraphicExtension(TIcon::StaticClass()), "ico");
+  EXPECT_EQ(TPicture::ExtensionOfGraphic(TIcon::StaticClass()), "ico");
 }
 
 TEST(Picture, LatestRegistrationOfAnExtensionWins) {
