@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/stopwatch.h"
 #include "classlib/codepage.h"
 #include "classlib/streams.h"
 #include "search/codepageset.h"
@@ -82,18 +83,6 @@ std::string MakeChunk(Rng& rng, int encoding) {
   return chunk;
 }
 
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t;
-}
-
 bool Generate(const std::string& path, uint64_t bytes, int64_t& needleOffset) {
   Rng rng{12345};
   std::vector<std::string> pool;
@@ -119,24 +108,24 @@ bool Generate(const std::string& path, uint64_t bytes, int64_t& needleOffset) {
 // The reference: open, read every 64 KiB block, close.
 double RawRead(const std::string& path, uint64_t& total) {
   std::vector<char> buffer(kReadBlock);
-  const LARGE_INTEGER t0 = Now();
+  const LARGE_INTEGER t0 = TickNow();
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   total = 0;
   DWORD n = 0;
   while (ReadFile(h, buffer.data(), kReadBlock, &n, nullptr) && n > 0) total += n;
   CloseHandle(h);
-  return Seconds(t0, Now());
+  return SecondsBetween(t0, TickNow());
 }
 
 // The matcher as the search thread runs it: a fresh file stream per file.
 double Match(TStringSearch& search, const std::string& path, int64_t needleOffset, bool& ok) {
-  const LARGE_INTEGER t0 = Now();
+  const LARGE_INTEGER t0 = TickNow();
   TFileStream stream(path, fmOpenRead | fmShareDenyNone);
   search.SetStream(&stream);
   const bool found = search.Find();
   search.SetStream(nullptr);
-  const double s = Seconds(t0, Now());
+  const double s = SecondsBetween(t0, TickNow());
   ok = found && search.Match().Offset == needleOffset && search.Match().CodePage == cpUnicode;
   return s;
 }

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/stopwatch.h"
 #include "classlib/codepage.h"
 #include "search/codepageset.h"
 #include "search/filelistthread.h"
@@ -35,18 +36,6 @@ constexpr DWORD kReadBlock = 64 * 1024;
 const char kHostTree[] = "Z:\\usr\\include";
 // Never present: every file is read to its end.
 const wchar_t kAbsent[] = L"Кукушонок-ovalis";
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t;
-}
 
 bool IsSubfolder(const WIN32_FIND_DATAA& data) {
   const std::string name = data.cFileName;
@@ -168,9 +157,9 @@ void BareWalk(const std::string& folder, std::vector<char>& buffer, WalkCount& c
 double TimeBareWalk(const std::string& root, WalkCount& count) {
   std::vector<char> buffer(kReadBlock);
   count = {};
-  const LARGE_INTEGER t0 = Now();
+  const LARGE_INTEGER t0 = TickNow();
   BareWalk(root, buffer, count);
-  return Seconds(t0, Now());
+  return SecondsBetween(t0, TickNow());
 }
 
 struct SearchCount {
@@ -192,10 +181,10 @@ double TimeSearch(const std::string& root, const std::string& masks, const std::
   search.CodePages = cpAllCodePages;
   search.OnFileFound = [&count](TObject*, const TFoundItem&) { ++count.hits; };
   search.OnFolder = [&count](TObject*) { ++count.folders; };
-  const LARGE_INTEGER t0 = Now();
+  const LARGE_INTEGER t0 = TickNow();
   search.Start();
   search.WaitFor();
-  return Seconds(t0, Now());
+  return SecondsBetween(t0, TickNow());
 }
 
 struct TreeResult {
@@ -224,7 +213,7 @@ TreeResult Measure(const char* label, const std::string& root, const std::string
                content, static_cast<unsigned long long>(found.hits));
 
   TFolderIndex index;
-  const LARGE_INTEGER t0 = Now();
+  const LARGE_INTEGER t0 = TickNow();
   {
     TFileListThread indexer;
     indexer.SetDir(root);
@@ -233,7 +222,7 @@ TreeResult Measure(const char* label, const std::string& root, const std::string
     indexer.Resume();
     indexer.WaitFor();
   }
-  const double build = Seconds(t0, Now());
+  const double build = SecondsBetween(t0, TickNow());
   SearchCount walked, listed;
   double onDisk = 1e9, fromIndex = 1e9;
   for (int round = 0; round < rounds; ++round) {
