@@ -10,7 +10,9 @@
 #endif
 
 std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName) {
-  std::string ext = AnsiLowerCase(ExtractFileExt(fileName));
+  // The known extensions are ASCII, so ASCII case folding decides as well as
+  // the locale's would, without a system call per file.
+  std::string ext = LowerCase(ExtractFileExt(fileName));
   if (ext == ".pdf") return std::make_unique<TPDF2Text>(fileName);
   if (ext == ".rtf") return std::make_unique<TRtf2Text>(fileName);
 #ifdef _WIN32
