@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "imaging/colormanager.h"
+#include "imaging/imagingtexts.h"
 
 namespace {
-
-constexpr char kNoMethod[] = "Color conversion failed. Could not find a proper method.";
 
 uint16_t Load16(const uint8_t* p) {
   uint16_t v;
@@ -31,7 +30,7 @@ public:
             unsigned bytesPerSample, bool planar)
       : bytes_(bytesPerSample), step_(samples * bytesPerSample) {
     planes_ = planar ? planes : 1;
-    if (planar && source.size() < planes) TColorManager::Error(kNoMethod);
+    if (planar && source.size() < planes) TColorManager::Error(kConversionFailed);
     for (unsigned i = 0; i < planes_; ++i) ptr_[i] = static_cast<const uint8_t*>(source[i]);
   }
 
@@ -88,7 +87,7 @@ bool Packed(uint8_t bits) { return bits >= 1 && bits <= 8; }
 
 void TColorManager::RequireDepths8Or16() const {
   auto ok = [](uint8_t b) { return b == 8 || b == 16; };
-  if (!ok(sourceBitsPerSample_) || !ok(targetBitsPerSample_)) Error(kNoMethod);
+  if (!ok(sourceBitsPerSample_) || !ok(targetBitsPerSample_)) Error(kConversionFailed);
 }
 
 void TColorManager::RowRgbToRgb(std::span<const void* const> s, uint8_t* t, uint32_t n, uint8_t m) {
@@ -328,7 +327,7 @@ void TColorManager::RowGray(std::span<const void* const> Source, uint8_t* Target
 void TColorManager::RowIndexed(std::span<const void* const> Source, uint8_t* Target, uint32_t Count,
                                uint8_t Mask) {
   const uint8_t sb = sourceBitsPerSample_, tb = targetBitsPerSample_;
-  if (!Packed(sb) || !Packed(tb)) Error(kNoMethod);
+  if (!Packed(sb) || !Packed(tb)) Error(kConversionFailed);
   const uint8_t* src = static_cast<const uint8_t*>(Source[0]);
   if (sb == tb && Mask == 0xFF) {
     std::memcpy(Target, src, static_cast<size_t>((uint64_t{sb} * Count + 7) / 8));
@@ -347,7 +346,7 @@ void TColorManager::RowIndexed(std::span<const void* const> Source, uint8_t* Tar
 
 void TColorManager::RowIndexed16To16(std::span<const void* const> Source, uint8_t* Target,
                                      uint32_t Count, uint8_t Mask) {
-  if (sourceBitsPerSample_ != 16 || targetBitsPerSample_ != 16) Error(kNoMethod);
+  if (sourceBitsPerSample_ != 16 || targetBitsPerSample_ != 16) Error(kConversionFailed);
   const bool swap = SourceOptions & ConversionOption::SwapBytes16;
   const uint8_t* src = static_cast<const uint8_t*>(Source[0]);
   if (!swap && Mask == 0xFF) {
@@ -366,7 +365,7 @@ void TColorManager::RowIndexed16To16(std::span<const void* const> Source, uint8_
 void TColorManager::RowIndexed16ToPacked(std::span<const void* const> Source, uint8_t* Target,
                                          uint32_t Count, uint8_t Mask) {
   const uint8_t tb = targetBitsPerSample_;
-  if (sourceBitsPerSample_ != 16 || !Packed(tb)) Error(kNoMethod);
+  if (sourceBitsPerSample_ != 16 || !Packed(tb)) Error(kConversionFailed);
   const bool swap = SourceOptions & ConversionOption::SwapBytes16;
   const uint8_t* src = static_cast<const uint8_t*>(Source[0]);
   const unsigned targetMax = (1u << tb) - 1;
@@ -383,7 +382,7 @@ void TColorManager::RowIndexed16ToPacked(std::span<const void* const> Source, ui
 void TColorManager::RowIndexedPackedTo16(std::span<const void* const> Source, uint8_t* Target,
                                          uint32_t Count, uint8_t Mask) {
   const uint8_t sb = sourceBitsPerSample_;
-  if (!Packed(sb) || targetBitsPerSample_ != 16) Error(kNoMethod);
+  if (!Packed(sb) || targetBitsPerSample_ != 16) Error(kConversionFailed);
   const bool swap = SourceOptions & ConversionOption::SwapBytes16;
   const uint8_t* src = static_cast<const uint8_t*>(Source[0]);
   const unsigned sourceMax = (1u << sb) - 1;

@@ -4,15 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "imaging/imagingtexts.h"
+
 namespace {
 
-constexpr char kDepthInvalid[] = "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.";
-constexpr char kSamplesInvalid[] = "Sample count per pixel does not correspond to the given color scheme.";
-constexpr char kSubsamplingInvalid[] = "Subsampling value is invalid. Allowed are 1, 2 and 4.";
-constexpr char kSubsamplingOrder[] = "Vertical subsampling value must be <= horizontal subsampling value.";
 constexpr char kCoefficientsDamaged[] = "YCbCr coefficients are damaged. Each must be a number above 0.";
-constexpr char kIndexedMix[] = "Conversion between indexed and non-indexed pixel formats is not supported.";
-constexpr char kNoMethod[] = "Color conversion failed. Could not find a proper method.";
 
 // Nearest integer, halves to the even neighbour (the default rounding mode),
 // held far enough inside int32 that a wild weight cannot overflow it.
@@ -52,28 +48,28 @@ TColorManager::TColorManager() { SetGamma(1.0f, 2.2f); }
 void TColorManager::Error(const char* Message) { throw EColorConversionError(Message); }
 
 void TColorManager::SetSourceBitsPerSample(uint8_t Value) {
-  if (Value < 1 || Value > 16) Error(kDepthInvalid);
+  if (Value < 1 || Value > 16) Error(kInvalidColorDepth);
   if (Value == sourceBitsPerSample_) return;
   sourceBitsPerSample_ = Value;
   changed_ = true;
 }
 
 void TColorManager::SetTargetBitsPerSample(uint8_t Value) {
-  if (Value < 1 || Value > 16) Error(kDepthInvalid);
+  if (Value < 1 || Value > 16) Error(kInvalidColorDepth);
   if (Value == targetBitsPerSample_) return;
   targetBitsPerSample_ = Value;
   changed_ = true;
 }
 
 void TColorManager::SetSourceSamplesPerPixel(uint8_t Value) {
-  if (Value < 1 || Value > 4) Error(kSamplesInvalid);
+  if (Value < 1 || Value > 4) Error(kWrongSampleCount);
   if (Value == sourceSamplesPerPixel_) return;
   sourceSamplesPerPixel_ = Value;
   changed_ = true;
 }
 
 void TColorManager::SetTargetSamplesPerPixel(uint8_t Value) {
-  if (Value < 1 || Value > 4) Error(kSamplesInvalid);
+  if (Value < 1 || Value > 4) Error(kWrongSampleCount);
   if (Value == targetSamplesPerPixel_) return;
   targetSamplesPerPixel_ = Value;
   changed_ = true;
@@ -113,8 +109,8 @@ void TColorManager::SetYCbCrParameters(std::span<const float> Coefficients,
     if (!(Coefficients[i] > 0) || !std::isfinite(Coefficients[i])) Error(kCoefficientsDamaged);
   for (size_t i = 0; i < n; ++i) yCbCrCoefficients_[i] = Coefficients[i];
   auto valid = [](uint8_t v) { return v == 1 || v == 2 || v == 4; };
-  if (!valid(HorizontalSubsampling) || !valid(VerticalSubsampling)) Error(kSubsamplingInvalid);
-  if (HorizontalSubsampling < VerticalSubsampling) Error(kSubsamplingOrder);
+  if (!valid(HorizontalSubsampling) || !valid(VerticalSubsampling)) Error(kInvalidSubsampling);
+  if (HorizontalSubsampling < VerticalSubsampling) Error(kVerticalSubsampling);
   horizontalSubsampling_ = HorizontalSubsampling;
   verticalSubsampling_ = VerticalSubsampling;
 }
@@ -157,7 +153,7 @@ void TColorManager::BuildYCbCrTables() {
 
 void TColorManager::PrepareConversion() {
   rowConverter_ = nullptr;
-  if (IsIndexedSource(sourceColorScheme_) != IsIndexedTarget(targetColorScheme_)) Error(kIndexedMix);
+  if (IsIndexedSource(sourceColorScheme_) != IsIndexedTarget(targetColorScheme_)) Error(kIndexedConversion);
   using namespace ConversionOption;
   SourceOptions = HasAlpha(sourceColorScheme_) ? (SourceOptions | AlphaPresent) : (SourceOptions & ~AlphaPresent);
   TargetOptions = HasAlpha(targetColorScheme_) ? (TargetOptions | AlphaPresent) : (TargetOptions & ~AlphaPresent);
@@ -202,11 +198,11 @@ void TColorManager::PrepareConversion() {
 void TColorManager::ConvertRow(std::span<const void* const> Source, void* Target, uint32_t Count,
                                uint8_t Mask) {
   if (changed_) PrepareConversion();
-  if (rowConverter_ == nullptr) Error(kNoMethod);
+  if (rowConverter_ == nullptr) Error(kConversionFailed);
   if (Count == 0) return;
-  if (Source.empty()) Error(kNoMethod);
+  if (Source.empty()) Error(kConversionFailed);
   for (const void* plane : Source)
-    if (plane == nullptr) Error(kNoMethod);
+    if (plane == nullptr) Error(kConversionFailed);
   (this->*rowConverter_)(Source, static_cast<uint8_t*>(Target), Count, Mask);
 }
 

@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 
 #include "imaging/colormanager.h"
+#include "imaging/imagingtexts.h"
 
 namespace {
 
@@ -17,7 +18,6 @@ TJPEGWarningHook& WarningHook() {
   return hook;
 }
 
-constexpr char kUnexpectedEnd[] = "JPEG decompression error. Unexpected end of input.";
 constexpr JOCTET kEndOfImage[2] = {0xFF, 0xD9};
 // libjpeg's working memory for one strip; a progressive image keeps all its
 // coefficients, so a damaged size could otherwise ask for gigabytes.
@@ -77,7 +77,7 @@ struct TTIFFJPEGDecoder::Impl {
   static boolean FillInputBuffer(j_decompress_ptr c) {
     Impl& d = Of(c);
     d.hitEnd = true;
-    d.Warn(kUnexpectedEnd);
+    d.Warn(kJPEGEndOfInput);
     d.src.next_input_byte = kEndOfImage;
     d.src.bytes_in_buffer = sizeof kEndOfImage;
     return TRUE;
@@ -165,7 +165,7 @@ void TTIFFJPEGDecoder::DecodeInit() {
   int result = 0;
   ok = Guarded(d, [&d, &result] { result = jpeg_read_header(&d.cinfo, FALSE); });
   // Tables that end before their end-of-image code are damaged too.
-  if (!ok || result != JPEG_HEADER_TABLES_ONLY || d.hitEnd) CompressionError("Bogus JPEG tables field.");
+  if (!ok || result != JPEG_HEADER_TABLES_ONLY || d.hitEnd) CompressionError(kJPEGBogusTables);
 }
 
 void TTIFFJPEGDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
@@ -183,10 +183,10 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pa
   uint32_t height = p.CurrentRow < p.Height ? p.Height - p.CurrentRow : 0;
   if (!p.RowsPerStrip.empty()) height = std::min(height, p.RowsPerStrip[0]);
   if (cinfo.image_width != p.Width || cinfo.image_height != height)
-    CompressionError("Improper JPEG strip/tile size.");
+    CompressionError(kJPEGStripSize);
   int components = p.PlanarConfig == 2 ? 1 : p.SamplesPerPixel;
-  if (cinfo.num_components != components) CompressionError("Improper JPEG component count.");
-  if (cinfo.data_precision != p.BitsPerSample) CompressionError("Improper JPEG data precision.");
+  if (cinfo.num_components != components) CompressionError(kJPEGComponentCount);
+  if (cinfo.data_precision != p.BitsPerSample) CompressionError(kJPEGDataPrecision);
   for (int i = 0; i < cinfo.num_components; ++i) {
     const jpeg_component_info& c = cinfo.comp_info[i];
     int h = 1, v = 1;
@@ -195,7 +195,7 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pa
       v = verticalSubsampling_;
     }
     if (c.h_samp_factor != h || c.v_samp_factor != v)
-      CompressionError("Improper JPEG sampling factors.");
+      CompressionError(kJPEGSamplingFactors);
   }
 
   // The TIFF photometric value, not markers inside the strip, says what the
@@ -223,9 +223,9 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pa
   cinfo.dct_method = JDCT_ISLOW;
 
   uint64_t bytesPerLine = p.BytesPerLine;
-  if (bytesPerLine == 0) CompressionError("Improper JPEG strip/tile size.");
+  if (bytesPerLine == 0) CompressionError(kJPEGStripSize);
   uint64_t room = DecodeRoom(UnpackedSize);
-  if (room % bytesPerLine != 0) CompressionError("Fractional JPEG scanline unsupported.");
+  if (room % bytesPerLine != 0) CompressionError(kJPEGFractionalScanline);
   uint64_t lines = room / bytesPerLine;
   // Each line is decoded into a line of its own and copied, so a line of
   // libjpeg's never meets a shorter row of ours.

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "imaging/imagingtexts.h"
+
 namespace {
-constexpr char kLZ77Error[] = "LZ77 decompression error.";
 // zlib counts in 32-bit units; a larger buffer is simply not filled past this.
 constexpr uint64_t kMaxChunk = 0xFFFFFFFFu;
 }  // namespace
@@ -21,7 +22,7 @@ void TLZ77Decoder::DecodeInit() {
   }
   Stream = z_stream{};
   Status = inflateInit(&Stream);
-  if (Status < 0) CompressionError(kLZ77Error);
+  if (Status < 0) CompressionError(kLZ77DecompressionError);
   initialised_ = true;
 }
 
@@ -42,5 +43,5 @@ void TLZ77Decoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Packed
 void TLZ77Decoder::DecodeEnd() {
   if (!initialised_) return;
   initialised_ = false;
-  if (inflateEnd(&Stream) < 0) CompressionError(kLZ77Error);
+  if (inflateEnd(&Stream) < 0) CompressionError(kLZ77DecompressionError);
 }
