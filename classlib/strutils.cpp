@@ -1,6 +1,8 @@
 #include "classlib/strutils.h"
 
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 
@@ -94,6 +96,43 @@ int64_t StrToInt64(std::string_view s) {
   if (!TryStrToInt64(s, v))
     throw EConvertError("'" + std::string(s) + "' is not a valid integer value");
   return v;
+}
+
+bool TryStrToFloat(std::string_view s, double& value) {
+  size_t i = 0, end = s.size();
+  while (i < end && static_cast<unsigned char>(s[i]) <= ' ') ++i;
+  while (end > i && static_cast<unsigned char>(s[end - 1]) <= ' ') --end;
+  const size_t start = i;
+  if (i < end && (s[i] == '-' || s[i] == '+')) ++i;
+  // from_chars takes no "+": it is skipped once the grammar is checked.
+  const size_t number = start < end && s[start] == '+' ? i : start;
+  auto digits = [&] {
+    size_t from = i;
+    while (i < end && s[i] >= '0' && s[i] <= '9') ++i;
+    return i - from;
+  };
+  size_t mantissa = digits();
+  if (i < end && s[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < end && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < end && (s[i] == '-' || s[i] == '+')) ++i;
+    if (digits() == 0) return false;
+  }
+  if (i != end) return false;
+  double parsed = 0;
+  const auto result = std::from_chars(s.data() + number, s.data() + end, parsed);
+  if (result.ec != std::errc() || result.ptr != s.data() + end || !std::isfinite(parsed)) return false;
+  value = parsed;
+  return true;
+}
+
+double StrToFloatDef(std::string_view s, double fallback) {
+  double value = fallback;
+  return TryStrToFloat(s, value) ? value : fallback;
 }
 
 int32_t StrToInt(std::string_view s) {

@@ -35,6 +35,13 @@ int64_t StrToInt64(std::string_view s);
 int32_t StrToIntDef(std::string_view s, int32_t fallback);
 int64_t StrToInt64Def(std::string_view s, int64_t fallback);
 bool TryStrToInt64(std::string_view s, int64_t& value);
+// A decimal number as files write it, whatever the user's locale: optional
+// sign, digits with an optional "." and fraction (".5" and "5." too), an
+// optional exponent ("e-3"), surrounding blanks allowed. Anything else (a
+// comma, trailing letters, an empty text, a value out of range) answers
+// false and leaves value alone.
+bool TryStrToFloat(std::string_view s, double& value);
+double StrToFloatDef(std::string_view s, double fallback);
 
 // Removes leading and trailing control characters and blanks (<= ' ').
 std::string Trim(std::string_view s);

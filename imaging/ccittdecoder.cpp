@@ -176,6 +176,7 @@ void TCCITTDecoder::AlignSource(uint32_t bytes) {
 
 void TCCITTFax3Decoder::DecodeInit() {
   if (Options & 1) CompressionError("CCITT group 3 fax with two-dimensional coding is not supported.");
+  if (Options & 2) CompressionError("CCITT group 3 fax with uncompressed mode is not supported.");
 }
 
 void TCCITTFax3Decoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
@@ -195,7 +196,10 @@ void TCCITTFax3Decoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t P
       // An end of line before the width is reached leaves the rest of the row
       // white; the next row starts right after it.
       if (run == kEndOfLine) break;
+      // A damaged row still takes its place, so the rows after it stay
+      // where they belong.
       if (run == kInvalidCode) {
+        coded = true;
         SkipToEndOfLine();
         break;
       }

@@ -72,7 +72,8 @@ private:
 class TCCITTFax3Decoder : public TCCITTDecoder {
 public:
   using TCCITTDecoder::TCCITTDecoder;
-  // Two-dimensional coding (bit 0 of Options) is refused here.
+  // Two-dimensional coding and uncompressed mode (bits 0 and 1 of Options)
+  // are refused here.
   void DecodeInit() override;
   void Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
               int64_t UnpackedSize) override;

@@ -30,6 +30,16 @@ bool IsBgrTarget(ColorScheme s) { return s == ColorScheme::Bgr || s == ColorSche
 
 uint16_t Swap16(uint16_t v) { return static_cast<uint16_t>((v << 8) | (v >> 8)); }
 
+// How many of Count pixels Mask selects: its pattern repeats every 8 pixels.
+uint64_t SelectedPixels(uint32_t Count, uint8_t Mask) {
+  const uint64_t whole = uint64_t{Count / 8} * static_cast<unsigned>(__builtin_popcount(Mask));
+  const unsigned rest = Count % 8;
+  const unsigned head = rest == 0 ? 0u : (Mask >> (8 - rest)) & ((1u << rest) - 1);
+  return whole + static_cast<unsigned>(__builtin_popcount(head));
+}
+
+uint64_t PackedBytes(uint64_t pixels, unsigned bits) { return (pixels * bits + 7) / 8; }
+
 }  // namespace
 
 uint8_t ClampByte(int32_t Value) {
@@ -107,7 +117,11 @@ void TColorManager::SetYCbCrParameters(std::span<const float> Coefficients,
   size_t n = std::min<size_t>(Coefficients.size(), 3);
   for (size_t i = 0; i < n; ++i)
     if (!(Coefficients[i] > 0) || !std::isfinite(Coefficients[i])) Error(kCoefficientsDamaged);
-  for (size_t i = 0; i < n; ++i) yCbCrCoefficients_[i] = Coefficients[i];
+  for (size_t i = 0; i < n; ++i) {
+    // New weights need new tables even when nothing else changed.
+    if (yCbCrCoefficients_[i] != Coefficients[i]) crToRedTable_.clear();
+    yCbCrCoefficients_[i] = Coefficients[i];
+  }
   auto valid = [](uint8_t v) { return v == 1 || v == 2 || v == 4; };
   if (!valid(HorizontalSubsampling) || !valid(VerticalSubsampling)) Error(kInvalidSubsampling);
   if (HorizontalSubsampling < VerticalSubsampling) Error(kVerticalSubsampling);
@@ -115,18 +129,18 @@ void TColorManager::SetYCbCrParameters(std::span<const float> Coefficients,
   verticalSubsampling_ = VerticalSubsampling;
 }
 
-BitmapFormat TColorManager::GetTargetPixelFormat(int Index) const {
+TPixelFormat TColorManager::GetTargetPixelFormat(int Index) const {
   uint8_t samples = Index == 0 ? sourceSamplesPerPixel_ : targetSamplesPerPixel_;
   uint8_t bits = Index == 0 ? sourceBitsPerSample_ : targetBitsPerSample_;
   switch (samples) {
     case 1:
-      if (bits == 1) return BitmapFormat::Bits1;
-      if (bits <= 4) return BitmapFormat::Bits4;
-      if (bits >= 8) return BitmapFormat::Bits8;
-      return BitmapFormat::Custom;
-    case 3: return bits <= 5 ? BitmapFormat::Bits15 : BitmapFormat::Bits24;
-    case 4: return bits >= 8 ? BitmapFormat::Bits32 : BitmapFormat::Custom;
-    default: return BitmapFormat::Custom;
+      if (bits == 1) return pf1bit;
+      if (bits <= 4) return pf4bit;
+      if (bits >= 8) return pf8bit;
+      return pfCustom;
+    case 3: return bits <= 5 ? pf15bit : pf24bit;
+    case 4: return bits >= 8 ? pf32bit : pfCustom;
+    default: return pfCustom;
   }
 }
 
@@ -195,18 +209,66 @@ void TColorManager::PrepareConversion() {
   changed_ = false;
 }
 
-void TColorManager::ConvertRow(std::span<const void* const> Source, void* Target, uint32_t Count,
-                               uint8_t Mask) {
+void TColorManager::CheckRowLengths(std::span<const TRowBytes> Source, size_t Target,
+                                    uint32_t Count, uint8_t Mask) const {
+  using namespace ConversionOption;
+  const TRowConverter c = rowConverter_;
+  const uint64_t n = SelectedPixels(Count, Mask);
+  const unsigned sb = sourceBitsPerSample_, tb = targetBitsPerSample_;
+  const unsigned sourceSample = sb == 16 ? 2 : 1, targetSample = tb == 16 ? 2 : 1;
+  const bool sourceAlpha = SourceOptions & AlphaPresent, targetAlpha = TargetOptions & AlphaPresent;
+
+  // What one source span must hold (every span of a planar row alike), and
+  // how many spans are read.
+  uint64_t source = 0, target = 0;
+  size_t spans = 1;
+  if (c == &TColorManager::RowGray) {
+    source = n * (sourceAlpha ? 2 : 1) * sourceSample;
+    target = uint64_t{Count} * targetSample;
+  } else if (c == &TColorManager::RowIndexed) {
+    source = PackedBytes(sb == tb && Mask == 0xFF ? Count : n, sb);
+    target = PackedBytes(Count, tb);
+  } else if (c == &TColorManager::RowIndexed16To16) {
+    source = n * 2;
+    target = uint64_t{Count} * 2;
+  } else if (c == &TColorManager::RowIndexed16ToPacked) {
+    source = n * 2;
+    target = PackedBytes(Count, tb);
+  } else if (c == &TColorManager::RowIndexedPackedTo16) {
+    source = PackedBytes(n, sb);
+    target = uint64_t{Count} * 2;
+  } else {
+    // The colour converters: three samples (four with source alpha, or for
+    // CMYK), interleaved or one per plane; the target has three or four.
+    const bool cmyk = c == &TColorManager::RowCmykToRgb || c == &TColorManager::RowCmykToBgr;
+    const bool rgb = c == &TColorManager::RowRgbToRgb || c == &TColorManager::RowRgbToBgr ||
+                     c == &TColorManager::RowBgrToRgb || c == &TColorManager::RowBgrToBgr;
+    const unsigned samples = cmyk || (rgb && sourceAlpha) ? 4 : 3;
+    const bool planar = cmyk ? Source.size() == 4 : Source.size() > 1;
+    spans = planar ? samples : 1;
+    source = n * sourceSample * (planar ? 1 : samples);
+    target = uint64_t{Count} * targetSample * (targetAlpha ? 4 : 3);
+  }
+  if (Source.size() < spans) Error(kConversionFailed);
+  for (size_t i = 0; i < spans; ++i)
+    if (Source[i].size() < source || (source > 0 && Source[i].data() == nullptr)) Error(kRowTooShort);
+  if (Target < target) Error(kRowTooShort);
+}
+
+void TColorManager::ConvertRow(std::span<const TRowBytes> Source, std::span<uint8_t> Target,
+                               uint32_t Count, uint8_t Mask) {
   if (changed_) PrepareConversion();
   if (rowConverter_ == nullptr) Error(kConversionFailed);
   if (Count == 0) return;
   if (Source.empty()) Error(kConversionFailed);
-  for (const void* plane : Source)
-    if (plane == nullptr) Error(kConversionFailed);
-  (this->*rowConverter_)(Source, static_cast<uint8_t*>(Target), Count, Mask);
+  CheckRowLengths(Source, Target.size(), Count, Mask);
+  const void* planes[4] = {};
+  const size_t used = std::min<size_t>(Source.size(), 4);
+  for (size_t i = 0; i < used; ++i) planes[i] = Source[i].data();
+  (this->*rowConverter_)(std::span<const void* const>(planes, used), Target.data(), Count, Mask);
 }
 
-std::vector<TPaletteColor> TColorManager::ColorPaletteEntries(
+std::vector<TPaletteEntry> TColorManager::ColorPaletteEntries(
     const std::vector<std::span<const uint8_t>>& Data, uint8_t DataFormat, uint32_t ColorCount,
     bool BgrOrder) const {
   using namespace ConversionOption;
@@ -221,7 +283,7 @@ std::vector<TPaletteColor> TColorManager::ColorPaletteEntries(
   };
 
   // The file's entries, as many as were asked for and are really there.
-  std::vector<TPaletteColor> file;
+  std::vector<TPaletteEntry> file;
   const bool wide = DataFormat >= 4 && DataFormat <= 7;
   const size_t unit = wide ? 2 : 1;
   if (DataFormat <= 7) {
@@ -246,16 +308,16 @@ std::vector<TPaletteColor> TColorManager::ColorPaletteEntries(
         c[1] = e + unit;
         c[last] = e + 2 * unit;
       }
-      TPaletteColor& entry = file[i];
-      entry.Red = wide ? value16(c[0]) : value8(*c[0]);
-      entry.Green = wide ? value16(c[1]) : value8(*c[1]);
-      entry.Blue = wide ? value16(c[2]) : value8(*c[2]);
+      TPaletteEntry& entry = file[i];
+      entry.peRed = wide ? value16(c[0]) : value8(*c[0]);
+      entry.peGreen = wide ? value16(c[1]) : value8(*c[1]);
+      entry.peBlue = wide ? value16(c[2]) : value8(*c[2]);
     }
   }
 
   const uint32_t sourceMax = (1u << sourceBitsPerSample_) - 1;
   const uint32_t targetMax = (1u << targetBitsPerSample_) - 1;
-  std::vector<TPaletteColor> result;
+  std::vector<TPaletteEntry> result;
   if (targetBitsPerSample_ <= 8 && sourceBitsPerSample_ != targetBitsPerSample_) {
     // Spread the file's entries over the indices the row converters produce;
     // an index past what the file holds stays black.
@@ -272,16 +334,26 @@ std::vector<TPaletteColor> TColorManager::ColorPaletteEntries(
   return result;
 }
 
-std::vector<TPaletteColor> TColorManager::GrayscalePaletteEntries(bool MinimumIsWhite) const {
+std::vector<TPaletteEntry> TColorManager::GrayscalePaletteEntries(bool MinimumIsWhite) const {
   uint32_t bits = std::min<uint32_t>(uint32_t{targetBitsPerSample_} * targetSamplesPerPixel_, 8);
   uint32_t count = 1u << bits, upper = count - 1, step = 255 / upper;
   const bool gamma = (TargetOptions & ConversionOption::GammaCorrect) != 0;
-  std::vector<TPaletteColor> result(count);
+  std::vector<TPaletteEntry> result(count);
   for (uint32_t i = 0; i <= upper; ++i) {
     uint32_t v = i * step;
     uint8_t ramp = gamma ? gammaTable_[v & 0xFF] : static_cast<uint8_t>(v & 0xFF);
-    TPaletteColor& entry = result[MinimumIsWhite ? upper - i : i];
-    entry.Red = entry.Green = entry.Blue = ramp;
+    TPaletteEntry& entry = result[MinimumIsWhite ? upper - i : i];
+    entry.peRed = entry.peGreen = entry.peBlue = ramp;
   }
   return result;
+}
+
+HPALETTE TColorManager::CreateColorPalette(const std::vector<std::span<const uint8_t>>& Data,
+                                           uint8_t DataFormat, uint32_t ColorCount,
+                                           bool BgrOrder) const {
+  return CreatePaletteFromEntries(ColorPaletteEntries(Data, DataFormat, ColorCount, BgrOrder));
+}
+
+HPALETTE TColorManager::CreateGrayscalePalette(bool MinimumIsWhite) const {
+  return CreatePaletteFromEntries(GrayscalePaletteEntries(MinimumIsWhite));
 }

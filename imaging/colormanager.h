@@ -9,8 +9,10 @@
 #include <span>
 #include <vector>
 
+#include "classlib/bitmap.h"
 #include "classlib/exceptions.h"
 #include "classlib/object.h"
+#include "classlib/palette.h"
 
 enum class ColorScheme : uint8_t {
   NoScheme = 0,
@@ -40,24 +42,13 @@ enum : uint8_t {
 };
 }  // namespace ConversionOption
 
-// The bitmap pixel format that fits a side's settings.
-enum class BitmapFormat : uint8_t { Bits1, Bits4, Bits8, Bits15, Bits24, Bits32, Custom };
-
-struct TPaletteColor {
-  uint8_t Red = 0;
-  uint8_t Green = 0;
-  uint8_t Blue = 0;
-  uint8_t Flags = 0;
-  bool operator==(const TPaletteColor&) const = default;
-};
+// One source row as the converters see it: an interleaved row, or one plane
+// of a planar row, with the bytes it really holds.
+using TRowBytes = std::span<const uint8_t>;
 
 class EColorConversionError : public Exception {
   using Exception::Exception;
 };
-
-#ifdef _WIN32
-typedef struct HPALETTE__* HPALETTE;
-#endif
 
 uint8_t ClampByte(int32_t Value);
 // A * B / C, truncated; callers keep C above 0 and the quotient below 65536.
@@ -93,34 +84,41 @@ public:
   void SetYCbCrParameters(std::span<const float> Coefficients, uint8_t HorizontalSubsampling,
                           uint8_t VerticalSubsampling);
 
-  // Index 0: the source settings, 1: the target settings.
-  BitmapFormat GetTargetPixelFormat(int Index) const;
+  // The bitmap's pixel format (classlib/bitmap.h) for the source settings
+  // (Index 0) or the target settings (Index 1): pf1bit, pf4bit, pf8bit,
+  // pf15bit, pf24bit, pf32bit, or pfCustom for a layout no bitmap takes
+  // (one sample of 5 to 7 bits, two samples, four samples below 8 bits).
+  TPixelFormat GetTargetPixelFormat(int Index) const;
 
-  // Converts Count target pixels. Source is one interleaved row, or one
-  // pointer per plane. Mask selects pixels for interlaced output, bit 7 for
-  // pixel 0 and so on, repeating every 8 pixels; a skipped pixel advances the
-  // target only. Raises EColorConversionError when the settings have no
-  // converter (a bit depth it does not handle included).
-  void ConvertRow(std::span<const void* const> Source, void* Target, uint32_t Count, uint8_t Mask);
-  void ConvertRow(const void* Source, void* Target, uint32_t Count, uint8_t Mask) {
-    ConvertRow(std::span<const void* const>(&Source, 1), Target, Count, Mask);
+  // Converts Count target pixels from Source into Target (a scan line).
+  // Source is one interleaved row, or one span per plane. Mask selects pixels
+  // for interlaced output, bit 7 for pixel 0 and so on, repeating every 8
+  // pixels; a skipped pixel advances the target only.
+  // Raises EColorConversionError when the settings have no converter (a bit
+  // depth it does not handle included), or when a source span or Target holds
+  // fewer bytes than Count pixels need in these settings (a reader whose
+  // sample count disagrees with its scheme): nothing is then written.
+  void ConvertRow(std::span<const TRowBytes> Source, std::span<uint8_t> Target, uint32_t Count,
+                  uint8_t Mask);
+  void ConvertRow(TRowBytes Source, std::span<uint8_t> Target, uint32_t Count, uint8_t Mask) {
+    ConvertRow(std::span<const TRowBytes>(&Source, 1), Target, Count, Mask);
   }
   void PrepareConversion();
 
   // The entries of a palette built from a file's palette data: Data holds one
   // block (interleaved formats 0, 1, 4, 5) or three planes (2, 3, 6, 7); no
   // entry is read that lies past the end of its block.
-  std::vector<TPaletteColor> ColorPaletteEntries(const std::vector<std::span<const uint8_t>>& Data,
+  std::vector<TPaletteEntry> ColorPaletteEntries(const std::vector<std::span<const uint8_t>>& Data,
                                                  uint8_t DataFormat, uint32_t ColorCount,
                                                  bool BgrOrder) const;
   // A grey ramp for the target settings.
-  std::vector<TPaletteColor> GrayscalePaletteEntries(bool MinimumIsWhite) const;
-#ifdef _WIN32
-  // The same as logical palettes; the caller owns the handle.
+  std::vector<TPaletteEntry> GrayscalePaletteEntries(bool MinimumIsWhite) const;
+  // The same as logical palettes (classlib/palette.h), on every platform: the
+  // caller owns the handle or hands it to a bitmap. A palette that cannot be
+  // made (no entries, no system resources) raises; no null handle comes back.
   HPALETTE CreateColorPalette(const std::vector<std::span<const uint8_t>>& Data, uint8_t DataFormat,
                               uint32_t ColorCount, bool BgrOrder) const;
   HPALETTE CreateGrayscalePalette(bool MinimumIsWhite) const;
-#endif
 
   [[noreturn]] static void Error(const char* Message);
 
@@ -130,6 +128,11 @@ public:
 private:
   using TRowConverter = void (TColorManager::*)(std::span<const void* const>, uint8_t*, uint32_t,
                                                 uint8_t);
+
+  // Refuses a row whose source spans or target hold fewer bytes than the
+  // chosen converter reads or writes for Count pixels under Mask.
+  void CheckRowLengths(std::span<const TRowBytes> Source, size_t Target, uint32_t Count,
+                       uint8_t Mask) const;
 
   void BuildYCbCrTables();
 

@@ -14,6 +14,9 @@ enum : uint8_t {
   ioBigEndian = 2,
   ioMinIsWhite = 4,
   ioReversedBits = 8,
+  // The file gives its gamma (FileGamma) and the reader corrects the pixels
+  // for it: the colour manager's GammaCorrect target option is on.
+  ioFileGamma = 16,
 };
 
 // Codes of TImageProperties::Compression.

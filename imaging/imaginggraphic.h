@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <type_traits>
 
@@ -83,6 +84,12 @@ protected:
   int64_t BasePosition() const { return basePosition_; }
   // Moves the stream to Offset bytes past BasePosition.
   void SeekFromBase(uint64_t offset);
+
+  // Scan line row (0 = the top row) with its length in bytes: the target a
+  // reader hands to TColorManager::ConvertRow, which refuses to write past it.
+  std::span<uint8_t> ScanLineBytes(int row) {
+    return {static_cast<uint8_t*>(ScanLine(row)), static_cast<size_t>(RowStride())};
+  }
 
   // Sent with every progress report; a reader sets it before it reports.
   TRect ProgressRect;

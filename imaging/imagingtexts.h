@@ -81,6 +81,8 @@ inline constexpr char kDescPNG[] = "Portable network graphic images";
 inline constexpr char kIndexedConversion[] =
     "Conversion between indexed and non-indexed pixel formats is not supported.";
 inline constexpr char kConversionFailed[] = "Color conversion failed. Could not find a proper method.";
+inline constexpr char kRowTooShort[] =
+    "Color conversion failed. The image row is shorter than its pixels need.";
 inline constexpr char kInvalidColorDepth[] =
     "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.";
 inline constexpr char kWrongSampleCount[] =

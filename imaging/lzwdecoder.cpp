@@ -89,12 +89,10 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pac
         previous = kNoCode;
         continue;
       }
-      if (code > next) {
-        // Damaged data: give up the bits held and go on with the next byte.
-        accumulator = 0;
-        bits = 0;
-        break;
-      }
+      // Damaged data: take no more codes from the bits held and go on with
+      // the next byte. The bits stay: a code is at least 9 bits wide, so
+      // fewer than 8 remain and the next byte still fits behind them.
+      if (code > next) break;
       if (previous == kNoCode) {
         first = t.suffix[code];
         t.Put(first);

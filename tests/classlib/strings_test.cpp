@@ -2,8 +2,10 @@
 
 #include "classlib/codepage.h"
 #include "classlib/exceptions.h"
+#include "classlib/fileexists.h"
 #include "classlib/paths.h"
 #include "classlib/strutils.h"
+#include "testdata.h"
 
 TEST(Paths, SplitsFolderNameAndExtension) {
   EXPECT_EQ(ExtractFilePath("C:\\a\\b.txt"), "C:\\a\\");
@@ -26,6 +28,28 @@ TEST(StrToInt, AcceptsDecimalAndHexRefusesJunk) {
   EXPECT_EQ(StrToIntDef("", 5), 5);
   EXPECT_EQ(StrToIntDef("99999999999", 3), 3);
   EXPECT_THROW(StrToInt("x"), EConvertError);
+}
+
+// Numbers as files write them: a point, never the user's decimal comma.
+TEST(StrToFloat, ReadsDecimalTextAndRefusesEverythingElse) {
+  EXPECT_DOUBLE_EQ(StrToFloatDef(" 2.2 ", 0), 2.2);
+  EXPECT_DOUBLE_EQ(StrToFloatDef("+.5", 0), 0.5);
+  EXPECT_DOUBLE_EQ(StrToFloatDef("-3.", 0), -3.0);
+  EXPECT_DOUBLE_EQ(StrToFloatDef("45e-2", 0), 0.45);
+  EXPECT_DOUBLE_EQ(StrToFloatDef("1.0\t\r\n", 0), 1.0);
+  for (const char* junk : {"", "  ", ".", "-", "2,2", "2.2x", "e5", "1e", "1e+", "0x10", "nan", "inf",
+                           "1e999", "1 2", "--1"})
+    EXPECT_DOUBLE_EQ(StrToFloatDef(junk, 7.5), 7.5) << junk;
+  double value = 3;
+  EXPECT_FALSE(TryStrToFloat("abc", value));
+  EXPECT_EQ(value, 3);
+}
+
+TEST(FileExists, FilesOnlyNotFoldersOrMissingNames) {
+  EXPECT_TRUE(FileExists(TestData("grey.jpg")));
+  EXPECT_FALSE(FileExists(TestData("no-such-file.jpg")));
+  EXPECT_FALSE(FileExists(OVALIS_TEST_DATA));
+  EXPECT_FALSE(FileExists(""));
 }
 
 TEST(Case, AnsiCaseFollowsTheCodePageAsciiCaseDoesNot) {

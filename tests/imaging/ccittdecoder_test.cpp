@@ -52,6 +52,22 @@ TEST(Fax3, GarbageSkipsToTheNextEndOfLine) {
   EXPECT_EQ(DecodeBlock(d, packed, 4), (Bytes{0x00, 0x00, 0x00, 0xFF}));
 }
 
+TEST(Fax3, ARowWhoseFirstCodeIsInvalidStillTakesItsPlace) {
+  // Row 1 starts with an invalid code; row 2 (white 8, black 8) stays row 2.
+  Bytes packed = Bits(kEol + "000000001 0101" + kEol + "10011 000101" + kEol);
+  TCCITTFax3Decoder d(0, false, false, 16);
+  EXPECT_EQ(DecodeBlock(d, packed, 4), (Bytes{0x00, 0x00, 0x00, 0xFF}));
+}
+
+TEST(Fax3, TwoDimensionalCodingAndUncompressedModeAreRefused) {
+  for (uint32_t options : {1u, 2u}) {
+    TCCITTFax3Decoder d(options, false, false, 16);
+    EXPECT_THROW(d.DecodeInit(), EGraphicCompression) << options;
+  }
+  TCCITTFax3Decoder fillBits(4, false, false, 16);  // fill bits are fine
+  EXPECT_NO_THROW(fillBits.DecodeInit());
+}
+
 TEST(ModifiedHuffman, ABlackRunFillsTheLowBitsThenTheNextByte) {
   // White 6, black 3, white 7 on a 16-pixel row.
   TCCITTMHDecoder d(0, false, false, 16);

@@ -34,13 +34,13 @@ Bytes Convert(const Conversion& c, const std::vector<Bytes>& planes, uint32_t co
               uint8_t mask = 0xFF, uint8_t fill = 0) {
   auto m = Manager(c);
   std::vector<std::unique_ptr<Bytes>> copies;  // separate blocks, exactly sized
-  std::vector<const void*> pointers;
+  std::vector<TRowBytes> rows;
   for (const Bytes& p : planes) {
     copies.push_back(std::make_unique<Bytes>(p));
-    pointers.push_back(copies.back()->data());
+    rows.emplace_back(*copies.back());
   }
   GuardedBuffer out(targetSize, fill);
-  m->ConvertRow(std::span<const void* const>(pointers), out.Data(), count, mask);
+  m->ConvertRow(rows, std::span<uint8_t>(out.Data(), out.Size()), count, mask);
   EXPECT_TRUE(out.GuardsIntact());
   return out.Contents();
 }
@@ -191,6 +191,65 @@ TEST(Mask, SkippedPixelsAdvanceTheTargetOnly) {
 
 TEST(ConvertRow, CountZeroWritesNothing) {
   EXPECT_EQ(Convert({CS::Rgb, CS::Bgr, 8, 8}, {{}}, 0, 3, 0xFF, 0xEE), (Bytes{0xEE, 0xEE, 0xEE}));
+}
+
+// Rows exactly as long as the pixels need pass; one byte less on either
+// side is refused before anything is read or written.
+TEST(ConvertRow, RowsShorterThanTheirPixelsAreRefused) {
+  struct Case {
+    const char* name;
+    Conversion c;
+    std::vector<Bytes> planes;
+    uint32_t count;
+    size_t target;
+  };
+  const Case cases[] = {
+      {"Rgb", {CS::Rgb, CS::Bgr, 8, 8}, {Bytes(6)}, 2, 6},
+      {"Rgb16", {CS::Rgb, CS::Bgr, 16, 8}, {Bytes(12)}, 2, 6},
+      {"RgbaPlanes", {CS::Rgba, CS::Bgra, 8, 8}, {Bytes(2), Bytes(2), Bytes(2), Bytes(2)}, 2, 8},
+      {"Cmyk", {CS::Cmyk, CS::Bgr, 8, 8}, {Bytes(8)}, 2, 6},
+      {"GrayAlpha", {CS::GrayAlpha, CS::Gray, 8, 8}, {Bytes(4)}, 2, 2},
+      {"Indexed4", {CS::PaletteIndex, CS::PaletteIndex, 4, 4}, {Bytes(2)}, 3, 2},
+      {"Indexed2To8", {CS::PaletteIndex, CS::PaletteIndex, 2, 8}, {Bytes(1)}, 3, 3},
+      {"Indexed16To1", {CS::PaletteIndex, CS::PaletteIndex, 16, 1}, {Bytes(18)}, 9, 2},
+  };
+  for (const Case& k : cases) {
+    EXPECT_NO_THROW(Convert(k.c, k.planes, k.count, k.target)) << k.name;
+    for (size_t p = 0; p < k.planes.size(); ++p) {
+      std::vector<Bytes> shorter = k.planes;
+      shorter[p].pop_back();
+      EXPECT_THROW(Convert(k.c, shorter, k.count, k.target), EColorConversionError) << k.name << p;
+    }
+    EXPECT_THROW(Convert(k.c, k.planes, k.count, k.target - 1), EColorConversionError) << k.name;
+  }
+  // A masked row reads only the pixels it selects.
+  EXPECT_NO_THROW(Convert({CS::Rgb, CS::Bgr, 8, 8}, {Bytes(6)}, 16, 48, 0x80));
+  EXPECT_THROW(Convert({CS::Rgb, CS::Bgr, 8, 8}, {Bytes(5)}, 16, 48, 0x80), EColorConversionError);
+}
+
+// Readers whose scheme and sample layout disagree: an alpha target on a
+// three-sample scan line (two matte channels), and blue-green-red rows from
+// a grey strip. Both raise; neither touches a byte.
+TEST(ConvertRow, SchemesThatDisagreeWithTheRowLayoutRaise) {
+  GuardedBuffer scanLine(12, 0xEE);  // four pixels of three bytes
+  TColorManager m;
+  m.SetSourceColorScheme(CS::Rgba);
+  m.SetTargetColorScheme(CS::Bgra);
+  m.SetSourceSamplesPerPixel(3);
+  m.SetTargetSamplesPerPixel(3);
+  Bytes r(4), g(4), b(4), a(4);
+  const TRowBytes planes[] = {r, g, b, a};
+  EXPECT_THROW(m.ConvertRow(planes, std::span<uint8_t>(scanLine.Data(), scanLine.Size()), 4, 0xFF),
+               EColorConversionError);
+  m.SetSourceColorScheme(CS::Bgr);
+  m.SetTargetColorScheme(CS::Bgr);
+  Bytes grey(4);
+  GuardedBuffer greyLine(4, 0xEE);
+  EXPECT_THROW(m.ConvertRow(TRowBytes(grey), std::span<uint8_t>(greyLine.Data(), greyLine.Size()), 4, 0xFF),
+               EColorConversionError);
+  EXPECT_EQ(scanLine.Contents(), Bytes(12, 0xEE));
+  EXPECT_EQ(greyLine.Contents(), Bytes(4, 0xEE));
+  EXPECT_TRUE(scanLine.GuardsIntact() && greyLine.GuardsIntact());
 }
 
 }  // namespace

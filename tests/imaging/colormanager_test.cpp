@@ -35,7 +35,7 @@ std::string ConvertError(const Pair& s) {
     m.SetSourceBitsPerSample(s.sourceBits);
     m.SetTargetBitsPerSample(s.targetBits);
     Bytes in(64, 0), out(64, 0);
-    m.ConvertRow(in.data(), out.data(), 4, 0xFF);
+    m.ConvertRow(TRowBytes(in), out, 4, 0xFF);
   });
 }
 
@@ -113,20 +113,30 @@ TEST(ColorManager, GammaAndYCbCrParametersFallBackOrRefuse) {
   EXPECT_EQ(m.VerticalSubsampling(), 2);
 }
 
-TEST(ColorManager, PixelFormatFollowsSamplesAndDepth) {
+// The answer is the bitmap's own pixel format, so a reader can hand it to
+// the bitmap; "custom" is the one format a bitmap refuses.
+TEST(ColorManager, PixelFormatIsTheBitmapsOwn) {
   struct Case {
     uint8_t samples, bits;
-    BitmapFormat format;
+    TPixelFormat format;
+    int bitmapBits;  // what the bitmap stores per pixel
   };
-  for (Case c : {Case{1, 1, BitmapFormat::Bits1}, Case{1, 3, BitmapFormat::Bits4}, Case{1, 8, BitmapFormat::Bits8},
-                 Case{1, 16, BitmapFormat::Bits8}, Case{1, 6, BitmapFormat::Custom}, Case{3, 5, BitmapFormat::Bits15},
-                 Case{3, 8, BitmapFormat::Bits24}, Case{4, 8, BitmapFormat::Bits32}, Case{4, 4, BitmapFormat::Custom},
-                 Case{2, 8, BitmapFormat::Custom}}) {
+  for (Case c : {Case{1, 1, pf1bit, 1}, Case{1, 3, pf4bit, 4}, Case{1, 8, pf8bit, 8}, Case{1, 16, pf8bit, 8},
+                 Case{1, 6, pfCustom, 0}, Case{3, 5, pf15bit, 16}, Case{3, 8, pf24bit, 24},
+                 Case{4, 8, pf32bit, 32}, Case{4, 4, pfCustom, 0}, Case{2, 8, pfCustom, 0}}) {
     TColorManager m;
     m.SetTargetSamplesPerPixel(c.samples);
     m.SetTargetBitsPerSample(c.bits);
-    EXPECT_EQ(m.GetTargetPixelFormat(1), c.format) << int(c.samples) << "x" << int(c.bits);
-    EXPECT_EQ(m.GetTargetPixelFormat(0), BitmapFormat::Bits24);
+    ASSERT_EQ(m.GetTargetPixelFormat(1), c.format) << int(c.samples) << "x" << int(c.bits);
+    EXPECT_EQ(m.GetTargetPixelFormat(0), pf24bit);
+    TBitmap bitmap;
+    if (c.format == pfCustom) {
+      EXPECT_THROW(bitmap.SetPixelFormat(c.format), EInvalidGraphicOperation);
+      continue;
+    }
+    bitmap.SetPixelFormat(c.format);
+    bitmap.SetSize(3, 1);
+    EXPECT_EQ(PixelFormatBits(bitmap.PixelFormat()), c.bitmapBits);
   }
 }
 
@@ -134,37 +144,37 @@ TEST(ColorPalette, EntriesComeFromEveryLayoutAndNeverPastTheData) {
   TColorManager m;
   Bytes triples = {1, 2, 3, 4, 5, 6};
   auto p = m.ColorPaletteEntries({triples}, 0, 2, false);
-  EXPECT_EQ(p, (std::vector<TPaletteColor>{{1, 2, 3, 0}, {4, 5, 6, 0}}));
+  EXPECT_EQ(p, (std::vector<TPaletteEntry>{{1, 2, 3, 0}, {4, 5, 6, 0}}));
   p = m.ColorPaletteEntries({triples}, 0, 2, true);
-  EXPECT_EQ(p[0], (TPaletteColor{3, 2, 1, 0}));
+  EXPECT_EQ(p[0], (TPaletteEntry{3, 2, 1, 0}));
   Bytes quads = {1, 2, 3, 99, 4, 5, 6, 99};
-  EXPECT_EQ(m.ColorPaletteEntries({quads}, 1, 2, false)[1], (TPaletteColor{4, 5, 6, 0}));
+  EXPECT_EQ(m.ColorPaletteEntries({quads}, 1, 2, false)[1], (TPaletteEntry{4, 5, 6, 0}));
   Bytes r = {10, 11}, g = {20, 21}, b = {30, 31};
-  EXPECT_EQ(m.ColorPaletteEntries({r, g, b}, 2, 2, true)[1], (TPaletteColor{11, 21, 31, 0}));
+  EXPECT_EQ(m.ColorPaletteEntries({r, g, b}, 2, 2, true)[1], (TPaletteEntry{11, 21, 31, 0}));
   // A map that claims 300 colours but holds 2: 256 entries, the rest black,
   // and nothing read past the six bytes.
   p = m.ColorPaletteEntries({triples}, 0, 300, false);
   ASSERT_EQ(p.size(), 256u);
-  EXPECT_EQ(p[1], (TPaletteColor{4, 5, 6, 0}));
-  EXPECT_EQ(p[2], TPaletteColor{});
+  EXPECT_EQ(p[1], (TPaletteEntry{4, 5, 6, 0}));
+  EXPECT_EQ(p[2], TPaletteEntry{});
   // Planes of different lengths, and too few planes.
-  EXPECT_EQ(m.ColorPaletteEntries({r, g, Bytes{30}}, 2, 2, false)[1], TPaletteColor{});
-  EXPECT_EQ(m.ColorPaletteEntries({r}, 2, 2, false)[0], TPaletteColor{});
-  EXPECT_EQ(m.ColorPaletteEntries({triples}, 8, 2, false)[0], TPaletteColor{});
+  EXPECT_EQ(m.ColorPaletteEntries({r, g, Bytes{30}}, 2, 2, false)[1], TPaletteEntry{});
+  EXPECT_EQ(m.ColorPaletteEntries({r}, 2, 2, false)[0], TPaletteEntry{});
+  EXPECT_EQ(m.ColorPaletteEntries({triples}, 8, 2, false)[0], TPaletteEntry{});
 }
 
 TEST(ColorPalette, SixteenBitValuesHonourTheByteOrderAndGamma) {
   TColorManager m;
   Bytes r = {0x00, 0xFF, 0x00, 0x01}, g = {0xFF, 0xFF, 0x00, 0x00}, b = {0x00, 0x80, 0x00, 0x00};
   auto p = m.ColorPaletteEntries({r, g, b}, 6, 2, false);
-  EXPECT_EQ(p[0], (TPaletteColor{254, 255, 127, 0}));  // 0xFF00, 0xFFFF, 0x8000
+  EXPECT_EQ(p[0], (TPaletteEntry{254, 255, 127, 0}));  // 0xFF00, 0xFFFF, 0x8000
   m.SourceOptions = SwapBytes16;
   p = m.ColorPaletteEntries({r, g, b}, 6, 2, false);
-  EXPECT_EQ(p[0], (TPaletteColor{0, 255, 0, 0}));  // 0x00FF, 0xFFFF, 0x0080
-  EXPECT_EQ(p[1], (TPaletteColor{0, 0, 0, 0}));
+  EXPECT_EQ(p[0], (TPaletteEntry{0, 255, 0, 0}));  // 0x00FF, 0xFFFF, 0x0080
+  EXPECT_EQ(p[1], (TPaletteEntry{0, 0, 0, 0}));
   m.TargetOptions = GammaCorrect;
   Bytes gray = {128, 128, 128};
-  EXPECT_EQ(m.ColorPaletteEntries({gray}, 0, 1, false)[0].Red, 186);
+  EXPECT_EQ(m.ColorPaletteEntries({gray}, 0, 1, false)[0].peRed, 186);
 }
 
 TEST(ColorPalette, DepthChangesSpreadEntriesLikeTheRowConverters) {
@@ -174,7 +184,7 @@ TEST(ColorPalette, DepthChangesSpreadEntriesLikeTheRowConverters) {
   Bytes map = {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3};
   auto p = m.ColorPaletteEntries({map}, 0, 4, false);
   ASSERT_EQ(p.size(), 16u);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(p[i].Red, i / 5) << i;
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(p[i].peRed, i / 5) << i;
   // 16-bit indices into an 8-bit target: entry i is the map's entry i * 257,
   // which a 256-entry map does not hold: black, and no read past the map.
   m.SetSourceBitsPerSample(16);
@@ -182,8 +192,8 @@ TEST(ColorPalette, DepthChangesSpreadEntriesLikeTheRowConverters) {
   Bytes big(3 * 256, 7);
   p = m.ColorPaletteEntries({big}, 0, 256, false);
   ASSERT_EQ(p.size(), 256u);
-  EXPECT_EQ(p[0].Red, 7);
-  EXPECT_EQ(p[1], TPaletteColor{});
+  EXPECT_EQ(p[0].peRed, 7);
+  EXPECT_EQ(p[1], TPaletteEntry{});
 }
 
 TEST(GrayscalePalette, RampsForEachDepth) {
@@ -191,16 +201,54 @@ TEST(GrayscalePalette, RampsForEachDepth) {
   m.SetTargetSamplesPerPixel(1);
   m.SetTargetBitsPerSample(1);
   auto p = m.GrayscalePaletteEntries(true);
-  EXPECT_EQ(p, (std::vector<TPaletteColor>{{255, 255, 255, 0}, {0, 0, 0, 0}}));
+  EXPECT_EQ(p, (std::vector<TPaletteEntry>{{255, 255, 255, 0}, {0, 0, 0, 0}}));
   m.SetTargetBitsPerSample(2);
   p = m.GrayscalePaletteEntries(false);
   ASSERT_EQ(p.size(), 4u);
-  EXPECT_EQ(p[1].Green, 85);
-  EXPECT_EQ(p[3].Blue, 255);
+  EXPECT_EQ(p[1].peGreen, 85);
+  EXPECT_EQ(p[3].peBlue, 255);
   m.SetTargetBitsPerSample(3);
-  EXPECT_EQ(m.GrayscalePaletteEntries(false)[7].Red, 252);
+  EXPECT_EQ(m.GrayscalePaletteEntries(false)[7].peRed, 252);
   m.SetTargetBitsPerSample(16);
   EXPECT_EQ(m.GrayscalePaletteEntries(false).size(), 256u);
+}
+
+// Palette handles on every platform, from the same entries; a palette that
+// cannot be made raises rather than handing back nothing.
+TEST(ColorPalette, HandlesCarryTheEntriesAndEmptyPalettesRaise) {
+  TColorManager m;
+  Bytes triples = {1, 2, 3, 4, 5, 6};
+  HPALETTE palette = m.CreateColorPalette({triples}, 0, 2, false);
+  ASSERT_NE(palette, nullptr);
+  EXPECT_EQ(PaletteEntries(palette), m.ColorPaletteEntries({triples}, 0, 2, false));
+  DeletePalette(palette);
+  EXPECT_ANY_THROW(m.CreateColorPalette({triples}, 0, 0, false));
+  m.SetTargetSamplesPerPixel(1);
+  m.SetTargetBitsPerSample(1);
+  palette = m.CreateGrayscalePalette(true);
+  EXPECT_EQ(PaletteEntries(palette), (std::vector<TPaletteEntry>{{255, 255, 255, 0}, {0, 0, 0, 0}}));
+  DeletePalette(palette);
+}
+
+// New weights alone must change the colours: the tables follow them.
+TEST(YCbCr, NewWeightsTakeEffectWithoutAnyOtherChange) {
+  TColorManager m;
+  m.SetSourceColorScheme(ColorScheme::YCbCr);
+  m.SetTargetColorScheme(ColorScheme::Rgb);
+  Bytes pixel = {100, 90, 200}, before(3), after(3);
+  m.ConvertRow(TRowBytes(pixel), before, 1, 0xFF);
+  const float weights[3] = {0.2125f, 0.7154f, 0.0721f};
+  m.SetYCbCrParameters(weights, 1, 1);
+  EXPECT_FALSE(m.Changed());
+  m.ConvertRow(TRowBytes(pixel), after, 1, 0xFF);
+  EXPECT_NE(before, after);
+  TColorManager fresh;
+  fresh.SetSourceColorScheme(ColorScheme::YCbCr);
+  fresh.SetTargetColorScheme(ColorScheme::Rgb);
+  fresh.SetYCbCrParameters(weights, 1, 1);
+  Bytes expected(3);
+  fresh.ConvertRow(TRowBytes(pixel), expected, 1, 0xFF);
+  EXPECT_EQ(after, expected);
 }
 
 }  // namespace

@@ -34,6 +34,15 @@ TEST(TiffLzw, EndCodeEndsTheCall) {
   EXPECT_EQ(DecodeBlock(d, w.bytes, 4), (Bytes{65, 66, 0, 0}));
 }
 
+// A code past the table is dropped; the bits after it still start the next
+// code (TIFF codes are at least 9 bits, so the held bits are never a code).
+TEST(TiffLzw, AnInvalidCodeKeepsTheCodesAfterItInStep) {
+  CodeWriter w(true);
+  for (uint32_t c : {256u, 65u, 500u, 66u, 67u, 257u}) w.Put(c, 9);
+  TTIFFLZWDecoder d;
+  EXPECT_EQ(DecodeBlock(d, w.bytes, 3), (Bytes{65, 66, 67}));
+}
+
 TEST(TiffLzw, KwKwKWritesThePreviousStringAndItsFirstByte) {
   CodeWriter w(true);
   for (uint32_t c : {256u, 65u, 258u, 257u}) w.Put(c, 9);
