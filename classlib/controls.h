@@ -38,6 +38,15 @@ using TControlActionLinkClass = const TClassInfo<TControlActionLink, TControl*>*
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 
+// How a text sits in its space: at the left, at the right or centred.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+// Shift holds the modifier keys and the buttons held down; X and Y are
+// client co-ordinates of the control.
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+
 // The window property names under which every window of the class library
 // holds its control: kWindowAtomPrefix followed by the process id as eight
 // upper-case hexadecimal digits, and "ControlOfs" followed by the module
@@ -155,6 +164,12 @@ public:
 
   TNotifyEvent OnClick;
   virtual void Click();
+  // A button went down (a double click counts as a press) or the mouse moved
+  // over the control; both run before the control's own handling.
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
 
   uint32_t ControlState() const { return controlState_; }
 

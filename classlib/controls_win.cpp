@@ -98,6 +98,17 @@ TShiftState KeyDataToShiftState(LPARAM keyData) {
   return s;
 }
 
+TShiftState KeysToShiftState(UINT keys) {
+  TShiftState s = 0;
+  if (keys & MK_SHIFT) s |= ssShift;
+  if (keys & MK_CONTROL) s |= ssCtrl;
+  if (keys & MK_LBUTTON) s |= ssLeft;
+  if (keys & MK_RBUTTON) s |= ssRight;
+  if (keys & MK_MBUTTON) s |= ssMiddle;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  return s;
+}
+
 // --- TControl --------------------------------------------------------------------
 
 TControl::TControl(TComponent* owner)
@@ -135,7 +146,35 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void TControl::WndProc(TMessage& message) {
   if (message.Msg == WM_MOUSEMOVE && Application != nullptr) Application->HintMouseMessage(this, message);
+  const TWMMouse mouse(message);
+  switch (message.Msg) {
+    case WM_MOUSEMOVE:
+      MouseMove(KeysToShiftState(mouse.Keys), mouse.X, mouse.Y);
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      MouseDown(mbLeft, KeysToShiftState(mouse.Keys), mouse.X, mouse.Y);
+      break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      MouseDown(mbRight, KeysToShiftState(mouse.Keys), mouse.X, mouse.Y);
+      break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      MouseDown(mbMiddle, KeysToShiftState(mouse.Keys), mouse.X, mouse.Y);
+      break;
+    default:
+      break;
+  }
   Dispatch(message);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
 }
 
 void TControl::Dispatch(TMessage& message) {

@@ -94,3 +94,6 @@ using TShiftState = uint8_t;
 TShiftState KeyboardStateToShiftState();
 // The Alt flag of a key message's key data.
 TShiftState KeyDataToShiftState(LPARAM keyData);
+// The keys and buttons of a mouse message's MK_ flags, with Alt from the
+// keyboard state.
+TShiftState KeysToShiftState(UINT keys);

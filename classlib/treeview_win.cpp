@@ -4,20 +4,13 @@
 #include <cstring>
 #include <utility>
 
+#include "classlib/commoncontrols.h"
 #include "classlib/exceptions.h"
 #include "classlib/graphics.h"
 #include "classlib/imagelist.h"
 #include "classlib/list.h"
 
 namespace {
-
-void InitTreeViewClass() {
-  static const bool done = [] {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES};
-    return InitCommonControlsEx(&icc) != 0;
-  }();
-  (void)done;
-}
 
 // Sets a flag for a scope and puts its old value back.
 template <class T>
@@ -319,7 +312,7 @@ TCustomTreeView::~TCustomTreeView() {
 
 void TCustomTreeView::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
-  InitTreeViewClass();
+  InitCommonControlClasses(ICC_TREEVIEW_CLASSES);
   CreateSubClass(params, WC_TREEVIEWA);
   if (showLines_) params.Style |= TVS_HASLINES;
   if (showRoot_) params.Style |= TVS_LINESATROOT;
