@@ -26,6 +26,11 @@ constexpr uint32_t kBiBitfields = 3;
 constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
 constexpr int kLongestInfoHeader = 124;
+// A run-length picture can declare any size in a few bytes ("end of picture"
+// leaves every other pixel blank), so its declared size says nothing about
+// its data. It gets far less room than other bitmaps: an 8-bit picture of 32
+// million pixels, beyond any real run-length file.
+constexpr int64_t kMaxRunLengthImageBytes = 32 * 1024 * 1024;
 
 [[noreturn]] void InvalidBitmap() { throw EInvalidGraphic("Bitmap image is not valid"); }
 
@@ -240,12 +245,10 @@ void TBitmap::LoadFromStream(TStream& stream) {
   const int64_t srcStride = BytesPerScanLine(info.width, info.bits);
   const int64_t remaining = stream.Size() - stream.Position();
   const bool rle = info.compression == kBiRle8 || info.compression == kBiRle4;
-  if (!rle) {
-    const uint64_t need = CappedMul<EInvalidGraphic>(static_cast<uint64_t>(srcStride),
-                                                     static_cast<uint64_t>(info.height),
-                                                     kMaxImageBytes, "Image is too large");
-    if (remaining < 0 || need > static_cast<uint64_t>(remaining)) InvalidBitmap();
-  }
+  const uint64_t need = CappedMul<EInvalidGraphic>(
+      static_cast<uint64_t>(srcStride), static_cast<uint64_t>(info.height),
+      rle ? kMaxRunLengthImageBytes : kMaxImageBytes, "Image is too large");
+  if (!rle && (remaining < 0 || need > static_cast<uint64_t>(remaining))) InvalidBitmap();
 
   TBitmap image;
   image.SetPixelFormat(format);

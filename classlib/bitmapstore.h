@@ -14,7 +14,10 @@ struct TBitmapStore {
 #ifdef _WIN32
   HBITMAP section = nullptr;
 #else
-  std::unique_ptr<uint8_t[]> memory;
+  struct FreeMemory {
+    void operator()(uint8_t* p) const;
+  };
+  std::unique_ptr<uint8_t, FreeMemory> memory;
 #endif
   TBitmapStore() = default;
   TBitmapStore(const TBitmapStore&) = delete;

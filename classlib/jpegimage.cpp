@@ -56,6 +56,20 @@ void Run(JpegSession& session, void (*call)(JpegSession&)) {
   if (!Step(session, call)) Fail(session);
 }
 
+// Every 8 x 8 block of a scan costs at least one bit of coded data (its DC
+// difference), so a frame larger than its first scan's bytes can describe is
+// a damaged or hostile header: refused before any buffer is sized by it. A
+// real picture cut short still passes as long as its first scan could.
+void RefuseFrameBeyondItsData(const jpeg_decompress_struct& cinfo) {
+  uint64_t blocks = 0;
+  for (int i = 0; i < cinfo.comps_in_scan; ++i) {
+    const jpeg_component_info* component = cinfo.cur_comp_info[i];
+    blocks += uint64_t{component->width_in_blocks} * component->height_in_blocks;
+  }
+  if (uint64_t{cinfo.src->bytes_in_buffer} * 8 < blocks)
+    throw EInvalidGraphic("JPEG image is not valid (it holds too little data for its size)");
+}
+
 // Adobe writes CMYK inverted (0 is full ink); other writers do not.
 void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool inverted) {
   for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
@@ -105,6 +119,7 @@ std::unique_ptr<TBitmap> TJPEGImage::Decode(const std::string& data) {
     jpeg_read_header(&s.cinfo, TRUE);
   });
 
+  RefuseFrameBeyondItsData(s.cinfo);
   const bool grey = s.cinfo.jpeg_color_space == JCS_GRAYSCALE;
   const bool cmyk = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
   s.cinfo.out_color_space = grey ? JCS_GRAYSCALE : (cmyk ? JCS_CMYK : JCS_EXT_BGR);
