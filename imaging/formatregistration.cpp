@@ -5,6 +5,7 @@
 #include "classlib/jpegimage.h"
 #include "classlib/metafile.h"
 #include "imaging/fileformatlist.h"
+#include "imaging/tiffgraphic.h"
 
 TFileFormatList* FileFormatList = nullptr;
 
@@ -16,8 +17,8 @@ using ClassGetter = TGraphicClass (*)();
 // (and including its header above); until then its extensions are not
 // registered, so the picture loader never offers a format nobody reads.
 constexpr ClassGetter kTargaGraphic = nullptr;      // TTargaGraphic::StaticClass
-constexpr ClassGetter kTIFFGraphic = nullptr;       // TTIFFGraphic::StaticClass
-constexpr ClassGetter kEPSGraphic = nullptr;        // TEPSGraphic::StaticClass
+constexpr ClassGetter kTIFFGraphic = &TTIFFGraphic::StaticClass;
+constexpr ClassGetter kEPSGraphic = &TEPSGraphic::StaticClass;
 constexpr ClassGetter kPCXGraphic = nullptr;        // TPCXGraphic::StaticClass
 constexpr ClassGetter kRLAGraphic = nullptr;        // TRLAGraphic::StaticClass
 constexpr ClassGetter kSGIGraphic = nullptr;        // TSGIGraphic::StaticClass

@@ -37,10 +37,30 @@ std::vector<std::string> Extensions(const TFileFormatList& list) {
   return strings.ToVector();
 }
 
-// The Targa, TIFF, EPS and SGI rows of the start-up table.
+bool IsClassLibraryFormat(TGraphicClass c) {
+  return c == TBitmap::StaticClass() || c == TIcon::StaticClass() || c == TMetafile::StaticClass() ||
+         c == TJPEGImage::StaticClass();
+}
+
+// The Targa, TIFF, EPS and SGI rows of the start-up table. The readers that
+// the program registered at start answer for some of these extensions in the
+// picture loader: it forgets them while a test runs and learns them again
+// after.
 class FormatRules : public ::testing::Test {
 protected:
+  struct Registration {
+    std::string extension, description;
+    TGraphicClass graphicClass;
+  };
+
   void SetUp() override {
+    for (int i = 0; i < FileFormatList->ExtensionCount(); ++i) {
+      const TExtensionEntry& e = FileFormatList->ExtensionEntries(i);
+      const TGraphicClass c = e.ClassEntry->GraphicClass;
+      if (IsClassLibraryFormat(c)) continue;
+      saved_.push_back({e.Extension, e.Description.empty() ? e.ClassEntry->Description : e.Description, c});
+    }
+    for (const Registration& r : saved_) TPicture::UnregisterGraphicClass(r.graphicClass);
     list.RegisterFileFormat("win", "Truevision images", "", ftRaster, false, TFakeTarga::StaticClass());
     for (const char* e : {"vst", "vda", "tga", "icb"})
       list.RegisterFileFormat(e, "", "", ftRaster, false, TFakeTarga::StaticClass());
@@ -55,7 +75,12 @@ protected:
     list.RegisterFileFormat("rgb", "", "SGI true color images", ftRaster, false, TFakeSGI::StaticClass());
     list.RegisterFileFormat("bw", "", "SGI black/white images", ftRaster, false, TFakeSGI::StaticClass());
   }
+  void TearDown() override {
+    list.Clear();
+    for (const Registration& r : saved_) TPicture::RegisterFileFormat(r.extension, r.description, r.graphicClass);
+  }
   TFileFormatList list;
+  std::vector<Registration> saved_;
 };
 
 }  // namespace

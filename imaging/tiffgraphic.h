@@ -1,0 +1,59 @@
+// TIFF pictures ("tif", "tiff", "fax"): the first image of a file, strip by
+// strip, uncompressed or with the codecs of this library, and the TIFF
+// preview of an Encapsulated PostScript file ("eps").
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "imaging/imaginggraphic.h"
+#include "imaging/tiffdirectory.h"
+
+class TDecoder;
+
+class TTIFFGraphic : public TImagingGraphic {
+public:
+  static TGraphicClass StaticClass();
+  TGraphicClass ClassType() const override { return StaticClass(); }
+
+  // "II" or "MM", version 42 and a first directory inside the stream; the
+  // position is left where it was.
+  static bool CanLoadFromStream(TStream& stream);
+  // Fills ImageProperties from the header and the directory ImageIndex
+  // (0 = the first); false when the stream holds no TIFF or the image has no
+  // size.
+  bool ReadImageProperties(TStream& stream, uint32_t imageIndex) override;
+  // Loads the first image. Damaged files raise EInvalidGraphic (or the
+  // stream's, codec's and colour manager's own errors); tiled images and
+  // compression schemes without a codec raise "... not supported for
+  // TIF/TIFF files.".
+  void LoadFromStream(TStream& stream) override;
+  // Saving a TIFF writes nothing.
+  void SaveToStream(TStream& /*stream*/) override {}
+
+private:
+  struct TStripLayout;
+  void ConfigureColors();
+  void ReadPalette(TStream& stream);
+  std::unique_ptr<TDecoder> MakeDecoder(TStream& stream);
+  void LoadStrips(TStream& stream, TDecoder* decoder);
+  // Decodes strip Index into Buffer (zeros where the data falls short).
+  void ReadStrip(TStream& stream, TDecoder* decoder, const TStripLayout& layout, uint32_t Index,
+                 uint32_t Rows, std::vector<uint8_t>& Buffer);
+
+  TTIFFDirectory directory_;
+  std::vector<float> yCbCrCoefficients_;
+};
+
+class TEPSGraphic : public TTIFFGraphic {
+public:
+  static TGraphicClass StaticClass();
+  TGraphicClass ClassType() const override { return StaticClass(); }
+
+  // The binary EPS header (C5 D0 D3 C6) with a TIFF preview in the stream.
+  static bool CanLoadFromStream(TStream& stream);
+  // Loads the TIFF preview; a stream without the header raises
+  // "Cannot load image. Invalid or unexpected EPS image format.".
+  void LoadFromStream(TStream& stream) override;
+};
