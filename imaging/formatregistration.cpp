@@ -5,6 +5,7 @@
 #include "classlib/jpegimage.h"
 #include "classlib/metafile.h"
 #include "imaging/fileformatlist.h"
+#include "imaging/psdgraphic.h"
 #include "imaging/tiffgraphic.h"
 
 TFileFormatList* FileFormatList = nullptr;
@@ -22,7 +23,7 @@ constexpr ClassGetter kEPSGraphic = &TEPSGraphic::StaticClass;
 constexpr ClassGetter kPCXGraphic = nullptr;        // TPCXGraphic::StaticClass
 constexpr ClassGetter kRLAGraphic = nullptr;        // TRLAGraphic::StaticClass
 constexpr ClassGetter kSGIGraphic = nullptr;        // TSGIGraphic::StaticClass
-constexpr ClassGetter kPSDGraphic = nullptr;        // TPSDGraphic::StaticClass
+constexpr ClassGetter kPSDGraphic = &TPSDGraphic::StaticClass;
 constexpr ClassGetter kPPMGraphic = nullptr;        // TPPMGraphic::StaticClass
 constexpr ClassGetter kAutodeskGraphic = nullptr;   // TAutodeskGraphic::StaticClass
 constexpr ClassGetter kPCDGraphic = nullptr;        // TPCDGraphic::StaticClass

@@ -1,0 +1,13 @@
+// The Photoshop reader on any bytes.
+#include "classlib/streams.h"
+#include "imaging/psdgraphic.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TStringStream stream(std::string(reinterpret_cast<const char*>(data), size));
+  try {
+    TPSDGraphic psd;
+    psd.LoadFromStream(stream);
+  } catch (const Exception&) {
+  }
+  return 0;
+}
