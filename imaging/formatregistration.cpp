@@ -6,6 +6,7 @@
 #include "classlib/metafile.h"
 #include "imaging/fileformatlist.h"
 #include "imaging/psdgraphic.h"
+#include "imaging/rlagraphic.h"
 #include "imaging/tiffgraphic.h"
 
 TFileFormatList* FileFormatList = nullptr;
@@ -21,7 +22,7 @@ constexpr ClassGetter kTargaGraphic = nullptr;      // TTargaGraphic::StaticClas
 constexpr ClassGetter kTIFFGraphic = &TTIFFGraphic::StaticClass;
 constexpr ClassGetter kEPSGraphic = &TEPSGraphic::StaticClass;
 constexpr ClassGetter kPCXGraphic = nullptr;        // TPCXGraphic::StaticClass
-constexpr ClassGetter kRLAGraphic = nullptr;        // TRLAGraphic::StaticClass
+constexpr ClassGetter kRLAGraphic = &TRLAGraphic::StaticClass;
 constexpr ClassGetter kSGIGraphic = nullptr;        // TSGIGraphic::StaticClass
 constexpr ClassGetter kPSDGraphic = &TPSDGraphic::StaticClass;
 constexpr ClassGetter kPPMGraphic = nullptr;        // TPPMGraphic::StaticClass
