@@ -1,7 +1,9 @@
 // The compiled-help (.chm) text extractor. The system's help decompiler
 // unpacks the file into a folder of its own, and every HTML, text and XML
 // page found below that folder is appended whole, tags and all, in the
-// page's own encoding. Windows only: the decompiler is a Windows program.
+// page's own encoding. When the decompiler writes no page, the program's own
+// reader (search/extract/chmpages.h) extracts them into that folder instead.
+// Windows only: the decompiler is a Windows program.
 #pragma once
 
 #include <cstdint>
@@ -12,13 +14,14 @@
 class TChm2Text : public TTextExtractor {
 public:
   // Decompiles and collects at once; the calling thread waits for the
-  // decompiler, at most as long as RunAndWait's time-out. A file the
-  // decompiler cannot read, or no decompiler at all, gives no text. The
-  // extraction folder is removed before the constructor returns or throws.
+  // decompiler, at most as long as RunAndWait's time-out. A file neither the
+  // decompiler nor the reader can read gives no text. The extraction folder
+  // is removed before the constructor returns or throws.
   explicit TChm2Text(const std::string& fileName);
 
 private:
-  void Collect(const std::string& folder);
+  // Appends the pages below folder; returns how many there were.
+  int Collect(const std::string& folder);
 };
 
 // Creates a new, empty folder inside parent (which must end in "\") named

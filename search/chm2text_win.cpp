@@ -8,6 +8,8 @@
 #include "classlib/findfile.h"
 #include "classlib/paths.h"
 #include "classlib/strutils.h"
+#include "search/chmfolder.h"
+#include "search/extract/chmpages.h"
 #include "shell/folders.h"
 #include "shell/runandwait.h"
 
@@ -87,9 +89,17 @@ std::string FullPath(const std::string& fileName) {
   return path;
 }
 
-bool IsCollected(const std::string& name) {
-  std::string ext = AnsiUpperCase(ExtractFileExt(name));
-  return ext == ".HTM" || ext == ".HTML" || ext == ".TXT" || ext == ".XML";
+// The help file's own reader, for when the decompiler wrote no page (Wine's
+// writes none) or is missing: the pages go to the same folder, within the
+// reader's limits. A file that cannot be opened gives none, as it does to
+// the decompiler.
+void ExtractPages(const std::string& fileName, const std::string& folder) {
+  try {
+    TFileStream source(fileName, fmOpenRead | fmShareDenyNone);
+    TChmFolderWriter writer(folder);
+    ExtractChmPages(source, writer);
+  } catch (const EFOpenError&) {
+  }
 }
 
 }  // namespace
@@ -122,13 +132,17 @@ TChm2Text::TChm2Text(const std::string& fileName) : TTextExtractor(fileName) {
   // A decompiler that never ends is stopped by RunAndWait's time-out; what it
   // wrote by then is still collected.
   RunAndWait("hh.exe -decompile " + Quoted(folder) + " " + Quoted(FullPath(fileName)), folder, SW_HIDE);
-  Collect(folder);
+  if (Collect(folder) == 0) {
+    ExtractPages(fileName, folder);
+    Collect(folder);
+  }
   Output().SetPosition(0);
 }
 
 // Pages are appended in the order the system lists them, a subfolder's pages
 // at the place where the subfolder is listed.
-void TChm2Text::Collect(const std::string& folder) {
+int TChm2Text::Collect(const std::string& folder) {
+  int pages = 0;
   const std::string base = IncludeTrailingBackslash(folder);
   TSearchRec rec;
   TFindScope scope(rec);
@@ -138,10 +152,12 @@ void TChm2Text::Collect(const std::string& folder) {
       if (rec.Name == "." || rec.Name == "..") continue;
       // The decompiler makes no links; one found here leads outside the folder.
       if ((rec.Attr & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
-      Collect(path);
-    } else if (IsCollected(rec.Name)) {
+      pages += Collect(path);
+    } else if (IsChmTextPage(rec.Name)) {
       TFileStream page(path, fmOpenRead | fmShareDenyNone);
       Output().CopyFrom(page, 0);
+      ++pages;
     }
   }
+  return pages;
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -25,6 +26,7 @@
 namespace {
 
 std::string DataPath(const std::string& name) { return std::string(OVALIS_TEST_DATA) + "\\" + name; }
+std::string ExtractDataPath(const std::string& name) { return DataPath("..\\extract\\data\\" + name); }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -250,8 +252,8 @@ TEST_F(Chm2Text, ExtractionFolderNeverTakesAnExistingName) {
   EXPECT_THROW(CreateExtractionFolder(temp_ + "file\\", "_x.", 0), EOSError);
 }
 
-// A decompiler that never ends is ended by run-and-wait's time-out; the
-// extraction then gives what was written (nothing) and removes its folder.
+// A decompiler that never ends is ended by run-and-wait's time-out; it wrote
+// nothing, so the reader gives the pages, and the folder is removed.
 TEST_F(Chm2Text, HungDecompilerIsEndedByTheTimeOut) {
   const uint32_t oldTimeout = RunAndWaitTimeout();
   SetRunAndWaitTimeout(500);
@@ -262,7 +264,7 @@ TEST_F(Chm2Text, HungDecompilerIsEndedByTheTimeOut) {
     text = Text(chm);
   }
   SetRunAndWaitTimeout(oldTimeout);
-  EXPECT_EQ(text, "");
+  EXPECT_TRUE(IsThePages(text));
   std::vector<Run> runs = Runs();
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_FALSE(Exists(runs[0].folder));
@@ -294,4 +296,39 @@ TEST_F(Chm2Text, ChmFilesAreReadThroughTheExtractor) {
   EXPECT_NE(report.Html().find("Welcome page with the needle."), std::string::npos);
   EXPECT_NE(report.Html().find("&lt;data&gt;needle in xml&lt;/data&gt;"), std::string::npos);
   EXPECT_TRUE(FolderIsEmpty(temp_));
+}
+
+// A decompiler that writes nothing, as Wine's does: the help file's own
+// reader extracts the pages into the same folder, and it goes all the same.
+TEST_F(Chm2Text, PagesTheDecompilerDoesNotWriteComeFromTheReader) {
+  ScopedEnv noPages("OVALIS_HH_PAGES", "");
+  std::string text;
+  {
+    TChm2Text chm(ExtractDataPath("chm_codepages.chm"));
+    text = Text(chm);
+  }
+  const std::string cp1251 = ReadFile(ExtractDataPath("chm_codepages\\cp1251.htm"));
+  const std::string utf8 = ReadFile(ExtractDataPath("chm_codepages\\utf8.htm"));
+  EXPECT_TRUE(text == cp1251 + utf8 || text == utf8 + cp1251) << text;
+  std::vector<Run> runs = Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_FALSE(Exists(runs[0].folder));
+  EXPECT_TRUE(FolderIsEmpty(temp_));
+}
+
+// Pages whose names climb out of the extraction folder ("../..", "..\..",
+// a drive, ".. ") are not written anywhere; the page that stays is read.
+TEST_F(Chm2Text, PageNamesThatClimbOutOfTheFolderWriteNothingOutside) {
+  ScopedEnv noPages("OVALIS_HH_PAGES", "");
+  std::string text;
+  {
+    TChm2Text chm(ExtractDataPath("chm_climb.chm"));
+    text = Text(chm);
+  }
+  EXPECT_EQ(text, ReadFile(ExtractDataPath("chm_climb\\index.htm")));
+  std::vector<std::string> left = Lines(Listing(scratch_));
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{scratch_ + "\\hh.log", scratch_ + "\\temp"}));
+  for (const char* name : {"escape1.htm", "escape2.htm", "escape3.htm", "escape4.htm"})
+    EXPECT_FALSE(Exists(std::string("C:\\") + name)) << name;
 }
