@@ -14,6 +14,7 @@
 #include "classlib/messages.h"
 
 class Exception;
+class TApplicationEvents;
 class TControl;
 class TCustomForm;
 class THintWindow;
@@ -50,14 +51,18 @@ public:
   // handler runs the waiting calls (CheckSynchronize).
   static constexpr UINT kSynchronizeMessage = WM_USER + 0x100;
 
-  // The hidden application window (created with the object).
+  // The application window (created with the object): it owns the forms
+  // and, once Run shows it (with no size), carries the program's taskbar
+  // button, so hiding it takes the button away.
   HWND Handle() const { return handle_; }
   const std::string& Title() const { return title_; }
-  void SetTitle(const std::string& title) { title_ = title; }
+  // The text of the taskbar button too.
+  void SetTitle(const std::string& title);
 
   // Handles one message if there is one; returns whether there was. The
-  // message goes to OnMessage, then (unless handled) to the dialog whose
-  // handle is DialogHandle (IsDialogMessageA, once), then to
+  // message goes to OnMessage, then (unless handled) a key goes to the
+  // control it is for (CN_KEYDOWN: shortcuts, Tab, Enter, Esc), then to the
+  // dialog whose handle is DialogHandle (IsDialogMessageA, once), then to
   // TranslateMessage and DispatchMessageA.
   bool ProcessMessage(MSG& msg);
   // Handles every waiting message and runs the waiting synchronised calls.
@@ -65,7 +70,8 @@ public:
   // Handles one message, or runs the waiting synchronised calls, or does
   // the idle work and waits until there is a message or a call.
   void HandleMessage();
-  // The message loop; returns when Terminate was called or WM_QUIT arrived.
+  // Shows the main form (and the application window), then handles
+  // messages until Terminate was called or WM_QUIT arrived.
   void Run();
   void Terminate();
   bool Terminated() const { return terminated_; }
@@ -80,6 +86,21 @@ public:
   TIdleEvent OnIdle;
   TNotifyEvent OnHint;
   TShowHintEvent OnShowHint;
+
+  // Minimises the program (the application window, and with it every form
+  // it owns), or restores it; each tells OnMinimize / OnRestore and every
+  // TApplicationEvents. The system's minimise and restore commands of the
+  // application window and of the main form come here too.
+  void Minimize();
+  void Restore();
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+  void AddEvents(TApplicationEvents* events);
+  void RemoveEvents(TApplicationEvents* events);
+
+  // MessageBoxA owned by the active form with the program's other windows
+  // disabled meanwhile; returns the system's answer (IDOK, IDCANCEL, ...).
+  int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 
   // The first form created with CreateForm; closing it ends Run.
   TCustomForm* MainForm() const { return mainForm_; }
@@ -131,6 +152,7 @@ private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   bool IsDlgMsg(MSG& msg);
+  bool IsKeyMsg(MSG& msg);
   void HintTimerExpired();
 
   HWND handle_ = nullptr;
@@ -139,6 +161,7 @@ private:
   TCustomForm* mainForm_ = nullptr;
   HWND dialogHandle_ = nullptr;
   std::vector<TWindowHook> windowHooks_;
+  std::vector<TApplicationEvents*> events_;
   bool showHint_ = true;
   bool hintShortCuts_ = true;
   int hintPause_ = 500;

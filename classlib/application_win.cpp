@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/appevents.h"
 #include "classlib/boundary.h"
 #include "classlib/canvas.h"
 #include "classlib/controls.h"
@@ -82,6 +83,26 @@ LRESULT TApplication::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kSynchronizeMessage:
       CheckSynchronize();
       return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        Minimize();
+        return 0;
+      }
+      if ((wParam & 0xFFF0) == SC_RESTORE) {
+        Restore();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (mainForm_ != nullptr) mainForm_->Close();
+      return 0;
+    case WM_SETFOCUS: {
+      // The taskbar button activates this window: the form last active
+      // gets the focus.
+      HWND popup = GetLastActivePopup(handle_);
+      if (popup != nullptr && popup != handle_ && IsWindowVisible(popup) && IsWindowEnabled(popup)) SetFocus(popup);
+      return 0;
+    }
     case WM_TIMER:
       if (wParam == kHintTimer) {
         HintTimerExpired();
@@ -111,6 +132,12 @@ bool TApplication::IsDlgMsg(MSG& msg) {
   return dialogHandle_ != nullptr && IsDialogMessageA(dialogHandle_, &msg);
 }
 
+bool TApplication::IsKeyMsg(MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  TWinControl* control = FindOwningControl(msg.hwnd);
+  return control != nullptr && control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+}
+
 bool TApplication::ProcessMessage(MSG& msg) {
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
   if (msg.message == WM_QUIT) {
@@ -123,7 +150,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
   if (hintActive_ && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN ||
                       msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN))
     CancelHint();
-  if (IsDlgMsg(msg)) return true;
+  if (IsKeyMsg(msg) || IsDlgMsg(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return true;
@@ -147,7 +174,51 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Run() {
+  if (mainForm_ != nullptr) {
+    if (handle_ != nullptr && !IsWindowVisible(handle_)) ShowWindow(handle_, SW_SHOWNOACTIVATE);
+    mainForm_->Show();
+  }
   while (!terminated_) HandleMessage();
+}
+
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  if (handle_ != nullptr) SetWindowTextA(handle_, title.c_str());
+}
+
+void TApplication::Minimize() {
+  if (handle_ == nullptr || IsIconic(handle_)) return;
+  ShowWindow(handle_, SW_MINIMIZE);
+  // The forms go with the window that owns them.
+  ShowOwnedPopups(handle_, FALSE);
+  if (OnMinimize) OnMinimize(this);
+  for (TApplicationEvents* events : std::vector<TApplicationEvents*>(events_)) events->DoMinimize();
+}
+
+void TApplication::Restore() {
+  if (handle_ == nullptr || !IsIconic(handle_)) return;
+  ShowWindow(handle_, SW_RESTORE);
+  ShowOwnedPopups(handle_, TRUE);
+  if (OnRestore) OnRestore(this);
+  for (TApplicationEvents* events : std::vector<TApplicationEvents*>(events_)) events->DoRestore();
+}
+
+void TApplication::AddEvents(TApplicationEvents* events) { events_.push_back(events); }
+
+void TApplication::RemoveEvents(TApplicationEvents* events) {
+  events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  const HWND active = GetActiveWindow();
+  const HWND owner = ActiveOwnerWindow();
+  int answer = 0;
+  {
+    TTaskWindowsDisabled disabled(owner);
+    answer = ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  }
+  if (active != nullptr && IsWindow(active)) SetActiveWindow(active);
+  return answer;
 }
 
 void TApplication::Idle(const MSG&) {
@@ -280,5 +351,5 @@ void TApplication::HandleException(TObject* sender, std::exception_ptr error) {
 void TApplication::ShowException(const Exception& e) {
   std::string text = e.Message();
   if (!text.empty() && text.back() > '.') text += '.';
-  MessageBoxA(handle_, text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+  MessageBox(text, title_, MB_OK | MB_ICONSTOP);
 }

@@ -19,8 +19,10 @@
 
 #include "classlib/component.h"
 #include "classlib/graphics.h"
+#include "classlib/layout.h"
 #include "classlib/messages.h"
 #include "classlib/objectinstance.h"
+#include "classlib/screen.h"
 
 class TAction;
 class TBasicAction;
@@ -28,6 +30,7 @@ class TBrush;
 class TCanvas;
 class TControl;
 class TControlActionLink;
+class TCustomForm;
 class TFont;
 class TPopupMenu;
 class TWinControl;
@@ -47,6 +50,23 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 
+// The border of a form (and of the few controls that have one of their own).
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TBorderStyle = TFormBorderStyle;
+
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+// What a modal form answers: the identifiers of the system's message boxes.
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = IDOK;
+constexpr TModalResult mrCancel = IDCANCEL;
+constexpr TModalResult mrAbort = IDABORT;
+constexpr TModalResult mrRetry = IDRETRY;
+constexpr TModalResult mrIgnore = IDIGNORE;
+constexpr TModalResult mrYes = IDYES;
+constexpr TModalResult mrNo = IDNO;
+
 // The window property names under which every window of the class library
 // holds its control: kWindowAtomPrefix followed by the process id as eight
 // upper-case hexadecimal digits, and "ControlOfs" followed by the module
@@ -59,6 +79,11 @@ ATOM ControlAtom();
 
 // The control of a window of this process, or nullptr.
 TWinControl* FindControl(HWND window);
+// The control of window or of the nearest window above it that has one (a
+// combo box for its edit), or nullptr.
+TWinControl* FindOwningControl(HWND window);
+// The form a control sits on (the outermost one), or nullptr.
+TCustomForm* GetParentForm(TControl* control);
 
 // The control whose window is being created: the class's first message
 // gives it its handle (InitWndProc).
@@ -142,6 +167,26 @@ public:
   virtual void SetBounds(int left, int top, int width, int height);
   TRect BoundsRect() const { return Rect(left_, top_, left_ + width_, top_ + height_); }
   virtual TRect ClientRect();
+  int ClientWidth() { return ClientRect().Width(); }
+  int ClientHeight() { return ClientRect().Height(); }
+  // Sizes the control so that its client area gets the size given.
+  void SetClientWidth(int value) { SetWidth(value + width_ - ClientWidth()); }
+  void SetClientHeight(int value) { SetHeight(value + height_ - ClientHeight()); }
+
+  // --- layout ---------------------------------------------------------------
+  // An aligned control fills a side of its parent's free client area (or
+  // the rest of it); an anchored one keeps its distances to the edges it is
+  // anchored to, as they were when it was placed. Any change asks the
+  // parent to lay out its children again.
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign value);
+  TAnchors Anchors() const { return anchors_; }
+  void SetAnchors(TAnchors value);
+  TSizeConstraints* Constraints() const { return constraints_; }
+
+  // The mouse cursor over the control (crDefault: the window's own).
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor value) { cursor_ = value; }
   POINT ClientToScreen(POINT p);
   POINT ScreenToClient(POINT p);
   virtual void Invalidate();
@@ -149,9 +194,18 @@ public:
   TFont* Font() const { return font_; }
   bool ParentFont() const { return parentFont_; }
   void SetParentFont(bool value);
-  TColor Color() const { return color_; }
+  // With ParentColor the control shows its parent's colour; setting a
+  // colour of its own clears it.
+  TColor Color() const;
   void SetColor(TColor color);
-  bool IsRightToLeft() const { return false; }
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool value);
+  // With ParentBiDiMode the control reads in its parent's direction.
+  TBiDiMode BiDiMode() const;
+  void SetBiDiMode(TBiDiMode value);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool value);
+  bool IsRightToLeft() const { return BiDiMode() != bdLeftToRight; }
   // DT_RTLREADING when the control reads right to left, else 0.
   UINT DrawTextBiDiModeFlagsReadingOnly() const { return IsRightToLeft() ? DT_RTLREADING : 0; }
 
@@ -183,6 +237,12 @@ protected:
   void Notification(TComponent* component, TOperation operation) override;
   virtual void FontChanged();
   void SetControlState(uint32_t flags, bool on);
+  // Asks the parent to lay out its children again (unless it is doing so).
+  void RequestAlign();
+  // Takes the present bounds as the place the anchors keep.
+  void UpdateAnchorRules();
+  // The stored bounds after a change of them; true when the size changed.
+  bool StoreBounds(int left, int top, int width, int height);
 
   std::string text_;  // the text while there is no window to hold it
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -191,6 +251,9 @@ protected:
 private:
   friend class TWinControl;
   void FontChangeHandler(TObject* sender);
+  void ConstraintsChanged(TObject* sender);
+  // Where the anchors put the control in a parent of this client size.
+  void ApplyAnchors(int parentWidth, int parentHeight);
 
   TWinControl* parent_ = nullptr;
   std::string hint_;
@@ -203,6 +266,19 @@ private:
   TControlActionLink* actionLink_ = nullptr;
   TPopupMenu* popupMenu_ = nullptr;
   uint32_t controlState_ = 0;
+  bool parentColor_ = false;
+  TBiDiMode bidiMode_ = bdLeftToRight;
+  bool parentBiDiMode_ = true;
+  TCursor cursor_ = crDefault;
+  TAlign align_ = alNone;
+  TAnchors anchors_ = kDefaultAnchors;
+  TSizeConstraints* constraints_;
+  // The anchors' reference: the bounds and the parent's client size when
+  // the control was placed; pending while the parent had no size yet.
+  TRect anchorOrigin_;
+  int anchorParentWidth_ = 0;
+  int anchorParentHeight_ = 0;
+  bool anchorPending_ = true;
 };
 
 class TWinControl : public TControl {
@@ -240,9 +316,33 @@ public:
   virtual void DestroyHandle();
 
   bool TabStop() const { return tabStop_; }
-  void SetTabStop(bool value) { tabStop_ = value; }
+  void SetTabStop(bool value);
+  // The position among the parent's windowed children that Tab follows
+  // (creation order until set); -1 without a parent.
+  int TabOrder() const;
+  void SetTabOrder(int value);
+  // Every windowed control inside this one in Tab order, depth first
+  // (a container comes before its children).
+  void GetTabOrderList(std::vector<TWinControl*>& list) const;
+  // The next (or previous) control after current in Tab order that can take
+  // the focus (a tab stop, when checkTabStop); wraps around; nullptr when
+  // there is none. current may be nullptr (then the first or last).
+  TWinControl* FindNextControl(TWinControl* current, bool forward, bool checkTabStop) const;
+  // Moves the focus as Tab (forward) or Shift+Tab would.
+  void SelectNext(TWinControl* current, bool forward, bool checkTabStop);
+  // Visible and enabled, and so is every parent up to the form.
+  bool CanFocus() const;
   bool Focused() const;
   virtual void SetFocus();
+
+  // --- layout of the children -----------------------------------------------
+  // While disabled (counted), changes only mark the layout as due;
+  // EnableAlign lays out once when the count returns to zero.
+  void DisableAlign() { ++alignDisabled_; }
+  void EnableAlign();
+  bool AlignDisabled() const { return alignDisabled_ > 0; }
+  // Lays out the aligned and anchored children in the client area.
+  void Realign();
   void UpdateWindow();
   void Invalidate() override;
   void SetVisible(bool value) override;
@@ -294,17 +394,37 @@ protected:
   // window has no control (or is this one).
   bool DoControlMsg(HWND window, TMessage& message);
 
+  // The part of the client area the aligned children share (a frame or a
+  // caption drawn inside the window takes the rest).
+  virtual void AdjustClientRect(TRect& rect) { (void)rect; }
+  virtual void AlignControls(TRect& rect);
+  // A key about to reach this control (CN_KEYDOWN): the shortcuts of the
+  // pop-up menus of the control and its parents and of the form's menu,
+  // then the keys the form handles (Tab, Enter, Esc) unless the control
+  // wants them itself. True when the key was used up.
+  virtual bool HandleKeyBeforeDispatch(TMessage& message);
+  // Sends message to every control inside this one, depth first, until one
+  // answers with a non-zero result (which is returned).
+  LRESULT Broadcast(TMessage& message);
+
 private:
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
   void UpdateShowing();
+  // The window's bounds after the system moved or sized it.
+  void UpdateBoundsFromWindow();
+  bool HandleSetCursor(TMessage& message);
 
   HWND handle_ = nullptr;
   HWND parentWindow_ = nullptr;
   WNDPROC objectInstance_ = nullptr;
   WNDPROC defWndProc_ = nullptr;
   std::vector<TControl*> controls_;
+  std::vector<TWinControl*> tabList_;
   bool tabStop_ = false;
+  int alignDisabled_ = 0;
+  bool alignPending_ = false;
+  bool aligning_ = false;
   TBrush* brush_ = nullptr;  // the background of reflected colour messages
 };
 

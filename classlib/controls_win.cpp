@@ -9,6 +9,7 @@
 #include "classlib/boundary.h"
 #include "classlib/canvas.h"
 #include "classlib/exceptions.h"
+#include "classlib/forms.h"
 #include "classlib/gdiscopes.h"
 #include "classlib/menus.h"
 
@@ -64,6 +65,12 @@ TWinControl* FindControl(HWND window) {
   return static_cast<TWinControl*>(GetPropA(window, MAKEINTATOM(ControlAtom())));
 }
 
+TWinControl* FindOwningControl(HWND window) {
+  for (HWND w = window; w != nullptr; w = GetParent(w))
+    if (TWinControl* control = FindControl(w)) return control;
+  return nullptr;
+}
+
 TWinControl* CreationControl() { return creationControl; }
 void SetCreationControl(TWinControl* control) { creationControl = control; }
 
@@ -112,9 +119,10 @@ TShiftState KeysToShiftState(UINT keys) {
 // --- TControl --------------------------------------------------------------------
 
 TControl::TControl(TComponent* owner)
-    : TComponent(owner), font_(new TFont), color_(clWindow) {
+    : TComponent(owner), font_(new TFont), color_(clWindow), constraints_(new TSizeConstraints) {
   WindowProc = StandardWindowProc();
   font_->OnChange = [this](TObject* sender) { FontChangeHandler(sender); };
+  constraints_->OnChange = [this](TObject* sender) { ConstraintsChanged(sender); };
 }
 
 TControl::~TControl() {
@@ -123,18 +131,25 @@ TControl::~TControl() {
   actionLink_ = nullptr;
   if (parent_ != nullptr) parent_->RemoveControl(this);
   delete font_;
+  delete constraints_;
 }
 
 void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
   if (parent == this) throw EInvalidOperation("A control cannot have itself as its parent");
-  if (parent_ != nullptr) parent_->RemoveControl(this);
+  if (parent_ != nullptr) {
+    TWinControl* old = parent_;
+    old->RemoveControl(this);
+    if (align_ != alNone && visible_) old->Realign();
+  }
   if (parent != nullptr) {
     parent->InsertControl(this);
     if (parentFont_) {
       font_->Assign(parent->Font());
       parentFont_ = true;  // taking the parent's font is no change of our own
     }
+    UpdateAnchorRules();
+    RequestAlign();
   }
 }
 
@@ -243,6 +258,7 @@ void TControl::SetVisible(bool value) {
   if (value == visible_) return;
   visible_ = value;
   Perform(CM_VISIBLECHANGED, value ? 1 : 0);
+  if (align_ != alNone) RequestAlign();
 }
 
 void TControl::SetEnabled(bool value) {
@@ -251,12 +267,23 @@ void TControl::SetEnabled(bool value) {
   Perform(CM_ENABLEDCHANGED);
 }
 
-void TControl::SetBounds(int left, int top, int width, int height) {
+bool TControl::StoreBounds(int left, int top, int width, int height) {
+  width = constraints_->ConstrainWidth(width);
+  height = constraints_->ConstrainHeight(height);
+  bool resized = width != width_ || height != height_;
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
+  return resized;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
   Invalidate();
+  StoreBounds(left, top, width, height);
+  Invalidate();
+  UpdateAnchorRules();
+  RequestAlign();
 }
 
 TRect TControl::ClientRect() { return Rect(0, 0, width_, height_); }
@@ -286,10 +313,39 @@ void TControl::SetParentFont(bool value) {
 }
 
 void TControl::SetColor(TColor color) {
-  if (color == color_) return;
+  if (color == color_ && !parentColor_) return;
   color_ = color;
+  parentColor_ = false;
   Perform(CM_COLORCHANGED);
   Invalidate();
+}
+
+TColor TControl::Color() const {
+  return parentColor_ && parent_ != nullptr ? static_cast<const TControl*>(parent_)->Color() : color_;
+}
+
+void TControl::SetParentColor(bool value) {
+  if (value == parentColor_) return;
+  parentColor_ = value;
+  Perform(CM_COLORCHANGED);
+  Invalidate();
+}
+
+TBiDiMode TControl::BiDiMode() const {
+  return parentBiDiMode_ && parent_ != nullptr ? parent_->BiDiMode() : bidiMode_;
+}
+
+void TControl::SetBiDiMode(TBiDiMode value) {
+  TBiDiMode old = BiDiMode();
+  bidiMode_ = value;
+  parentBiDiMode_ = false;
+  if (value != old) Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool value) {
+  TBiDiMode old = BiDiMode();
+  parentBiDiMode_ = value;
+  if (BiDiMode() != old) Perform(CM_BIDIMODECHANGED);
 }
 
 void TControl::FontChangeHandler(TObject*) {
@@ -382,13 +438,18 @@ void TWinControl::InsertControl(TControl* control) {
   controls_.push_back(control);
   control->parent_ = this;
   auto* windowed = dynamic_cast<TWinControl*>(control);
-  if (windowed != nullptr && handle_ != nullptr) windowed->CreateHandle();
+  if (windowed == nullptr) return;
+  tabList_.push_back(windowed);
+  if (handle_ != nullptr) windowed->CreateHandle();
 }
 
 void TWinControl::RemoveControl(TControl* control) {
   auto* windowed = dynamic_cast<TWinControl*>(control);
-  if (windowed != nullptr && windowed->handle_ != nullptr && !windowed->HasState(csDestroying))
-    windowed->DestroyHandle();
+  if (windowed != nullptr) {
+    if (TCustomForm* form = GetParentForm(this)) form->ForgetControl(windowed);
+    if (windowed->handle_ != nullptr && !windowed->HasState(csDestroying)) windowed->DestroyHandle();
+    tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), windowed), tabList_.end());
+  }
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
   control->parent_ = nullptr;
 }
@@ -400,6 +461,11 @@ void TWinControl::CreateParams(TCreateParams& params) {
   if (visible_) params.Style |= WS_VISIBLE;
   if (!Enabled()) params.Style |= WS_DISABLED;
   if (tabStop_) params.Style |= WS_TABSTOP;
+  if (IsRightToLeft()) {
+    params.ExStyle |= WS_EX_RTLREADING;
+    // Children inherit the mirrored layout from the window that has it.
+    if (Parent() == nullptr) params.ExStyle |= WS_EX_LAYOUTRTL;
+  }
   params.X = left_;
   params.Y = top_;
   params.Width = width_;
@@ -512,6 +578,7 @@ TControlActionLinkClass TWinControl::GetActionLinkClass() { return TWinControlAc
 void TWinControl::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_SETFOCUS:
+      if (TCustomForm* form = GetParentForm(this); form != nullptr && form != this) form->SetFocusedControl(this);
       if (OnEnter) OnEnter(this);
       break;
     case WM_KILLFOCUS:
@@ -587,9 +654,64 @@ void TWinControl::Dispatch(TMessage& message) {
     case CM_ENABLEDCHANGED:
       if (handle_ != nullptr) EnableWindow(handle_, Enabled());
       return;
+    case WM_WINDOWPOSCHANGED:
+      UpdateBoundsFromWindow();
+      DefaultHandler(message);
+      return;
+    case WM_SETCURSOR:
+      if (!HandleSetCursor(message)) DefaultHandler(message);
+      return;
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+      message.Result = HandleKeyBeforeDispatch(message) ? 1 : 0;
+      return;
+    case CM_DIALOGKEY:
+      message.Result = Broadcast(message);
+      return;
+    case CM_COLORCHANGED:
+      for (TControl* child : controls_)
+        if (child->ParentColor()) child->Perform(CM_COLORCHANGED);
+      Invalidate();
+      return;
+    case CM_BIDIMODECHANGED:
+      // The direction is part of the window's style (and inherited by the
+      // children's windows), so the windows are made again.
+      RecreateWnd();
+      return;
     default:
       TControl::Dispatch(message);
   }
+}
+
+void TWinControl::UpdateBoundsFromWindow() {
+  if (handle_ == nullptr || IsIconic(handle_)) return;
+  RECT r{};
+  GetWindowRect(handle_, &r);
+  HWND parent = GetParent(handle_);
+  if (parent != nullptr && (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD)) {
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    // A mirrored parent gives the corners swapped.
+    if (r.left > r.right) std::swap(r.left, r.right);
+  }
+  if (r.left == left_ && r.top == top_ && r.right - r.left == width_ && r.bottom - r.top == height_) return;
+  bool resized = r.right - r.left != width_ || r.bottom - r.top != height_;
+  left_ = r.left;
+  top_ = r.top;
+  width_ = r.right - r.left;
+  height_ = r.bottom - r.top;
+  if (resized) Realign();
+}
+
+bool TWinControl::HandleSetCursor(TMessage& message) {
+  if (LOWORD(message.LParam) != HTCLIENT) return false;
+  // The program's busy cursor shows over every client area, the control's
+  // own only over its window.
+  TCursor cursor = Screen != nullptr ? Screen->Cursor() : crDefault;
+  if (cursor == crDefault && reinterpret_cast<HWND>(message.WParam) == handle_) cursor = Cursor();
+  if (cursor == crDefault) return false;
+  ::SetCursor(TScreen::CursorHandle(cursor));
+  message.Result = 1;
+  return true;
 }
 
 void TWinControl::DefaultHandler(TMessage& message) {
@@ -612,7 +734,15 @@ bool TWinControl::DoControlMsg(HWND window, TMessage& message) {
   return true;
 }
 
+// A form with KeyPreview sees its controls' keys first; what it uses up
+// (sets to 0) the control never gets.
+static TCustomForm* PreviewingForm(TWinControl* control) {
+  TCustomForm* form = GetParentForm(control);
+  return form != nullptr && form != control && form->KeyPreview() ? form : nullptr;
+}
+
 bool TWinControl::DoKeyPress(TMessage& message) {
+  if (TCustomForm* form = PreviewingForm(this); form != nullptr && form->DoKeyPress(message)) return true;
   char key = static_cast<char>(CharCodeOf(message));
   KeyPress(key);
   SetCharCode(message, static_cast<unsigned char>(key));
@@ -620,6 +750,7 @@ bool TWinControl::DoKeyPress(TMessage& message) {
 }
 
 bool TWinControl::DoKeyDown(TMessage& message) {
+  if (TCustomForm* form = PreviewingForm(this); form != nullptr && form->DoKeyDown(message)) return true;
   WORD key = CharCodeOf(message);
   KeyDown(key, KeyDataToShiftState(message.LParam));
   SetCharCode(message, key);
@@ -627,6 +758,7 @@ bool TWinControl::DoKeyDown(TMessage& message) {
 }
 
 bool TWinControl::DoKeyUp(TMessage& message) {
+  if (TCustomForm* form = PreviewingForm(this); form != nullptr && form->DoKeyUp(message)) return true;
   WORD key = CharCodeOf(message);
   KeyUp(key, KeyDataToShiftState(message.LParam));
   SetCharCode(message, key);
@@ -679,11 +811,12 @@ void TWinControl::UpdateShowing() {
 void TWinControl::SetEnabled(bool value) { TControl::SetEnabled(value); }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
-  left_ = left;
-  top_ = top;
-  width_ = width;
-  height_ = height;
-  if (handle_ != nullptr) SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  bool resized = StoreBounds(left, top, width, height);
+  if (handle_ != nullptr)
+    SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (resized) Realign();
+  UpdateAnchorRules();
+  RequestAlign();
 }
 
 TRect TWinControl::ClientRect() {

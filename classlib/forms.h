@@ -2,15 +2,32 @@
 // made by CreateForm: the derived constructor builds the children and
 // assigns the handlers, then Loaded runs, then OnCreate. Showing runs OnShow
 // before the window appears; OnDestroy runs while the children still exist.
+// Building a form lays it out once, when construction ends (or when it is
+// first shown).
+//
+// A form handles the keys its controls leave (Tab and Shift+Tab move the
+// focus in Tab order, Enter presses the default button, Esc the cancel
+// button), runs the shortcuts and commands of its menus, and can be shown
+// modally: ShowModal disables the program's other windows and returns the
+// form's ModalResult once something (a button with a ModalResult, Close)
+// sets it.
 #pragma once
 
 #include <windows.h>
 
+#include <vector>
+
 #include "classlib/application.h"
 #include "classlib/controls.h"
 
+class TMainMenu;
+class TMenu;
+
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+
+enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 class TCustomForm : public TWinControl {
 public:
@@ -22,9 +39,58 @@ public:
   void AfterConstruction();
 
   // Hides the form, or ends the program for the main form (OnClose may
-  // change the action).
+  // change the action); a modal form gets ModalResult mrCancel instead.
   void Close();
   void Dispatch(TMessage& message) override;
+
+  // --- modal showing ----------------------------------------------------------
+  // Shows the form with every other window of the program disabled and
+  // handles messages until ModalResult is set (or the program ends, which
+  // gives mrCancel); hides the form again and returns the result. Raises
+  // EInvalidOperation for a form that is already showing.
+  TModalResult ShowModal();
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult value) { modalResult_ = value; }
+  bool Modal() const { return modal_; }
+
+  // --- window -----------------------------------------------------------------
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle value);
+  // Where the form appears each time it is shown.
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition value) { position_ = value; }
+  // The window's state while it is shown; the state it will show in before.
+  TWindowState WindowState();
+  void SetWindowState(TWindowState value);
+  // The client area before the window exists is the size less the frame
+  // (and menu bar) the border style gives.
+  TRect ClientRect() override;
+
+  // --- focus and keys ---------------------------------------------------------
+  // With KeyPreview the form's key events see its controls' keys first.
+  bool KeyPreview() const { return keyPreview_; }
+  void SetKeyPreview(bool value) { keyPreview_ = value; }
+  // The control that has (or gets back) the focus when the form is active.
+  TWinControl* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(TWinControl* control);
+  // Told by a control of the form that it got the focus, or that it is
+  // leaving the form.
+  void SetFocusedControl(TWinControl* control) { activeControl_ = control; }
+  void ForgetControl(TWinControl* control);
+  // Runs the item of the form's menus that has this shortcut (the menu
+  // bound to the window, else the shortcut menu, else every main menu the
+  // form owns); true when one ran.
+  bool IsShortCut(WORD key, TShiftState shift);
+
+  // --- menus ------------------------------------------------------------------
+  // The menu bar of the window (nullptr: none). Its items' shortcuts and
+  // commands run through the form.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
+  // A menu shown by some other control (a tool bar) whose shortcuts the
+  // form runs all the same.
+  TMenu* ShortCutMenu() const { return shortCutMenu_; }
+  void SetShortCutMenu(TMenu* menu);
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;
@@ -34,8 +100,36 @@ public:
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void DestroyWindowHandle() override;
+  void Notification(TComponent* component, TOperation operation) override;
   virtual void DoShow();
   virtual void DoHide();
+
+private:
+  void WindowStyles(DWORD& style, DWORD& exStyle) const;
+  void ShowWindowNow();
+  void HideWindowNow();
+  void PlaceOnShow();
+  void FocusFirstControl();
+  // Shows the form and handles messages until its result is set.
+  void RunModalLoop();
+  // Closes a modal form once its result is set (OnClose may refuse).
+  void CloseModal();
+  // Every menu whose commands and pop-ups the form runs.
+  std::vector<TMenu*> FormMenus() const;
+  bool HandleDialogKey(TMessage& message);
+
+  TModalResult modalResult_ = mrNone;
+  bool modal_ = false;
+  TFormBorderStyle borderStyle_ = bsSizeable;
+  TPosition position_ = poDesigned;
+  TWindowState windowState_ = wsNormal;
+  bool keyPreview_ = false;
+  bool constructionAlignHeld_ = true;
+  TWinControl* activeControl_ = nullptr;
+  TMainMenu* menu_ = nullptr;
+  TMenu* shortCutMenu_ = nullptr;
 };
 
 class TForm : public TCustomForm {
@@ -52,3 +146,20 @@ F* CreateForm(F*& reference) {
   reference->AfterConstruction();
   return reference;
 }
+
+// The enabled, visible top-level windows of this thread other than except,
+// disabled for the life of the object (a modal form or box is running).
+class TTaskWindowsDisabled {
+public:
+  explicit TTaskWindowsDisabled(HWND except);
+  ~TTaskWindowsDisabled();
+  TTaskWindowsDisabled(const TTaskWindowsDisabled&) = delete;
+  TTaskWindowsDisabled& operator=(const TTaskWindowsDisabled&) = delete;
+
+private:
+  std::vector<HWND> windows_;
+};
+
+// The window a message box or common dialog belongs to: the active window
+// when it is the program's, else the main form's, else the application's.
+HWND ActiveOwnerWindow();

@@ -1,7 +1,15 @@
 // Menus: items with captions, hints, shortcuts and sub-items, the menu that
-// owns the tree, and the popup menu shown at a point. Shortcuts are a
-// virtual-key code in the low byte with the modifier bits scShift, scCtrl
-// and scAlt.
+// owns the tree, the main menu (a window's menu bar, or shown by some other
+// control) and the popup menu shown at a point. Shortcuts are a virtual-key
+// code in the low byte with the modifier bits scShift, scCtrl and scAlt.
+//
+// Whoever shows a menu's system menus passes what the system reports back
+// to it: WM_INITMENUPOPUP to DispatchPopup (which runs OnClick of the item
+// whose sub-menu opens, so it can prepare its sub-items) and a chosen
+// command to DispatchCommand. A form does both for its own menus, so a
+// control that shows a menu with TrackPopupMenu may simply name the form's
+// window as the owner: for each top item, its Caption() and Handle() (the
+// sub-menu) are what such a control needs.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +36,9 @@ std::string KeyNameFromTable(WORD key);
 
 class TMenu;
 
+// A menu item's break: it starts a new column (with a bar before it).
+enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
+
 class TMenuItem : public TComponent {
 public:
   explicit TMenuItem(TComponent* owner);
@@ -41,6 +52,18 @@ public:
   void SetShortCut(TShortCut value);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool value);
+  bool Checked() const { return checked_; }
+  void SetChecked(bool value);
+  // A hidden item is left out of the system menu (its shortcut still runs).
+  bool Visible() const { return visible_; }
+  void SetVisible(bool value);
+  // The default item of its menu is shown bold.
+  bool Default() const { return default_; }
+  void SetDefault(bool value);
+  TMenuBreak Break() const { return break_; }
+  void SetBreak(TMenuBreak value);
+  // The caption "-" makes a separator.
+  bool IsLine() const { return caption_ == "-"; }
 
   int Count() const { return static_cast<int>(items_.size()); }
   TMenuItem* Items(int index) const { return items_.at(static_cast<size_t>(index)); }
@@ -51,6 +74,10 @@ public:
   UINT Command() const { return command_; }
   // The item with command, in this item's tree.
   TMenuItem* Find(UINT command);
+  // The item whose sub-menu is menu, in this item's tree.
+  TMenuItem* FindSubMenu(HMENU menu);
+  // The first item of the tree with this shortcut.
+  TMenuItem* FindShortCut(TShortCut shortCut);
   // The system menu of the sub-items (made when first needed).
   HMENU Handle();
 
@@ -58,16 +85,28 @@ public:
   virtual void Click();
 
 private:
+  friend class TMenu;
+  friend class TMainMenu;
+  void Changed();
   void Rebuild();
+  void DetachSubMenus();
 
   std::string caption_;
   std::string hint_;
   TShortCut shortCut_ = 0;
   bool enabled_ = true;
+  bool checked_ = false;
+  bool visible_ = true;
+  bool default_ = false;
+  TMenuBreak break_ = mbNone;
   std::vector<TMenuItem*> items_;
   TMenuItem* parent_ = nullptr;
   UINT command_;
   HMENU handle_ = nullptr;
+  // Set on the root item of a menu: the menu it belongs to, and whether
+  // its system menu is a menu bar.
+  TMenu* menu_ = nullptr;
+  bool bar_ = false;
 };
 
 class TMenu : public TComponent {
@@ -77,9 +116,37 @@ public:
   HMENU Handle() { return items_->Handle(); }
   // Runs the item of a WM_COMMAND's identifier; false when none has it.
   bool DispatchCommand(UINT command);
+  // Runs OnClick of the item whose sub-menu is opening (WM_INITMENUPOPUP);
+  // false when the sub-menu is not this menu's.
+  bool DispatchPopup(HMENU menu);
+  // Runs the enabled item with the shortcut of key and shift (after the
+  // items above it, as opening their menus would); true when it ran.
+  bool IsShortCut(WORD key, TShiftState shift);
+
+protected:
+  // The system menu of the root item changed.
+  virtual void MenuChanged() {}
 
 private:
+  friend class TMenuItem;
   TMenuItem* items_;
+};
+
+// A menu bar: bound to a form's window (TCustomForm::SetMenu) or shown by a
+// tool bar; its top items are the bar's entries.
+class TMainMenu : public TMenu {
+public:
+  explicit TMainMenu(TComponent* owner);
+  // The window whose bar shows the menu (set by the form), redrawn when an
+  // item changes.
+  HWND Window() const { return window_; }
+  void SetWindow(HWND window) { window_ = window; }
+
+protected:
+  void MenuChanged() override;
+
+private:
+  HWND window_ = nullptr;
 };
 
 class TPopupMenu : public TMenu {

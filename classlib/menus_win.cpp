@@ -65,21 +65,55 @@ TMenuItem::~TMenuItem() {
     item->parent_ = nullptr;
     if (item->Owner() == nullptr) delete item;
   }
-  if (handle_ != nullptr) DestroyMenu(handle_);
+  if (handle_ != nullptr) {
+    // Destroying a menu destroys the sub-menus it holds, which belong to
+    // items that may live on.
+    DetachSubMenus();
+    DestroyMenu(handle_);
+  }
 }
 
 void TMenuItem::SetCaption(const std::string& value) {
   caption_ = value;
-  if (parent_ != nullptr) parent_->Rebuild();
+  Changed();
 }
 
 void TMenuItem::SetShortCut(TShortCut value) {
   shortCut_ = value;
-  if (parent_ != nullptr) parent_->Rebuild();
+  Changed();
 }
 
 void TMenuItem::SetEnabled(bool value) {
+  if (value == enabled_) return;
   enabled_ = value;
+  Changed();
+}
+
+void TMenuItem::SetChecked(bool value) {
+  if (value == checked_) return;
+  checked_ = value;
+  Changed();
+}
+
+void TMenuItem::SetVisible(bool value) {
+  if (value == visible_) return;
+  visible_ = value;
+  Changed();
+}
+
+void TMenuItem::SetDefault(bool value) {
+  if (value == default_) return;
+  default_ = value;
+  Changed();
+}
+
+void TMenuItem::SetBreak(TMenuBreak value) {
+  if (value == break_) return;
+  break_ = value;
+  Changed();
+}
+
+void TMenuItem::Changed() {
   if (parent_ != nullptr) parent_->Rebuild();
 }
 
@@ -103,26 +137,61 @@ TMenuItem* TMenuItem::Find(UINT command) {
   return nullptr;
 }
 
+TMenuItem* TMenuItem::FindSubMenu(HMENU menu) {
+  if (menu == nullptr) return nullptr;
+  if (menu == handle_) return this;
+  for (TMenuItem* item : items_)
+    if (TMenuItem* found = item->FindSubMenu(menu)) return found;
+  return nullptr;
+}
+
+TMenuItem* TMenuItem::FindShortCut(TShortCut shortCut) {
+  for (TMenuItem* item : items_) {
+    if (item->shortCut_ == shortCut) return item;
+    if (TMenuItem* found = item->FindShortCut(shortCut)) return found;
+  }
+  return nullptr;
+}
+
+void TMenuItem::DetachSubMenus() {
+  while (GetMenuItemCount(handle_) > 0) RemoveMenu(handle_, 0, MF_BYPOSITION);
+}
+
 void TMenuItem::Rebuild() {
   if (handle_ == nullptr) return;
-  while (GetMenuItemCount(handle_) > 0) RemoveMenu(handle_, 0, MF_BYPOSITION);
+  DetachSubMenus();
+  UINT position = 0;
   for (TMenuItem* item : items_) {
+    if (!item->visible_) continue;
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+    info.wID = item->command_;
+    info.fState = (item->enabled_ ? MFS_ENABLED : MFS_GRAYED) | (item->checked_ ? MFS_CHECKED : 0) |
+                  (item->default_ ? MFS_DEFAULT : 0);
+    if (item->break_ == mbBreak) info.fType |= MFT_MENUBREAK;
+    if (item->break_ == mbBarBreak) info.fType |= MFT_MENUBARBREAK;
     std::string text = item->caption_;
-    if (item->shortCut_ != 0) text += "\t" + ShortCutToText(item->shortCut_);
-    UINT flags = MF_STRING | (item->enabled_ ? MF_ENABLED : MF_GRAYED);
-    if (item->caption_ == "-") {
-      AppendMenuA(handle_, MF_SEPARATOR, 0, nullptr);
-    } else if (!item->items_.empty()) {
-      AppendMenuA(handle_, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(item->Handle()), text.c_str());
+    // The entries of a menu bar show no shortcut.
+    if (item->shortCut_ != 0 && !bar_) text += "\t" + ShortCutToText(item->shortCut_);
+    if (item->IsLine()) {
+      info.fType |= MFT_SEPARATOR;
     } else {
-      AppendMenuA(handle_, flags, item->command_, text.c_str());
+      info.fMask |= MIIM_STRING;
+      info.dwTypeData = text.data();
     }
+    if (!item->items_.empty()) {
+      info.fMask |= MIIM_SUBMENU;
+      info.hSubMenu = item->Handle();
+    }
+    InsertMenuItemA(handle_, position++, TRUE, &info);
   }
+  if (menu_ != nullptr) menu_->MenuChanged();
 }
 
 HMENU TMenuItem::Handle() {
   if (handle_ == nullptr) {
-    handle_ = CreatePopupMenu();
+    handle_ = bar_ ? CreateMenu() : CreatePopupMenu();
     Rebuild();
   }
   return handle_;
@@ -132,13 +201,41 @@ void TMenuItem::Click() {
   if (OnClick) OnClick(this);
 }
 
-TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) {}
+TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) { items_->menu_ = this; }
 
 bool TMenu::DispatchCommand(UINT command) {
   TMenuItem* item = items_->Find(command);
   if (item == nullptr || item == items_) return false;
   item->Click();
   return true;
+}
+
+bool TMenu::DispatchPopup(HMENU menu) {
+  TMenuItem* item = items_->FindSubMenu(menu);
+  if (item == nullptr) return false;
+  if (item != items_) item->Click();
+  return true;
+}
+
+bool TMenu::IsShortCut(WORD key, TShiftState shift) {
+  TShortCut shortCut = ShortCut(key, shift);
+  if (shortCut == scNone) return false;
+  TMenuItem* item = items_->FindShortCut(shortCut);
+  if (item == nullptr) return false;
+  // The menus above the item get to prepare their items (enable them),
+  // from the top down, as opening them would.
+  std::vector<TMenuItem*> above;
+  for (TMenuItem* p = item->Parent(); p != nullptr && p != items_; p = p->Parent()) above.push_back(p);
+  for (auto it = above.rbegin(); it != above.rend(); ++it) (*it)->Click();
+  if (!item->Enabled()) return false;
+  item->Click();
+  return true;
+}
+
+TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) { Items()->bar_ = true; }
+
+void TMainMenu::MenuChanged() {
+  if (window_ != nullptr) DrawMenuBar(window_);
 }
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {}
@@ -153,5 +250,6 @@ void TPopupMenu::Popup(int x, int y) {
 }
 
 void TPopupMenu::WndProc(TMessage& message) {
+  if (message.Msg == WM_INITMENUPOPUP) DispatchPopup(reinterpret_cast<HMENU>(message.WParam));
   message.Result = DefWindowProcA(window_, message.Msg, message.WParam, message.LParam);
 }

@@ -39,12 +39,23 @@ constexpr UINT CM_HINTSHOW = CM_BASE + 48;
 // control took care of it.
 constexpr UINT CM_ACTIONUPDATE = CM_BASE + 63;
 constexpr UINT CM_ACTIONEXECUTE = CM_BASE + 64;
+// WParam: a key (Tab, Enter, Esc) no control wanted, LParam its key data;
+// sent to a form, which passes it on to its controls (Broadcast) until one
+// uses it (non-zero result).
+constexpr UINT CM_DIALOGKEY = CM_BASE + 96;
+// The control's reading direction changed.
+constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 97;
 
 // Reflected notifications: a parent that receives WM_COMMAND, WM_NOTIFY and
 // the owner-draw and colour messages from a child control sends them on to
 // that child as CN_BASE + the message.
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+// A key about to be dispatched to the control's window, sent by the message
+// loop first; a non-zero result means it was used up (a shortcut, Tab, the
+// default button) and the window never sees it.
+constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
+constexpr UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
 constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
 constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
 constexpr UINT CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM;

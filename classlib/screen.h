@@ -8,7 +8,12 @@
 using TCursor = int;
 constexpr TCursor crDefault = 0;
 constexpr TCursor crArrow = -2;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeWE = -9;
 constexpr TCursor crHourGlass = -11;
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+constexpr TCursor crHandPoint = -21;
 
 class TScreen : public TComponent {
 public:

@@ -19,6 +19,14 @@ HCURSOR TScreen::CursorHandle(TCursor value) {
   switch (value) {
     case crHourGlass:
       return LoadCursorA(nullptr, IDC_WAIT);
+    case crSizeNS:
+    case crVSplit:
+      return LoadCursorA(nullptr, IDC_SIZENS);
+    case crSizeWE:
+    case crHSplit:
+      return LoadCursorA(nullptr, IDC_SIZEWE);
+    case crHandPoint:
+      return LoadCursorA(nullptr, IDC_HAND);
     default:
       return LoadCursorA(nullptr, IDC_ARROW);
   }

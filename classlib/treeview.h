@@ -23,7 +23,6 @@ class TImageList;
 class TTreeNodes;
 class TTreeNode;
 
-enum TBorderStyle { bsNone, bsSingle };
 // Where MoveTo puts a node: after the destination's last sibling, first
 // among its siblings, as its last or first child, or just before it.
 enum TNodeAttachMode { naAdd, naAddFirst, naAddChild, naAddChildFirst, naInsert };

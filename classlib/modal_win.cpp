@@ -1,0 +1,86 @@
+// Modal showing: the other windows of the program are disabled while a
+// modal form (or a message box, or a common dialog) runs its own loop.
+#include "classlib/boundary.h"
+#include "classlib/exceptions.h"
+#include "classlib/forms.h"
+
+namespace {
+
+struct TaskWindowSearch {
+  HWND except;
+  std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK CollectTaskWindow(HWND window, LPARAM data) {
+  return GuardBoundary<BOOL>(FALSE, [&]() -> BOOL {
+    auto* search = reinterpret_cast<TaskWindowSearch*>(data);
+    if (window != search->except && IsWindowVisible(window) && IsWindowEnabled(window))
+      search->windows->push_back(window);
+    return TRUE;
+  });
+}
+
+}  // namespace
+
+TTaskWindowsDisabled::TTaskWindowsDisabled(HWND except) {
+  TaskWindowSearch search{except, &windows_};
+  EnumThreadWindows(GetCurrentThreadId(), CollectTaskWindow, reinterpret_cast<LPARAM>(&search));
+  for (HWND window : windows_) EnableWindow(window, FALSE);
+}
+
+TTaskWindowsDisabled::~TTaskWindowsDisabled() {
+  for (HWND window : windows_)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+}
+
+HWND ActiveOwnerWindow() {
+  HWND active = GetActiveWindow();
+  if (active != nullptr && FindControl(active) != nullptr) return active;
+  TCustomForm* main = Application != nullptr ? Application->MainForm() : nullptr;
+  if (main != nullptr && main->HandleAllocated() && IsWindowVisible(main->Handle())) return main->Handle();
+  return Application != nullptr ? Application->Handle() : nullptr;
+}
+
+TModalResult TCustomForm::ShowModal() {
+  if (Visible() || !Enabled() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
+  if (GetCapture() != nullptr) ReleaseCapture();
+  const HWND previous = GetActiveWindow();
+  // The windows are enabled again before the one active before is
+  // activated, also when the loop ends by an exception.
+  auto end = [&] {
+    modal_ = false;
+    if (previous != nullptr && IsWindow(previous)) SetActiveWindow(previous);
+  };
+  modal_ = true;
+  modalResult_ = mrNone;
+  try {
+    RunModalLoop();
+  } catch (...) {
+    end();
+    throw;
+  }
+  end();
+  return modalResult_;
+}
+
+void TCustomForm::RunModalLoop() {
+  TTaskWindowsDisabled disabled(nullptr);
+  Show();
+  try {
+    while (modalResult_ == mrNone) {
+      Application->HandleMessage();
+      if (Application->Terminated()) modalResult_ = mrCancel;
+      else if (modalResult_ != mrNone) CloseModal();
+    }
+  } catch (...) {
+    Hide();
+    throw;
+  }
+  Hide();
+}
+
+void TCustomForm::CloseModal() {
+  TCloseAction action = caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == caNone) modalResult_ = mrNone;
+}
