@@ -44,17 +44,15 @@ protected:
     p->SetAlign(align);
     return p;
   }
-  // Drags a splitter by dy/dx with the left button, one posted message at
-  // a time as the mouse would give them.
+  // Drags a splitter by dx or dy with the left button, in two moves, the
+  // messages posted at once as the mouse would give them (each relative to
+  // where the splitter is by then), so the capture lasts only while they
+  // are handled.
   void Drag(TSplitter* s, int dx, int dy) {
     PostMessageA(s->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-    Pump(1);
     PostMessageA(s->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1 + dx / 2, 1 + dy / 2));
-    Pump(1);
-    // The splitter has followed the first half: the rest counts from
-    // where it is now, as the system's mouse co-ordinates would.
     PostMessageA(s->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1 + dx - dx / 2, 1 + dy - dy / 2));
-    Pump(1);
+    Application->ProcessMessages();
   }
 
   TPanel *top, *left, *leftTop, *leftRest, *client, *view, *list;

@@ -225,7 +225,7 @@ TEST_F(ControlsTest, ImagePaintsItsPictureWhereItsOptionsSay) {
 
 // Every standard control on one form, saved for a person to look at.
 TEST_F(ControlsTest, ScreenshotOfEveryControl) {
-  form->SetBounds(460, 40, 480, 360);
+  form->SetBounds(800, 200, 480, 360);
   form->SetCaption("Controls");
   auto* top = Add<TPanel>(form.get(), 0, 0, 0, 30);
   top->SetAlign(alTop);
@@ -270,6 +270,8 @@ TEST_F(ControlsTest, ScreenshotOfEveryControl) {
   ok->SetDefault(true);
   Add<TButton>(client, 90, 130, 75, 25)->SetCaption("Cancel");
   form->Show();
+  // Above the windows of other tests on the shared display.
+  SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Pump(10);
   EXPECT_TRUE(screenshot::SaveWindowPng(form->Handle(), "classlib_controls.png"));
 }
