@@ -4,9 +4,17 @@
 #include "classlib/icon.h"
 #include "classlib/jpegimage.h"
 #include "classlib/metafile.h"
+#include "imaging/autodeskgraphic.h"
+#include "imaging/cutgraphic.h"
 #include "imaging/fileformatlist.h"
+#include "imaging/gifgraphic.h"
+#include "imaging/pcxgraphic.h"
+#include "imaging/pnggraphic.h"
+#include "imaging/ppmgraphic.h"
 #include "imaging/psdgraphic.h"
 #include "imaging/rlagraphic.h"
+#include "imaging/sgigraphic.h"
+#include "imaging/targagraphic.h"
 #include "imaging/tiffgraphic.h"
 
 TFileFormatList* FileFormatList = nullptr;
@@ -18,20 +26,20 @@ using ClassGetter = TGraphicClass (*)();
 // The readers of this library. A reader joins by naming its StaticClass here
 // (and including its header above); until then its extensions are not
 // registered, so the picture loader never offers a format nobody reads.
-constexpr ClassGetter kTargaGraphic = nullptr;      // TTargaGraphic::StaticClass
+constexpr ClassGetter kTargaGraphic = &TTargaGraphic::StaticClass;
 constexpr ClassGetter kTIFFGraphic = &TTIFFGraphic::StaticClass;
 constexpr ClassGetter kEPSGraphic = &TEPSGraphic::StaticClass;
-constexpr ClassGetter kPCXGraphic = nullptr;        // TPCXGraphic::StaticClass
+constexpr ClassGetter kPCXGraphic = &TPCXGraphic::StaticClass;
 constexpr ClassGetter kRLAGraphic = &TRLAGraphic::StaticClass;
-constexpr ClassGetter kSGIGraphic = nullptr;        // TSGIGraphic::StaticClass
+constexpr ClassGetter kSGIGraphic = &TSGIGraphic::StaticClass;
 constexpr ClassGetter kPSDGraphic = &TPSDGraphic::StaticClass;
-constexpr ClassGetter kPPMGraphic = nullptr;        // TPPMGraphic::StaticClass
-constexpr ClassGetter kAutodeskGraphic = nullptr;   // TAutodeskGraphic::StaticClass
+constexpr ClassGetter kPPMGraphic = &TPPMGraphic::StaticClass;
+constexpr ClassGetter kAutodeskGraphic = &TAutodeskGraphic::StaticClass;
 constexpr ClassGetter kPCDGraphic = nullptr;        // TPCDGraphic::StaticClass
-constexpr ClassGetter kGIFGraphic = nullptr;        // TGIFGraphic::StaticClass
-constexpr ClassGetter kCUTGraphic = nullptr;        // TCUTGraphic::StaticClass
+constexpr ClassGetter kGIFGraphic = &TGIFGraphic::StaticClass;
+constexpr ClassGetter kCUTGraphic = &TCUTGraphic::StaticClass;
 constexpr ClassGetter kPSPGraphic = nullptr;        // TPSPGraphic::StaticClass
-constexpr ClassGetter kPNGGraphic = nullptr;        // TPNGGraphic::StaticClass
+constexpr ClassGetter kPNGGraphic = &TPNGGraphic::StaticClass;
 
 constexpr ClassGetter kBitmap = &TBitmap::StaticClass;
 constexpr ClassGetter kIcon = &TIcon::StaticClass;

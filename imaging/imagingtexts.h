@@ -34,6 +34,7 @@ inline constexpr char kFormatGIF[] = "GIF";
 inline constexpr char kFormatPSD[] = "PSD or PDD";
 inline constexpr char kFormatPSP[] = "PSP";
 inline constexpr char kFormatPNG[] = "PNG";
+inline constexpr char kFormatTarga[] = "Targa";
 
 // --- Progress phases -------------------------------------------------------------
 inline constexpr char kPreparing[] = "Preparing...";

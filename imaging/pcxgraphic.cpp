@@ -1,0 +1,198 @@
+#include "imaging/pcxgraphic.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "classlib/bytereader.h"
+#include "imaging/bitmapcolors.h"
+#include "imaging/colormanager.h"
+#include "imaging/imagingerror.h"
+#include "imaging/imagingtexts.h"
+#include "imaging/packedlimits.h"
+#include "imaging/pendingfoundation.h"
+#include "imaging/readerhelpers.h"
+#include "imaging/rledecoders.h"
+
+namespace {
+
+constexpr int kHeaderSize = 128;
+constexpr uint8_t kPaintbrush = 10;
+constexpr uint8_t kScreenCapture = 0xCD;
+// The 256-colour block at the end of a file: a 12, then 256 RGB triples.
+constexpr int kPaletteBlockSize = 769;
+constexpr uint8_t kPaletteBlockMark = 12;
+constexpr uint16_t kGreyPalette = 2;
+// A two-byte packet repeats a byte at most 63 times.
+constexpr uint64_t kMaxRunExpansion = 32;
+
+struct PcxLayout {
+  uint8_t planes, bits;
+};
+
+// The layouts the reader converts; anything else is refused before a bitmap is made.
+bool KnownLayout(PcxLayout l) {
+  if (l.planes == 1) return l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8;
+  return (l.planes == 4 && l.bits == 1) || (l.planes == 3 && l.bits == 8);
+}
+
+int32_t Extent(const uint8_t* header, size_t minAt, size_t maxAt) {
+  return int32_t{ReadLe16(header, maxAt)} - int32_t{ReadLe16(header, minAt)} + 1;
+}
+
+// The four-plane 16-colour layout: bit x of plane k becomes bit k of pixel x,
+// two pixels to a target byte, the first in the high nibble.
+void MergeBitPlanes(const uint8_t* line, uint32_t bytesPerLine, uint32_t width, uint8_t* target) {
+  std::memset(target, 0, (size_t{width} * 4 + 7) / 8);
+  for (uint32_t x = 0; x < width; ++x) {
+    const uint32_t byte = x >> 3;
+    const unsigned shift = 7 - (x & 7);
+    unsigned value = 0;
+    for (unsigned k = 0; k < 4; ++k) value |= ((line[k * bytesPerLine + byte] >> shift) & 1u) << k;
+    target[x >> 1] |= static_cast<uint8_t>((x & 1) ? value : value << 4);
+  }
+}
+
+}  // namespace
+
+TGraphicClass TPCXGraphic::StaticClass() {
+  return GraphicClassOf<TPCXGraphic, TImagingGraphic>("TPCXGraphic");
+}
+
+bool TPCXGraphic::CanLoadFromStream(TStream& stream) {
+  TRestorePosition keep(stream);
+  if (BytesLeft(stream) <= kHeaderSize) return false;
+  uint8_t h[kHeaderSize];
+  ReadExact(stream, h, sizeof h);
+  return (h[0] == kPaintbrush || h[0] == 12) && (h[1] == 0 || h[1] == 2 || h[1] == 3 || h[1] == 5) &&
+         h[2] <= 1;
+}
+
+bool TPCXGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
+  TImagingGraphic::ReadImageProperties(stream, imageIndex);
+  uint8_t h[kHeaderSize];
+  ReadExact(stream, h, sizeof h);
+  if (h[0] != kPaintbrush && h[0] != kScreenCapture) return false;
+  TImageProperties& p = ImageProperties;
+  const int32_t width = Extent(h, 4, 8), height = Extent(h, 6, 10);
+  // A minimum past the maximum describes no picture.
+  if (width <= 0 || height <= 0) return false;
+  p.Width = static_cast<uint32_t>(width);
+  p.Height = static_cast<uint32_t>(height);
+  p.SamplesPerPixel = h[65];
+  p.BitsPerSample = h[3];
+  p.BitsPerPixel = static_cast<uint8_t>(p.SamplesPerPixel * p.BitsPerSample);
+  p.ColorScheme = static_cast<uint8_t>(p.BitsPerPixel <= 8 ? ColorScheme::PaletteIndex : ColorScheme::Rgb);
+  p.Compression = h[2] == 1 ? ctRLE : ctNone;
+  p.XResolution = ReadLe16(h, 12);
+  p.YResolution = ReadLe16(h, 14);
+  return true;
+}
+
+void TPCXGraphic::LoadFromStream(TStream& stream) {
+  auto load = BeginLoad(stream);
+  if (!ReadImageProperties(stream, 0)) return;
+  SeekFromBase(0);
+  const TImageProperties& p = ImageProperties;
+  ProgressRect = Rect(0, 0, static_cast<int32_t>(p.Width), 1);
+  ProgressStarting(kPreparing);
+
+  uint8_t h[kHeaderSize];
+  ReadExact(stream, h, sizeof h);
+  uint64_t dataSize = static_cast<uint64_t>(BytesLeft(stream));
+  if (h[0] != kPaintbrush && h[0] != kScreenCapture) ImagingErrorFmt(kInvalidImage, {kFormatPCXOrSCR});
+  const PcxLayout layout{p.SamplesPerPixel, p.BitsPerSample};
+  if (!KnownLayout(layout)) ImagingErrorFmt(kInvalidColorFormat, {kFormatPCX});
+
+  TColorManager& cm = ColorManager();
+  const auto scheme = static_cast<ColorScheme>(p.ColorScheme);
+  cm.SourceOptions = 0;
+  cm.TargetOptions = 0;
+  cm.SetSourceColorScheme(scheme);
+  cm.SetSourceBitsPerSample(p.BitsPerSample);
+  cm.SetSourceSamplesPerPixel(p.SamplesPerPixel);
+  cm.SetTargetColorScheme(scheme == ColorScheme::PaletteIndex ? ColorScheme::PaletteIndex : ColorScheme::Bgr);
+  cm.SetTargetBitsPerSample(p.BitsPerPixel == 2 ? 4 : p.BitsPerSample);
+  cm.SetTargetSamplesPerPixel(p.SamplesPerPixel);
+  TPixelFormat format = PixelFormatOf(cm.GetTargetPixelFormat(1));
+  const bool bitPlanes = layout.planes == 4 && layout.bits == 1;
+  if (format == pfCustom) {
+    if (!bitPlanes) ImagingErrorFmt(kInvalidColorFormat, {kFormatPCX});
+    format = pf4bit;
+  }
+  SetPixelFormat(format);
+  if (format == pf8bit) dataSize -= std::min<uint64_t>(dataSize, kPaletteBlockSize);
+  if (format != pf24bit) MakePalette(h);
+
+  const uint32_t bytesPerLine = ReadLe16(h, 66);
+  // Every plane's line must hold the row's pixels, or conversion would read
+  // past it into the next plane or line.
+  if (uint64_t{bytesPerLine} * 8 < uint64_t{p.Width} * layout.bits)
+    ImagingErrorFmt(kInvalidImage, {kFormatPCXOrSCR});
+  const uint64_t lineSize = uint64_t{layout.planes} * bytesPerLine;
+  const uint64_t imageBytes = ImageBytes(lineSize, p.Height);
+  const bool runLength = p.Compression == ctRLE;
+  if (runLength) NeedPackedBytes(dataSize, imageBytes, kMaxRunExpansion);
+  // Rows past the end of a short file stay 0.
+  std::vector<uint8_t> image(static_cast<size_t>(imageBytes));
+  if (runLength) {
+    std::vector<uint8_t> packed(static_cast<size_t>(dataSize));
+    ReadExact(stream, packed.data(), packed.size());
+    TPCXRLEDecoder decoder;
+    const uint8_t* source = packed.data();
+    uint8_t* target = image.data();
+    decoder.Decode(source, target, static_cast<int64_t>(packed.size()), static_cast<int64_t>(imageBytes));
+  } else {
+    ReadExact(stream, image.data(), std::min(dataSize, imageBytes));
+  }
+
+  SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
+  ProgressEnding();
+  ProgressStarting(kTransfering);
+  for (uint32_t y = 0; y < p.Height; ++y) {
+    const uint8_t* line = image.data() + y * lineSize;
+    void* target = ScanLine(static_cast<int>(y));
+    if (bitPlanes) {
+      MergeBitPlanes(line, bytesPerLine, p.Width, static_cast<uint8_t*>(target));
+    } else if (format == pf24bit) {
+      const void* planes[3] = {line, line + bytesPerLine, line + 2 * size_t{bytesPerLine}};
+      cm.ConvertRow(planes, target, p.Width, 0xFF);
+    } else {
+      cm.ConvertRow(line, target, p.Width, 0xFF);
+    }
+    ProgressRow(y, p.Height);
+  }
+  ProgressEnding();
+}
+
+void TPCXGraphic::MakePalette(const uint8_t* header) {
+  TColorManager& cm = ColorManager();
+  const TPixelFormat format = PixelFormat();
+  const uint16_t paletteInfo = ReadLe16(header, 68);
+  if (header[1] == 3 && format != pf1bit) {
+    SetBitmapColors(*this, SystemPalette16Entries());
+  } else if (format == pf1bit) {
+    SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(false)));
+  } else if (format == pf4bit) {
+    if (paletteInfo == kGreyPalette) {
+      SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(false)));
+    } else {
+      const std::vector<std::span<const uint8_t>> map{std::span<const uint8_t>(header + 16, 48)};
+      SetBitmapColors(*this, PaletteEntriesOf(cm.ColorPaletteEntries(map, 0, 16, false)));
+    }
+  } else if (format == pf8bit) {
+    TStream& stream = *Stream();
+    TRestorePosition keep(stream);
+    const int64_t blockAt = stream.Size() - kPaletteBlockSize;
+    if (blockAt < BasePosition() + kHeaderSize) return;
+    stream.SetPosition(blockAt);
+    uint8_t block[kPaletteBlockSize];
+    ReadExact(stream, block, sizeof block);
+    if (block[0] == kPaletteBlockMark) {
+      const std::vector<std::span<const uint8_t>> map{std::span<const uint8_t>(block + 1, 768)};
+      SetBitmapColors(*this, PaletteEntriesOf(cm.ColorPaletteEntries(map, 0, 256, false)));
+    } else if (paletteInfo == kGreyPalette) {
+      SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(false)));
+    }
+  }
+}
