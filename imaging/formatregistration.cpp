@@ -122,7 +122,7 @@ struct ImagingUnit {
       if (graphicClass != nullptr) FileFormatList->UnregisterFileFormat("", graphicClass());
     FileFormatList->UnregisterFileFormat("rle", kBitmap());
     FileFormatList->UnregisterFileFormat("dib", kBitmap());
-    if (kPNGGraphic != nullptr) FileFormatList->UnregisterFileFormat("", kPNGGraphic());
+    FileFormatList->UnregisterFileFormat("", kPNGGraphic());
     delete FileFormatList;
     FileFormatList = nullptr;
   }

@@ -156,7 +156,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
       MergeBitPlanes(line, bytesPerLine, p.Width, static_cast<uint8_t*>(target));
     } else if (format == pf24bit) {
       const void* planes[3] = {line, line + bytesPerLine, line + 2 * size_t{bytesPerLine}};
-      cm.ConvertRow(planes, target, p.Width, 0xFF);
+      cm.ConvertRow(std::span<const void* const>(planes), target, p.Width, 0xFF);
     } else {
       cm.ConvertRow(line, target, p.Width, 0xFF);
     }

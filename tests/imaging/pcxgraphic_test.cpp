@@ -1,0 +1,104 @@
+// PCX files written by netpbm and ImageMagick load to the pixels the other
+// tool reads from them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "imaging/pcxgraphic.h"
+#include "picturetestutil.h"
+
+namespace {
+
+class PcxFiles : public ::testing::TestWithParam<const char*> {};
+
+// Four bit planes, packed 2- and 4-bit, 8-bit with the palette block, 24-bit
+// in three planes, 1-bit; all 37 pixels wide.
+TEST_P(PcxFiles, LoadToTheReferencePixels) {
+  TPCXGraphic pcx;
+  LoadBytes(pcx, ReadFixture(std::string("pictures/") + GetParam()));
+  EXPECT_TRUE(NearBytes(BitmapRgb(pcx), ReferenceRgb(GetParam()), 0)) << GetParam();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PcxFiles,
+                         ::testing::Values("pcx_planes4.pcx", "pcx_packed2.pcx", "pcx_packed4.pcx",
+                                           "pcx_8bit.pcx", "pcx_24bit.pcx", "pcx_1bit.pcx",
+                                           "pcx_magick24.pcx"));
+
+Bytes PcxHeader(uint8_t manufacturer, uint8_t version, uint8_t encoding, uint8_t bits, uint16_t w, uint16_t h,
+                uint8_t planes, uint16_t bytesPerLine, uint16_t paletteInfo = 1) {
+  Bytes h128(128, 0);
+  h128[0] = manufacturer;
+  h128[1] = version;
+  h128[2] = encoding;
+  h128[3] = bits;
+  h128[8] = static_cast<uint8_t>(w - 1);
+  h128[9] = static_cast<uint8_t>((w - 1) >> 8);
+  h128[10] = static_cast<uint8_t>(h - 1);
+  h128[11] = static_cast<uint8_t>((h - 1) >> 8);
+  h128[65] = planes;
+  h128[66] = static_cast<uint8_t>(bytesPerLine);
+  h128[67] = static_cast<uint8_t>(bytesPerLine >> 8);
+  h128[68] = static_cast<uint8_t>(paletteInfo);
+  for (int i = 0; i < 48; ++i) h128[16 + i] = static_cast<uint8_t>(i * 5);
+  return h128;
+}
+
+TEST(PcxReader, TwoBitImageBecomesAFourBitBitmap) {
+  Bytes file = PcxHeader(10, 5, 0, 2, 4, 1, 1, 2);
+  file.insert(file.end(), {0x1B, 0});
+  TPCXGraphic pcx;
+  LoadBytes(pcx, file);
+  EXPECT_EQ(pcx.PixelFormat(), pf4bit);
+  // Indices 0, 1, 2, 3 show header entries 0, 1, 2, 3.
+  EXPECT_EQ(BitmapRgb(pcx), (Bytes{0, 5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55}));
+}
+
+TEST(PcxReader, VersionThreeUsesTheSystemPalette) {
+  Bytes file = PcxHeader(10, 3, 0, 4, 2, 1, 1, 1);
+  file.insert(file.end(), {0x9F});
+  TPCXGraphic pcx;
+  LoadBytes(pcx, file);
+  EXPECT_EQ(BitmapRgb(pcx), (Bytes{255, 0, 0, 255, 255, 255}));
+}
+
+TEST(PcxReader, EightBitFileWithoutPaletteBlockKeepsItsDataShort) {
+  Bytes file = PcxHeader(10, 5, 0, 8, 2, 1, 1, 2, 2);
+  file.insert(file.end(), {40, 80});
+  file.resize(file.size() + 769, 0);
+  TPCXGraphic pcx;
+  LoadBytes(pcx, file);
+  EXPECT_EQ(BitmapRgb(pcx), (Bytes{40, 40, 40, 80, 80, 80}));  // grey palette information
+}
+
+TEST(PcxReader, SignatureAndPropertiesDisagreeOnManufacturer) {
+  Bytes twelve = PcxHeader(12, 5, 0, 8, 1, 1, 1, 1);
+  twelve.push_back(0);
+  TStringStream a(AsString(twelve));
+  EXPECT_TRUE(TPCXGraphic::CanLoadFromStream(a));
+  TPCXGraphic pcx;
+  EXPECT_FALSE(pcx.ReadImageProperties(a, 0));
+  Bytes capture = PcxHeader(0xCD, 5, 0, 8, 1, 1, 1, 1);
+  capture.push_back(0);
+  TStringStream b(AsString(capture));
+  EXPECT_FALSE(TPCXGraphic::CanLoadFromStream(b));
+  EXPECT_TRUE(pcx.ReadImageProperties(b, 0));
+}
+
+// Lines too short for their pixels, and layouts no bitmap takes, are refused
+// before any row is converted.
+TEST(PcxReader, ImpossibleLayoutsAreRefused) {
+  TPCXGraphic pcx;
+  Bytes shortLine = PcxHeader(10, 5, 0, 8, 100, 1, 1, 2);
+  shortLine.resize(shortLine.size() + 1000, 0);
+  EXPECT_THROW(LoadBytes(pcx, shortLine), EInvalidGraphic);
+  Bytes twoPlanes = PcxHeader(10, 5, 0, 1, 8, 1, 2, 1);
+  twoPlanes.resize(twoPlanes.size() + 10, 0);
+  EXPECT_THROW(LoadBytes(pcx, twoPlanes), EInvalidGraphic);
+}
+
+TEST(PcxReader, DamagedFilesFailCleanly) {
+  for (const char* name : {"pcx_planes4.pcx", "pcx_8bit.pcx", "pcx_24bit.pcx", "pcx_packed2.pcx"})
+    SurvivesDamage<TPCXGraphic>(name);
+}
+
+}  // namespace

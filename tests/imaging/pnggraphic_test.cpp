@@ -1,0 +1,225 @@
+// PNG files written by netpbm and ImageMagick load to the pixels another
+// decoder reads from them; damaged files fail cleanly.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <cmath>
+#include <string>
+
+#include "classlib/bytereader.h"
+#include "imaging/imagingtexts.h"
+#include "imaging/pnggraphic.h"
+#include "picturetestutil.h"
+
+namespace {
+
+class PngFiles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(PngFiles, LoadToTheReferencePixels) {
+  const std::string name = GetParam();
+  TPNGGraphic png;
+  LoadBytes(png, ReadFixture("pictures/" + name));
+  const bool wide = name.find("16") != std::string::npos;
+  EXPECT_TRUE(NearBytes(BitmapRgb(png), ReferenceRgb(name), wide ? 1 : 0)) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Netpbm, PngFiles,
+    ::testing::Values("png_gray1.png", "png_gray2.png", "png_gray4.png", "png_gray8.png", "png_gray16.png",
+                      "png_rgb8.png", "png_rgb16.png", "png_pal1.png", "png_pal2.png", "png_pal4.png",
+                      "png_pal8.png", "png_rgba8.png", "png_rgb8_adam7.png", "png_gray1_adam7.png",
+                      "png_pal4_adam7.png", "png_gray16_adam7.png", "png_rgba8_adam7.png", "png_pal4_trns.png",
+                      "png_pal4_bkgd.png", "magick_graya8.png", "magick_rgba16.png"));
+
+TEST(PngReader, FormatsFollowTheColourType) {
+  auto formatOf = [](const char* name) {
+    TPNGGraphic png;
+    LoadBytes(png, ReadFixture(std::string("pictures/") + name));
+    return png.PixelFormat();
+  };
+  EXPECT_EQ(formatOf("png_gray2.png"), pf4bit);  // 2-bit grey becomes 4-bit grey
+  EXPECT_EQ(formatOf("png_rgb16.png"), pf24bit);
+  EXPECT_EQ(formatOf("magick_graya8.png"), pf8bit);
+  EXPECT_EQ(formatOf("png_rgba8.png"), pf32bit);
+  EXPECT_EQ(formatOf("png_pal1.png"), pf1bit);
+}
+
+TEST(PngReader, AlphaIsKeptBesideTheColours) {
+  TPNGGraphic png;
+  LoadBytes(png, ReadFixture("pictures/png_rgba8.png"));
+  const auto* row = static_cast<const uint8_t*>(png.ScanLine(0));
+  const Bytes grey = ReferenceRgb("png_gray8.png");
+  // The alpha plane is the negated grey picture.
+  EXPECT_EQ(row[3], 255 - grey[0]);
+  EXPECT_EQ(row[7], 255 - grey[3]);
+}
+
+// gAMA 1.0 against a screen gamma of 2.2: every sample of the picture
+// (the same one as png_rgb8.png) goes through 255 * (v / 255) ^ (1 / 2.2).
+TEST(PngReader, FileGammaCorrectsTheColours) {
+  TPNGGraphic png;
+  LoadBytes(png, ReadFixture("pictures/png_rgb8_gamma1.png"));
+  Bytes expected = ReferenceRgb("png_rgb8.png");
+  for (uint8_t& v : expected) v = static_cast<uint8_t>(std::nearbyint(255 * std::pow(v / 255.0, 1 / 2.2)));
+  EXPECT_TRUE(NearBytes(BitmapRgb(png), expected, 0));
+  EXPECT_FLOAT_EQ(png.ImageProperties.FileGamma, 1.0f);
+  EXPECT_TRUE(png.ImageProperties.Options & 16);
+}
+
+TEST(PngReader, TransparentColourOfAnRgbFile) {
+  TPNGGraphic png;
+  LoadBytes(png, ReadFixture("pictures/png_rgb8_trns.png"));
+  EXPECT_TRUE(png.Transparent());
+  EXPECT_NE(png.TransparentColor(), clNone);
+  EXPECT_TRUE(NearBytes(BitmapRgb(png), ReferenceRgb("png_rgb8_trns.png"), 0));
+}
+
+// --- hand-made files ----------------------------------------------------------
+
+void Put32(Bytes& b, uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<uint8_t>(v >> s));
+}
+
+void AddChunk(Bytes& file, const char* type, const Bytes& data, bool goodCrc = true) {
+  Put32(file, static_cast<uint32_t>(data.size()));
+  Bytes body(type, type + 4);
+  body.insert(body.end(), data.begin(), data.end());
+  file.insert(file.end(), body.begin(), body.end());
+  Put32(file, static_cast<uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))) ^ (goodCrc ? 0 : 1));
+}
+
+Bytes Header(uint32_t w, uint32_t h, uint8_t depth, uint8_t type, uint8_t interlace = 0, uint8_t method = 0) {
+  Bytes d;
+  Put32(d, w);
+  Put32(d, h);
+  d.insert(d.end(), {depth, type, method, 0, interlace});
+  return d;
+}
+
+Bytes Deflate(const Bytes& raw) {
+  uLongf size = compressBound(static_cast<uLong>(raw.size()));
+  Bytes out(size);
+  compress(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()));
+  out.resize(size);
+  return out;
+}
+
+Bytes Png(const Bytes& header, const std::vector<std::pair<const char*, Bytes>>& chunks) {
+  Bytes file = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
+  AddChunk(file, "IHDR", header);
+  for (const auto& [type, data] : chunks) AddChunk(file, type, data);
+  AddChunk(file, "IEND", {});
+  return file;
+}
+
+std::string LoadError(const Bytes& file) {
+  TPNGGraphic png;
+  try {
+    LoadBytes(png, file);
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(PngReader, ExactlyEightBytesAreRefusedBySignature) {
+  TStringStream eight(std::string("\x89PNG\r\n\x1a\n", 8));
+  EXPECT_FALSE(TPNGGraphic::CanLoadFromStream(eight));
+  TStringStream nine(std::string("\x89PNG\r\n\x1a\nX", 9));
+  EXPECT_TRUE(TPNGGraphic::CanLoadFromStream(nine));
+  EXPECT_EQ(nine.Position(), 0);
+}
+
+TEST(PngReader, HeaderFaultsRaiseTheirMessages) {
+  const Bytes row = Deflate({0, 0});
+  EXPECT_EQ(LoadError(Png(Header(0, 1, 8, 0), {{"IDAT", row}})),
+            "Cannot load image. Invalid or unexpected PNG image format.");
+  EXPECT_EQ(LoadError(Png(Header(1, 1, 8, 0, 0, 1), {{"IDAT", row}})),
+            "Cannot load image. The compression scheme is not supported for PNG files.");
+  EXPECT_EQ(LoadError(Png(Header(1, 1, 3, 0), {{"IDAT", row}})), "Invalid color format in PNG file.");
+  EXPECT_EQ(LoadError(Png(Header(1, 1, 8, 3), {{"PLTE", Bytes(767)}, {"IDAT", row}})),
+            "Cannot load image. Palette in PNG file is invalid.");
+  EXPECT_EQ(LoadError(Png(Header(1, 1, 8, 0), {{"CRIT", {}}, {"IDAT", row}})),
+            "Cannot load PNG image. Unexpected but critical chunk detected.");
+  EXPECT_EQ(LoadError(Png(Header(1, 1, 8, 0), {{"crit", {}}, {"IDAT", row}})), "");
+  EXPECT_EQ(LoadError(Png(Header(1, 1, 8, 0), {{"idat", row}})), "");  // letter case never matters
+}
+
+TEST(PngReader, WrongCrcOnAReadChunkIsAnError) {
+  Bytes file = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
+  AddChunk(file, "IHDR", Header(1, 1, 8, 0));
+  AddChunk(file, "IDAT", Deflate({0, 7}), false);
+  AddChunk(file, "IEND", {});
+  EXPECT_EQ(LoadError(file), "Cannot load image. CRC error found in PNG file.");
+}
+
+// A chunk whose length runs past the file is refused before anything is
+// made for it.
+TEST(PngReader, ChunkLengthsAreCheckedAgainstTheFile) {
+  Bytes file = Png(Header(1, 1, 8, 0), {{"IDAT", Deflate({0, 7})}});
+  file[8 + 25 + 0] = 0x7F;  // the IDAT length's top byte
+  TPNGGraphic png;
+  EXPECT_THROW(LoadBytes(png, file), EReadError);
+}
+
+// A palette of two colours and pixels that name index 5: those show black,
+// and nothing is read past the palette.
+TEST(PngReader, IndicesPastThePaletteShowBlack) {
+  const Bytes file = Png(Header(3, 1, 8, 3), {{"PLTE", {10, 20, 30, 40, 50, 60}}, {"IDAT", Deflate({0, 0, 1, 5})}});
+  TPNGGraphic png;
+  LoadBytes(png, file);
+  EXPECT_EQ(BitmapRgb(png), (Bytes{10, 20, 30, 40, 50, 60, 0, 0, 0}));
+}
+
+// Rows inflate to more data than the image has: the excess is ignored.
+TEST(PngReader, DataPastTheLastRowIsIgnored) {
+  Bytes raw = {0, 1, 2, 0, 3, 4};
+  raw.resize(100000, 9);
+  const Bytes file = Png(Header(2, 2, 8, 0), {{"IDAT", Deflate(raw)}});
+  TPNGGraphic png;
+  LoadBytes(png, file);
+  EXPECT_EQ(BitmapRgb(png), (Bytes{1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4}));
+}
+
+TEST(PngReader, HugeDeclaredSizesAreRefusedBeforeAllocating) {
+  EXPECT_NE(LoadError(Png(Header(0x7FFFFFFF, 0x7FFFFFFF, 8, 6), {{"IDAT", Deflate({0})}})), "");
+  EXPECT_NE(LoadError(Png(Header(16384, 16384, 8, 0), {{"IDAT", Deflate({0})}})), "");
+}
+
+// The image data ends after the first row: the rest keeps the background.
+TEST(PngReader, ImageDataThatEndsEarlyLeavesTheBackground) {
+  Bytes stream = Deflate({0, 50, 60, 0, 70, 80});
+  Bytes cut(stream.begin(), stream.begin() + static_cast<ptrdiff_t>(stream.size() / 2));
+  TPNGGraphic png;
+  LoadBytes(png, Png(Header(2, 2, 8, 0), {{"bKGD", {0, 255}}, {"IDAT", cut}}));
+  EXPECT_EQ(png.Width(), 2);
+}
+
+TEST(PngReader, FilterFiveLeavesTheRow) {
+  uint8_t row[3] = {1, 2, 3};
+  const uint8_t prior[3] = {9, 9, 9};
+  TPNGGraphic::ApplyFilter(5, row, 3, 1, prior);
+  EXPECT_EQ(row[2], 3);
+  TPNGGraphic::ApplyFilter(4, row, 3, 1, prior);  // Paeth
+  EXPECT_EQ(row[0], 10);
+  EXPECT_EQ(TPNGGraphic::PaethPredictor(10, 20, 30), 10);
+  EXPECT_EQ(TPNGGraphic::PaethPredictor(30, 20, 10), 30);
+}
+
+// One pixel wide, interlaced: passes 2, 4 and 6 start past the column.
+TEST(PngReader, OnePixelWideInterlacedImage) {
+  Bytes raw;
+  for (uint8_t y : {0, 4, 2, 6, 1, 3, 5, 7}) raw.insert(raw.end(), {0, static_cast<uint8_t>(y * 10)});
+  TPNGGraphic png;
+  LoadBytes(png, Png(Header(1, 8, 8, 0, 1), {{"IDAT", Deflate(raw)}}));
+  const Bytes rgb = BitmapRgb(png);
+  for (int y = 0; y < 8; ++y) EXPECT_EQ(rgb[3 * y], y * 10) << y;
+}
+
+TEST(PngReader, DamagedFilesFailCleanly) {
+  for (const char* name : {"png_rgb8.png", "png_pal4_adam7.png", "png_gray16.png", "magick_graya8.png"})
+    SurvivesDamage<TPNGGraphic>(name);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// SGI files written by ImageMagick and netpbm load to the pixels the other
+// tool reads from them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "imaging/sgigraphic.h"
+#include "picturetestutil.h"
+
+namespace {
+
+class SgiFiles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SgiFiles, LoadToTheReferencePixels) {
+  const std::string name = GetParam();
+  TSGIGraphic sgi;
+  LoadBytes(sgi, ReadFixture("pictures/" + name));
+  EXPECT_TRUE(NearBytes(BitmapRgb(sgi), ReferenceRgb(name), name.find("16") != std::string::npos ? 1 : 0)) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SgiFiles,
+                         ::testing::Values("sgi_rgb_rle.sgi", "sgi_rgb_raw.sgi", "sgi_rgb16_raw.sgi",
+                                           "sgi_rgb16_rle.sgi", "sgi_grey16_raw.sgi", "sgi_grey_rle.sgi",
+                                           "sgi_netpbm_raw.sgi"));
+
+// Hand-made from the format description: a 512-byte header, then the planes.
+Bytes SgiFile(uint16_t w, uint16_t h, uint16_t z, uint8_t bytesPerChannel, const Bytes& planes) {
+  Bytes file(512, 0);
+  file[0] = 0x01;
+  file[1] = 0xDA;
+  file[3] = bytesPerChannel;
+  file[5] = 3;
+  file[6] = static_cast<uint8_t>(w >> 8), file[7] = static_cast<uint8_t>(w);
+  file[8] = static_cast<uint8_t>(h >> 8), file[9] = static_cast<uint8_t>(h);
+  file[10] = static_cast<uint8_t>(z >> 8), file[11] = static_cast<uint8_t>(z);
+  file.insert(file.end(), planes.begin(), planes.end());
+  return file;
+}
+
+// Grey with alpha shows the grey channel; the first stored row is the
+// bottom one.
+TEST(SgiReader, GreyWithAlphaShowsItsGreyChannel) {
+  TSGIGraphic sgi;
+  LoadBytes(sgi, SgiFile(2, 2, 2, 1, {10, 20, 30, 40, /* alpha */ 255, 255, 0, 0}));
+  EXPECT_EQ(sgi.PixelFormat(), pf8bit);
+  EXPECT_EQ(BitmapRgb(sgi), (Bytes{30, 30, 30, 40, 40, 40, 10, 10, 10, 20, 20, 20}));
+}
+
+// 16-bit grey samples stay within 8-bit rows: each is reduced.
+TEST(SgiReader, SixteenBitGreyStaysWithinItsRows) {
+  TSGIGraphic sgi;
+  LoadBytes(sgi, SgiFile(3, 1, 1, 2, {0xFF, 0xFF, 0x80, 0x00, 0x00, 0xFF}));
+  EXPECT_EQ(BitmapRgb(sgi), (Bytes{255, 255, 255, 127, 127, 127, 0, 0, 0}));
+}
+
+TEST(SgiReader, ChannelCountTakesTheLowByte) {
+  TSGIGraphic sgi;
+  LoadBytes(sgi, SgiFile(1, 1, 0x0103, 1, {1, 2, 3}));
+  EXPECT_EQ(BitmapRgb(sgi), (Bytes{1, 2, 3}));
+  EXPECT_THROW(LoadBytes(sgi, SgiFile(1, 1, 5, 1, {1, 2, 3, 4, 5})), EInvalidGraphic);
+  EXPECT_THROW(LoadBytes(sgi, SgiFile(100, 100, 3, 1, {1, 2, 3})), EReadError);
+}
+
+TEST(SgiReader, DamagedFilesFailCleanly) {
+  for (const char* name : {"sgi_rgb_rle.sgi", "sgi_rgb16_rle.sgi", "sgi_grey_rle.sgi", "sgi_rgb_raw.sgi"})
+    SurvivesDamage<TSGIGraphic>(name);
+}
+
+}  // namespace
