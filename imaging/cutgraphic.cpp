@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "classlib/bytereader.h"
+#include "classlib/fileexists.h"
 #include "classlib/paths.h"
 #include "imaging/bitmapcolors.h"
 #include "imaging/colormanager.h"
 #include "imaging/packedlimits.h"
-#include "imaging/pendingfoundation.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
 #include "imaging/imagingtexts.h"

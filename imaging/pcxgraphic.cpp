@@ -10,7 +10,6 @@
 #include "imaging/imagingerror.h"
 #include "imaging/imagingtexts.h"
 #include "imaging/packedlimits.h"
-#include "imaging/pendingfoundation.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
 
@@ -114,7 +113,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   cm.SetTargetColorScheme(scheme == ColorScheme::PaletteIndex ? ColorScheme::PaletteIndex : ColorScheme::Bgr);
   cm.SetTargetBitsPerSample(p.BitsPerPixel == 2 ? 4 : p.BitsPerSample);
   cm.SetTargetSamplesPerPixel(p.SamplesPerPixel);
-  TPixelFormat format = PixelFormatOf(cm.GetTargetPixelFormat(1));
+  TPixelFormat format = cm.GetTargetPixelFormat(1);
   const bool bitPlanes = layout.planes == 4 && layout.bits == 1;
   if (format == pfCustom) {
     if (!bitPlanes) ImagingErrorFmt(kInvalidColorFormat, {kFormatPCX});
@@ -151,14 +150,16 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   ProgressStarting(kTransfering);
   for (uint32_t y = 0; y < p.Height; ++y) {
     const uint8_t* line = image.data() + y * lineSize;
-    void* target = ScanLine(static_cast<int>(y));
+    const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(y));
     if (bitPlanes) {
-      MergeBitPlanes(line, bytesPerLine, p.Width, static_cast<uint8_t*>(target));
+      MergeBitPlanes(line, bytesPerLine, p.Width, target.data());
     } else if (format == pf24bit) {
-      const void* planes[3] = {line, line + bytesPerLine, line + 2 * size_t{bytesPerLine}};
-      cm.ConvertRow(std::span<const void* const>(planes), target, p.Width, 0xFF);
+      const TRowBytes planes[3] = {{line, bytesPerLine},
+                                   {line + bytesPerLine, bytesPerLine},
+                                   {line + 2 * size_t{bytesPerLine}, bytesPerLine}};
+      cm.ConvertRow(planes, target, p.Width, 0xFF);
     } else {
-      cm.ConvertRow(line, target, p.Width, 0xFF);
+      cm.ConvertRow(TRowBytes(line, static_cast<size_t>(lineSize)), target, p.Width, 0xFF);
     }
     ProgressRow(y, p.Height);
   }
@@ -172,13 +173,13 @@ void TPCXGraphic::MakePalette(const uint8_t* header) {
   if (header[1] == 3 && format != pf1bit) {
     SetBitmapColors(*this, SystemPalette16Entries());
   } else if (format == pf1bit) {
-    SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(false)));
+    SetBitmapColors(*this, cm.GrayscalePaletteEntries(false));
   } else if (format == pf4bit) {
     if (paletteInfo == kGreyPalette) {
-      SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(false)));
+      SetBitmapColors(*this, cm.GrayscalePaletteEntries(false));
     } else {
       const std::vector<std::span<const uint8_t>> map{std::span<const uint8_t>(header + 16, 48)};
-      SetBitmapColors(*this, PaletteEntriesOf(cm.ColorPaletteEntries(map, 0, 16, false)));
+      SetBitmapColors(*this, cm.ColorPaletteEntries(map, 0, 16, false));
     }
   } else if (format == pf8bit) {
     TStream& stream = *Stream();
@@ -190,9 +191,9 @@ void TPCXGraphic::MakePalette(const uint8_t* header) {
     ReadExact(stream, block, sizeof block);
     if (block[0] == kPaletteBlockMark) {
       const std::vector<std::span<const uint8_t>> map{std::span<const uint8_t>(block + 1, 768)};
-      SetBitmapColors(*this, PaletteEntriesOf(cm.ColorPaletteEntries(map, 0, 256, false)));
+      SetBitmapColors(*this, cm.ColorPaletteEntries(map, 0, 256, false));
     } else if (paletteInfo == kGreyPalette) {
-      SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(false)));
+      SetBitmapColors(*this, cm.GrayscalePaletteEntries(false));
     }
   }
 }

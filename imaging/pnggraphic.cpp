@@ -14,7 +14,6 @@
 #include "imaging/imagingtexts.h"
 #include "imaging/lz77decoder.h"
 #include "imaging/packedlimits.h"
-#include "imaging/pendingfoundation.h"
 #include "imaging/readerhelpers.h"
 
 namespace {
@@ -210,7 +209,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
       if (h.colorType == 3) {
         bytesPerPixel_ = SetupColorDepth(3, h.bitDepth);
         const std::vector<std::span<const uint8_t>> data{chunkData_};
-        palette_ = PaletteEntriesOf(cm.ColorPaletteEntries(data, 0, std::min<uint32_t>(chunkLength_ / 3, 256), false));
+        palette_ = cm.ColorPaletteEntries(data, 0, std::min<uint32_t>(chunkLength_ / 3, 256), false);
       }
       continue;
     } else if (IsChunk("gAMA") && chunkLength_ >= 4) {
@@ -254,7 +253,7 @@ uint32_t TPNGGraphic::SetupColorDepth(uint8_t colorType, uint8_t bitDepth) {
       cm.SetTargetSamplesPerPixel(1);
       cm.SetSourceBitsPerSample(bitDepth);
       cm.SetTargetBitsPerSample(bitDepth == 2 ? 4 : bitDepth == 16 ? 8 : bitDepth);
-      format = PixelFormatOf(cm.GetTargetPixelFormat(1));
+      format = cm.GetTargetPixelFormat(1);
       greyPalette = true;
       bytesPerPixel = (bitDepth + 7u) / 8u;
       break;
@@ -277,7 +276,7 @@ uint32_t TPNGGraphic::SetupColorDepth(uint8_t colorType, uint8_t bitDepth) {
       cm.SetTargetSamplesPerPixel(1);
       cm.SetSourceBitsPerSample(bitDepth);
       cm.SetTargetBitsPerSample(bitDepth == 2 ? 4 : bitDepth);
-      format = PixelFormatOf(cm.GetTargetPixelFormat(1));
+      format = cm.GetTargetPixelFormat(1);
       break;
     case 4:
       depthIn({8, 16});
@@ -305,7 +304,7 @@ uint32_t TPNGGraphic::SetupColorDepth(uint8_t colorType, uint8_t bitDepth) {
     default: ImagingErrorFmt(kInvalidColorFormat, {kFormatPNG});
   }
   SetPixelFormat(format);
-  if (greyPalette) palette_ = PaletteEntriesOf(cm.GrayscalePaletteEntries(false));
+  if (greyPalette) palette_ = cm.GrayscalePaletteEntries(false);
   formatReady_ = true;
   return bytesPerPixel;
 }
@@ -438,7 +437,8 @@ void TPNGGraphic::LoadImageData(const uint8_t* header) {
     more = LoadIDAT(current.data(), static_cast<uint32_t>(size));
     if (!more) return;
     ApplyFilter(current[0], current.data() + 1, static_cast<uint32_t>(size - 1), bytesPerPixel_, previous.data() + 1);
-    cm.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y)), width, mask);
+    cm.ConvertRow(TRowBytes(current.data() + 1, static_cast<size_t>(size - 1)), ScanLineBytes(static_cast<int>(y)),
+                  width, mask);
     std::swap(current, previous);
   };
   if (h.interlace == 1) {

@@ -10,7 +10,6 @@
 #include "imaging/imagingerror.h"
 #include "imaging/imagingtexts.h"
 #include "imaging/packedlimits.h"
-#include "imaging/pendingfoundation.h"
 #include "imaging/readerhelpers.h"
 
 namespace {
@@ -163,7 +162,7 @@ void TPPMGraphic::LoadFromStream(TStream& stream) {
   cm.SetTargetSamplesPerPixel(1);
   cm.SetTargetBitsPerSample(bitmap ? 1 : 8);
   SetPixelFormat(bitmap ? pf1bit : colour ? pf24bit : pf8bit);
-  if (!colour) SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(bitmap)));
+  if (!colour) SetBitmapColors(*this, cm.GrayscalePaletteEntries(bitmap));
   SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
   if (magic_ == 1)
     LoadPlainBitmap(p.Width, p.Height);

@@ -7,7 +7,6 @@
 #include "imaging/colormanager.h"
 #include "imaging/imagingerror.h"
 #include "imaging/imagingtexts.h"
-#include "imaging/pendingfoundation.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
 
@@ -117,8 +116,8 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   cm.SetTargetSamplesPerPixel(colour ? h.channels : 1);
   cm.SetSourceColorScheme(colour ? static_cast<ColorScheme>(p.ColorScheme) : ColorScheme::Gray);
   cm.SetTargetColorScheme(h.channels == 3 ? ColorScheme::Bgr : h.channels == 4 ? ColorScheme::Bgra : ColorScheme::Gray);
-  SetPixelFormat(PixelFormatOf(cm.GetTargetPixelFormat(1)));
-  if (!colour) SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(false)));
+  SetPixelFormat(cm.GetTargetPixelFormat(1));
+  if (!colour) SetBitmapColors(*this, cm.GrayscalePaletteEntries(false));
   SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
   ProgressEnding();
   ProgressStarting(kTransfering);
@@ -126,14 +125,14 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   const unsigned planes = colour ? h.channels : 1;
   std::vector<uint8_t> buffers(static_cast<size_t>(channelBytes) * planes);
   uint8_t* targets[4] = {};
-  const void* sources[4] = {};
+  TRowBytes sources[4];
   for (unsigned c = 0; c < planes; ++c) {
     targets[c] = buffers.data() + c * channelBytes;
-    sources[c] = targets[c];
+    sources[c] = TRowBytes(targets[c], static_cast<size_t>(channelBytes));
   }
   for (uint32_t y = 0; y < p.Height; ++y) {
     ReadAndDecode(targets, y, bytesPerChannel);
-    cm.ConvertRow(std::span<const void* const>(sources, planes), ScanLine(static_cast<int>(p.Height - 1 - y)),
+    cm.ConvertRow(std::span<const TRowBytes>(sources, planes), ScanLineBytes(static_cast<int>(p.Height - 1 - y)),
                   p.Width, 0xFF);
     ProgressRow(y, p.Height);
   }

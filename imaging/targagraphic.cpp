@@ -10,7 +10,6 @@
 #include "imaging/imagingerror.h"
 #include "imaging/imagingtexts.h"
 #include "imaging/packedlimits.h"
-#include "imaging/pendingfoundation.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
 
@@ -119,10 +118,10 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   cm.SetTargetColorScheme(ColorScheme::Bgr);
   cm.SetSourceBitsPerSample(p.BitsPerSample);
   cm.SetTargetBitsPerSample(p.BitsPerSample);
-  SetPixelFormat(PixelFormatOf(cm.GetTargetPixelFormat(1)));
+  SetPixelFormat(cm.GetTargetPixelFormat(1));
 
   if (IsGrey(h.imageType)) {
-    SetBitmapColors(*this, PaletteEntriesOf(cm.GrayscalePaletteEntries(false)));
+    SetBitmapColors(*this, cm.GrayscalePaletteEntries(false));
     // A grey image needs no map; one that is there still stands before the pixels.
     if (h.mapType == 1) Skip(stream, uint64_t{h.mapLength} * BytesOf(h.mapEntrySize));
   } else if (h.mapType == 1) {
@@ -164,7 +163,7 @@ void TTargaGraphic::ReadColorMap(TStream& stream, uint32_t length, uint8_t entry
     }
   } else {
     const std::vector<std::span<const uint8_t>> data{map};
-    entries = PaletteEntriesOf(ColorManager().ColorPaletteEntries(data, entryBytes == 3 ? 0 : 1, length, true));
+    entries = ColorManager().ColorPaletteEntries(data, entryBytes == 3 ? 0 : 1, length, true);
   }
   SetBitmapColors(*this, std::move(entries));
 }
