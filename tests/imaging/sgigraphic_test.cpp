@@ -2,6 +2,7 @@
 // tool reads from them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "imaging/sgigraphic.h"
@@ -25,7 +26,7 @@ INSTANTIATE_TEST_SUITE_P(Files, SgiFiles,
 
 // Hand-made from the format description: a 512-byte header, then the planes.
 Bytes SgiFile(uint16_t w, uint16_t h, uint16_t z, uint8_t bytesPerChannel, const Bytes& planes) {
-  Bytes file(512, 0);
+  Bytes file(512 + planes.size(), 0);
   file[0] = 0x01;
   file[1] = 0xDA;
   file[3] = bytesPerChannel;
@@ -33,7 +34,7 @@ Bytes SgiFile(uint16_t w, uint16_t h, uint16_t z, uint8_t bytesPerChannel, const
   file[6] = static_cast<uint8_t>(w >> 8), file[7] = static_cast<uint8_t>(w);
   file[8] = static_cast<uint8_t>(h >> 8), file[9] = static_cast<uint8_t>(h);
   file[10] = static_cast<uint8_t>(z >> 8), file[11] = static_cast<uint8_t>(z);
-  file.insert(file.end(), planes.begin(), planes.end());
+  std::copy(planes.begin(), planes.end(), file.begin() + 512);
   return file;
 }
 
