@@ -257,8 +257,11 @@ void TTargaRLEDecoder::Encode(const uint8_t* Source, uint8_t* Dest, uint32_t Cou
   if (size == 0 || size > 4) return;
   uint32_t left = Count;
   while (left > 0) {
-    uint32_t raw = std::min<uint32_t>(CountDiffPixels(Source, size, left), 128);
-    uint32_t same = std::min<uint32_t>(CountSamePixels(Source, size, left), 128);
+    // A packet holds at most 128 pixels: looking further ahead only costs
+    // time (a long row of one colour would be scanned once per packet).
+    const uint32_t window = std::min<uint32_t>(left, 128);
+    uint32_t raw = CountDiffPixels(Source, size, window);
+    uint32_t same = CountSamePixels(Source, size, window);
     if (raw > 0) {
       *Dest++ = static_cast<uint8_t>(raw - 1);
       std::memcpy(Dest, Source, raw * size);

@@ -1,0 +1,48 @@
+# Reference decoders for the picture benchmark: libpng and giflib from
+# Debian's source packages, cross-built as static libraries for the bench
+# only (the program never links them). Their sources are fetched when the
+# benchmarks are built, never by an ordinary build.
+include(ExternalProject)
+get_filename_component(bench_toolchain ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+set(bench_fetch ${CMAKE_SOURCE_DIR}/tools/fetch-source-package)
+set(mingw_prefix /usr/i686-w64-mingw32)
+
+set(libpng_prefix ${CMAKE_BINARY_DIR}/_deps/bench-libpng)
+ExternalProject_Add(bench_libpng_build
+  EXCLUDE_FROM_ALL TRUE
+  PREFIX ${libpng_prefix}
+  DOWNLOAD_COMMAND ${bench_fetch} libpng1.6 <SOURCE_DIR>
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${bench_toolchain}
+    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
+    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
+    -DZLIB_LIBRARY=${mingw_prefix}/lib/libz.a -DZLIB_INCLUDE_DIR=${mingw_prefix}/include
+  BUILD_BYPRODUCTS ${libpng_prefix}/lib/libpng16.a
+  LOG_DOWNLOAD ON LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON)
+file(MAKE_DIRECTORY ${libpng_prefix}/include)
+add_library(bench_libpng STATIC IMPORTED GLOBAL)
+set_target_properties(bench_libpng PROPERTIES
+  IMPORTED_LOCATION ${libpng_prefix}/lib/libpng16.a
+  INTERFACE_INCLUDE_DIRECTORIES ${libpng_prefix}/include
+  INTERFACE_LINK_LIBRARIES ${mingw_prefix}/lib/libz.a)
+add_dependencies(bench_libpng bench_libpng_build)
+
+set(giflib_prefix ${CMAKE_BINARY_DIR}/_deps/bench-giflib)
+ExternalProject_Add(bench_giflib_build
+  EXCLUDE_FROM_ALL TRUE
+  PREFIX ${giflib_prefix}
+  DOWNLOAD_COMMAND ${bench_fetch} giflib <SOURCE_DIR>
+  CONFIGURE_COMMAND ""
+  BUILD_IN_SOURCE TRUE
+  BUILD_COMMAND make CC=i686-w64-mingw32-gcc AR=i686-w64-mingw32-ar
+                "CFLAGS=-std=gnu99 -O2 -Wall" libgif.a
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${giflib_prefix}/src/bench_giflib_build/libgif.a
+  LOG_DOWNLOAD ON LOG_BUILD ON)
+file(MAKE_DIRECTORY ${giflib_prefix}/src/bench_giflib_build)
+add_library(bench_giflib STATIC IMPORTED GLOBAL)
+set_target_properties(bench_giflib PROPERTIES
+  IMPORTED_LOCATION ${giflib_prefix}/src/bench_giflib_build/libgif.a
+  INTERFACE_INCLUDE_DIRECTORIES ${giflib_prefix}/src/bench_giflib_build)
+add_dependencies(bench_giflib bench_giflib_build)
