@@ -130,8 +130,21 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
   const bool swap = SourceOptions & SwapBytes16, gamma = TargetOptions & GammaCorrect;
   const unsigned sb = sourceBitsPerSample_ / 8, tb = targetBitsPerSample_ / 8;
   const unsigned targetStep = (targetAlpha ? 4 : 3) * tb;
-  SourceRow src(Source, sourceAlpha ? 4 : 3, sourceAlpha ? 4 : 3, sb, Source.size() > 1);
   const unsigned order[3] = {Reverse ? 2u : 0u, 1u, Reverse ? 0u : 2u};
+  // Whole interleaved rows of 8-bit samples without gamma, the common case
+  // of every true-colour picture: a plain byte shuffle.
+  if (sb == 1 && tb == 1 && Mask == 0xFF && !gamma && Source.size() == 1) {
+    const auto* s = static_cast<const uint8_t*>(Source[0]);
+    const unsigned sourceStep = sourceAlpha ? 4 : 3;
+    for (uint32_t i = 0; i < Count; ++i, s += sourceStep, Target += targetStep) {
+      Target[0] = s[order[0]];
+      Target[1] = s[1];
+      Target[2] = s[order[2]];
+      if (copyAlpha) Target[3] = s[3];
+    }
+    return;
+  }
+  SourceRow src(Source, sourceAlpha ? 4 : 3, sourceAlpha ? 4 : 3, sb, Source.size() > 1);
 
   // Raw source sample to target sample; gamma only for colour samples.
   auto convert = [&](const uint8_t* p, bool colour) -> uint16_t {

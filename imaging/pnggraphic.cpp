@@ -2,6 +2,10 @@
 
 #include <zlib.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +50,41 @@ PngHeader ParseHeader(const uint8_t* b) {
 }
 
 uint32_t TypeValue(const uint8_t* type) { return ReadBe32(type, 0) & kCaseMask; }
+
+#if defined(__SSE2__)
+// The Paeth filter for 3- and 4-byte pixels, one pixel per step with its
+// channels side by side in 16-bit lanes (each pixel needs the one before
+// it, so pixels cannot go side by side). Returns the bytes done: every
+// whole pixel.
+uint32_t PaethPixels(uint8_t* row, uint32_t count, uint32_t bpp, const uint8_t* prior) {
+  const __m128i zero = _mm_setzero_si128(), low = _mm_set1_epi16(0xFF);
+  auto load = [&](const uint8_t* p) {
+    uint32_t v = 0;
+    std::memcpy(&v, p, bpp);
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(v)), zero);
+  };
+  auto abs16 = [&](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(zero, v)); };
+  auto pick = [](__m128i when, __m128i yes, __m128i no) {
+    return _mm_or_si128(_mm_and_si128(when, yes), _mm_andnot_si128(when, no));
+  };
+  __m128i a = zero, c = zero;  // the pixel to the left, in this row and the prior one
+  uint32_t x = 0;
+  for (; x + bpp <= count; x += bpp) {
+    const __m128i b = load(prior + x);
+    // p = a + b - c, so |p - a| = |b - c|, |p - b| = |a - c|, |p - c| = |a + b - 2c|.
+    const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
+    const __m128i pa = abs16(bc), pb = abs16(ac), pc = abs16(_mm_add_epi16(bc, ac));
+    const __m128i least = _mm_min_epi16(_mm_min_epi16(pa, pb), pc);
+    __m128i predictor = pick(_mm_cmpeq_epi16(least, pb), b, c);
+    predictor = pick(_mm_cmpeq_epi16(least, pa), a, predictor);
+    a = _mm_and_si128(_mm_add_epi16(load(row + x), predictor), low);
+    const uint32_t out = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
+    std::memcpy(row + x, &out, bpp);
+    c = b;
+  }
+  return x;
+}
+#endif
 
 }  // namespace
 
@@ -375,6 +414,16 @@ bool TPNGGraphic::LoadIDAT(uint8_t* buffer, uint32_t count) {
   return true;
 }
 
+void TPNGGraphic::FillRowsFrom(uint32_t first) {
+  TBitmap line;
+  line.SetPixelFormat(PixelFormat());
+  if (!Colors().empty()) line.SetPalette(CreatePaletteFromEntries(Colors()));
+  line.SetSize(Width(), 1);
+  line.Fill(backgroundColor_);
+  for (int y = static_cast<int>(first); y < Height(); ++y)
+    std::memcpy(ScanLine(y), line.ScanLine(0), static_cast<size_t>(RowStride()));
+}
+
 uint8_t TPNGGraphic::PaethPredictor(uint8_t a, uint8_t b, uint8_t c) {
   const int p = a + b - c;
   const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
@@ -398,11 +447,16 @@ void TPNGGraphic::ApplyFilter(uint8_t Filter, uint8_t* Row, uint32_t Count, uint
       for (uint32_t x = bpp; x < Count; ++x)
         Row[x] = static_cast<uint8_t>(Row[x] + (Row[x - bpp] + Prior[x]) / 2);
       break;
-    case 4:
-      for (uint32_t x = 0; x < bpp; ++x) Row[x] = static_cast<uint8_t>(Row[x] + Prior[x]);
-      for (uint32_t x = bpp; x < Count; ++x)
+    case 4: {
+      uint32_t done = 0;
+#if defined(__SSE2__)
+      if (bpp == 3 || bpp == 4) done = PaethPixels(Row, Count, bpp, Prior);
+#endif
+      for (uint32_t x = done; x < bpp && x < Count; ++x) Row[x] = static_cast<uint8_t>(Row[x] + Prior[x]);
+      for (uint32_t x = std::max(done, bpp); x < Count; ++x)
         Row[x] = static_cast<uint8_t>(Row[x] + PaethPredictor(Row[x - bpp], Prior[x], Prior[x - bpp]));
       break;
+    }
     default: break;
   }
 }
@@ -422,7 +476,10 @@ void TPNGGraphic::LoadImageData(const uint8_t* header) {
   if (!palette_.empty()) SetBitmapColors(*this, palette_);
   SetSize(static_cast<int>(width), static_cast<int>(height));
   if (backgroundIndex_ >= 0) backgroundColor_ = IndexedColor(static_cast<uint32_t>(backgroundIndex_));
-  Fill(backgroundColor_);
+  // Pixels the image data never reaches show the background: all of them
+  // may be missed by an interlaced image cut short, only the last rows by a
+  // plain one.
+  if (h.interlace == 1) Fill(backgroundColor_);
   if (transparentIndex_ >= 0) transparentColor_ = IndexedColor(static_cast<uint32_t>(transparentIndex_));
   if (transparentColor_ != clNone) {
     SetTransparentColor(transparentColor_);
@@ -454,10 +511,12 @@ void TPNGGraphic::LoadImageData(const uint8_t* header) {
       }
     }
   } else {
-    for (uint32_t y = 0; y < height && more; ++y) {
+    uint32_t y = 0;
+    for (; y < height && more; ++y) {
       decodeRow(rowSize, y, 0xFF);
       ProgressRow(y, height);
     }
+    if (!more) FillRowsFrom(y - 1);
   }
   // Image data past the last row is passed over, never decoded.
   while (IsChunk("IDAT")) {

@@ -46,6 +46,8 @@ private:
   // A grey level of the file's depth, or a palette index, as the colour the
   // bitmap shows for it.
   TColor IndexedColor(uint32_t index) const;
+  // Rows First to the last show the background colour.
+  void FillRowsFrom(uint32_t first);
   uint16_t ScaledSample(const uint8_t* header, size_t offset) const;
 
   std::unique_ptr<TLZ77Decoder> decoder_;
