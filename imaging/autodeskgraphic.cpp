@@ -7,6 +7,7 @@
 #include "imaging/colormanager.h"
 #include "imaging/imagingerror.h"
 #include "imaging/imagingtexts.h"
+#include "imaging/packedlimits.h"
 #include "imaging/readerhelpers.h"
 
 namespace {
@@ -14,6 +15,8 @@ namespace {
 constexpr int kHeaderSize = 32;
 constexpr uint16_t kMagic = 0x9119;
 constexpr int kPaletteSize = 256 * 3;
+// Of the pixels a file declares, at least one in this many must be there.
+constexpr uint64_t kMostMissing = 64;
 
 struct AutodeskHeader {
   uint16_t magic, width, height;
@@ -71,7 +74,10 @@ void TAutodeskGraphic::LoadFromStream(TStream& stream) {
   SetPixelFormat(pf8bit);
   SetBitmapColors(*this, std::move(entries));
 
-  // A short file gives short rows; the rest of the picture stays 0.
+  // A short file gives short rows and the rest of the picture stays 0; one
+  // that holds almost none of the pixels it declares is refused before a
+  // bitmap is made for them.
+  NeedPackedBytes(stream, ImageBytes(p.Width, p.Height), kMostMissing);
   SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
   for (uint32_t y = 0; y < p.Height; ++y) {
     stream.Read(ScanLine(static_cast<int>(y)), static_cast<int32_t>(p.Width));

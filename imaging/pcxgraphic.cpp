@@ -24,6 +24,8 @@ constexpr uint8_t kPaletteBlockMark = 12;
 constexpr uint16_t kGreyPalette = 2;
 // A two-byte packet repeats a byte at most 63 times.
 constexpr uint64_t kMaxRunExpansion = 32;
+// Of the bytes an uncompressed file declares, at least one in this many must be there.
+constexpr uint64_t kMostMissing = 64;
 
 struct PcxLayout {
   uint8_t planes, bits;
@@ -131,8 +133,9 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   const uint64_t lineSize = uint64_t{layout.planes} * bytesPerLine;
   const uint64_t imageBytes = ImageBytes(lineSize, p.Height);
   const bool runLength = p.Compression == ctRLE;
-  if (runLength) NeedPackedBytes(dataSize, imageBytes, kMaxRunExpansion);
-  // Rows past the end of a short file stay 0.
+  // Rows past the end of a short file stay 0, but a file that holds almost
+  // none of the rows it declares is refused before they are made.
+  NeedPackedBytes(dataSize, imageBytes, runLength ? kMaxRunExpansion : kMostMissing);
   std::vector<uint8_t> image(static_cast<size_t>(imageBytes));
   if (runLength) {
     std::vector<uint8_t> packed(static_cast<size_t>(dataSize));

@@ -34,6 +34,8 @@ TEST(AutodeskReader, ShortFileGivesShortRowsAndBadMagicRaises) {
   TAutodeskGraphic cel;
   LoadBytes(cel, AutodeskFile(2, 2, {5}));
   EXPECT_EQ(BitmapRgb(cel)[0], 20);
+  // 60,000 x 4,000 pixels declared, a few bytes there: no bitmap is made.
+  EXPECT_THROW(LoadBytes(cel, AutodeskFile(60000, 4000, {1, 2, 3})), EReadError);
   Bytes bad = AutodeskFile(1, 1, {0});
   bad[0] = 0;
   EXPECT_THROW(LoadBytes(cel, bad), EInvalidGraphic);
