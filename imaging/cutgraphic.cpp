@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kHeaderSize = 6;
 // A run packet of two bytes repeats a value up to 127 times.
-constexpr uint64_t kMaxRunExpansion = 63;
+constexpr uint64_t kMaxRunExpansion = 64;
 
 // Palette file format notes: blocks of 512 bytes; a 40-byte header whose
 // 16-bit value at offset 12 is the highest colour index; then six bytes per

@@ -29,9 +29,9 @@ constexpr uint8_t kComment = 0xFE;
 constexpr uint8_t kApplication = 0xFF;
 constexpr uint8_t kHasColorTable = 0x80;
 constexpr uint8_t kInterlaced = 0x40;
-// A full table of 12-bit codes names strings of up to about 4,000 pixels;
-// over a table's life that is no more than about 1,300 pixels per byte.
-constexpr uint64_t kMaxLzwExpansion = 2048;
+// A 12-bit code names a string of at most 4,096 pixels (a full table that is
+// never cleared can repeat its longest one): under 2,731 pixels per byte.
+constexpr uint64_t kMaxLzwExpansion = 2731;
 
 struct Screen {
   uint16_t width, height;

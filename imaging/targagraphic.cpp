@@ -17,9 +17,9 @@ namespace {
 
 constexpr int kHeaderSize = 18;
 constexpr uint8_t kTopDown = 0x20;
-// A run packet of 1 + B bytes gives 128 pixels of B bytes; for one byte per
-// pixel that is the smallest ratio of the four pixel sizes.
-constexpr uint64_t kMaxRunExpansion = 64;
+// A run packet of 1 + B bytes gives 128 pixels of B bytes: at most this many
+// pixels per packed byte, rounded up.
+uint64_t MaxPixelsPerByte(uint32_t pixelBytes) { return (128 + pixelBytes) / (1 + pixelBytes); }
 
 struct TargaHeader {
   uint8_t idLength, mapType, imageType;
@@ -133,7 +133,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   const uint64_t imageBytes = ImageBytes(rowBytes, p.Height);
   if (h.imageType != 0) {
     if (IsRunLength(h.imageType))
-      NeedPackedBytes(stream, imageBytes, kMaxRunExpansion);
+      NeedPackedBytes(stream, uint64_t{p.Width} * p.Height, MaxPixelsPerByte(pixelBytes));
     else
       NeedBytes(stream, imageBytes);
   }

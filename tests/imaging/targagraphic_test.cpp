@@ -152,6 +152,18 @@ TEST(TargaWriter, OneRowAndOneBitBitmaps) {
   EXPECT_EQ(BitmapRgb(monoBack), expected);
 }
 
+// One colour packs 128 pixels into a packet of three bytes: such a file
+// is as small as run-length data gets, and loads back.
+TEST(TargaWriter, FlatFifteenBitPictureLoadsBack) {
+  TTargaGraphic flat;
+  flat.SetPixelFormat(pf15bit);
+  flat.SetSize(256, 300);
+  TTargaGraphic back;
+  LoadBytes(back, Saved(flat, true));
+  EXPECT_EQ(back.Width(), 256);
+  EXPECT_EQ(BitmapRgb(back), BitmapRgb(flat));
+}
+
 TEST(TargaWriter, EmptyBitmapWritesNothing) {
   TTargaGraphic empty;
   EXPECT_TRUE(Saved(empty, true).empty());
