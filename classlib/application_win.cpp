@@ -210,15 +210,9 @@ void TApplication::RemoveEvents(TApplicationEvents* events) {
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
-  const HWND active = GetActiveWindow();
   const HWND owner = ActiveOwnerWindow();
-  int answer = 0;
-  {
-    TTaskWindowsDisabled disabled(owner);
-    answer = ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
-  }
-  if (active != nullptr && IsWindow(active)) SetActiveWindow(active);
-  return answer;
+  TTaskWindowsDisabled disabled(owner);
+  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
 void TApplication::Idle(const MSG&) {

@@ -658,6 +658,12 @@ void TWinControl::Dispatch(TMessage& message) {
       UpdateBoundsFromWindow();
       DefaultHandler(message);
       return;
+    case WM_SIZE:
+      // The client area changed (the window's size, a menu bar, a frame):
+      // the children share the new one. A minimised window keeps them.
+      DefaultHandler(message);
+      if (message.WParam != SIZE_MINIMIZED) Realign();
+      return;
     case WM_SETCURSOR:
       if (!HandleSetCursor(message)) DefaultHandler(message);
       return;
@@ -693,13 +699,10 @@ void TWinControl::UpdateBoundsFromWindow() {
     // A mirrored parent gives the corners swapped.
     if (r.left > r.right) std::swap(r.left, r.right);
   }
-  if (r.left == left_ && r.top == top_ && r.right - r.left == width_ && r.bottom - r.top == height_) return;
-  bool resized = r.right - r.left != width_ || r.bottom - r.top != height_;
   left_ = r.left;
   top_ = r.top;
   width_ = r.right - r.left;
   height_ = r.bottom - r.top;
-  if (resized) Realign();
 }
 
 bool TWinControl::HandleSetCursor(TMessage& message) {
@@ -812,9 +815,9 @@ void TWinControl::SetEnabled(bool value) { TControl::SetEnabled(value); }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   bool resized = StoreBounds(left, top, width, height);
-  if (handle_ != nullptr)
-    SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (resized) Realign();
+  // A window lays out its children when its client area changes (WM_SIZE).
+  if (handle_ != nullptr) SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  else if (resized) Realign();
   UpdateAnchorRules();
   RequestAlign();
 }

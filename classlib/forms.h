@@ -147,8 +147,10 @@ F* CreateForm(F*& reference) {
   return reference;
 }
 
-// The enabled, visible top-level windows of this thread other than except,
-// disabled for the life of the object (a modal form or box is running).
+// While a modal form, a message box or a common dialog runs: the enabled,
+// visible top-level windows of this thread other than except are disabled;
+// afterwards they are enabled again and the window active before is
+// activated again.
 class TTaskWindowsDisabled {
 public:
   explicit TTaskWindowsDisabled(HWND except);
@@ -157,6 +159,7 @@ public:
   TTaskWindowsDisabled& operator=(const TTaskWindowsDisabled&) = delete;
 
 private:
+  HWND active_;
   std::vector<HWND> windows_;
 };
 

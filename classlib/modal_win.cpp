@@ -22,7 +22,7 @@ BOOL CALLBACK CollectTaskWindow(HWND window, LPARAM data) {
 
 }  // namespace
 
-TTaskWindowsDisabled::TTaskWindowsDisabled(HWND except) {
+TTaskWindowsDisabled::TTaskWindowsDisabled(HWND except) : active_(GetActiveWindow()) {
   TaskWindowSearch search{except, &windows_};
   EnumThreadWindows(GetCurrentThreadId(), CollectTaskWindow, reinterpret_cast<LPARAM>(&search));
   for (HWND window : windows_) EnableWindow(window, FALSE);
@@ -31,6 +31,7 @@ TTaskWindowsDisabled::TTaskWindowsDisabled(HWND except) {
 TTaskWindowsDisabled::~TTaskWindowsDisabled() {
   for (HWND window : windows_)
     if (IsWindow(window)) EnableWindow(window, TRUE);
+  if (active_ != nullptr && IsWindow(active_)) SetActiveWindow(active_);
 }
 
 HWND ActiveOwnerWindow() {
@@ -44,27 +45,20 @@ HWND ActiveOwnerWindow() {
 TModalResult TCustomForm::ShowModal() {
   if (Visible() || !Enabled() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
   if (GetCapture() != nullptr) ReleaseCapture();
-  const HWND previous = GetActiveWindow();
-  // The windows are enabled again before the one active before is
-  // activated, also when the loop ends by an exception.
-  auto end = [&] {
-    modal_ = false;
-    if (previous != nullptr && IsWindow(previous)) SetActiveWindow(previous);
-  };
   modal_ = true;
   modalResult_ = mrNone;
   try {
+    TTaskWindowsDisabled disabled(nullptr);
     RunModalLoop();
   } catch (...) {
-    end();
+    modal_ = false;
     throw;
   }
-  end();
+  modal_ = false;
   return modalResult_;
 }
 
 void TCustomForm::RunModalLoop() {
-  TTaskWindowsDisabled disabled(nullptr);
   Show();
   try {
     while (modalResult_ == mrNone) {

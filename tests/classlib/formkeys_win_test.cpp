@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "classlib/buttons.h"
+#include "classlib/edits.h"
+#include "classlib/panels.h"
+#include "window_fixture_win.h"
+
+namespace {
+
+// Tab stops in nested containers, one of them moved in Tab order.
+class FormKeysTest : public WindowTest {
+protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    form->SetBounds(40, 420, 360, 260);
+    first = Add<TEdit>(form.get(), 10, 10, 100, 21);
+    panel = Add<TPanel>(form.get(), 10, 40, 300, 150);
+    inPanel = Add<TEdit>(panel, 10, 10, 100, 21);
+    group = Add<TGroupBox>(panel, 10, 40, 200, 100);
+    inGroup = Add<TEdit>(group, 10, 20, 100, 21);
+    check = Add<TCheckBox>(group, 10, 50, 100, 20);
+    ok = Add<TButton>(form.get(), 10, 200, 75, 25);
+    cancel = Add<TButton>(form.get(), 100, 200, 75, 25);
+    // Before its sibling the group box, so its edit comes first.
+    check->SetTabOrder(0);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    first->SetFocus();
+    Pump(2);
+  }
+  // The controls Tab visits from the first edit, in order.
+  std::vector<TWinControl*> TabWalk(TShiftState shift, int steps) {
+    std::vector<TWinControl*> seen;
+    for (int i = 0; i < steps; ++i) {
+      PressKey(Focus(), VK_TAB, shift);
+      seen.push_back(FindOwningControl(Focus()));
+    }
+    return seen;
+  }
+
+  TEdit *first, *inPanel, *inGroup;
+  TPanel* panel;
+  TGroupBox* group;
+  TCheckBox* check;
+  TButton *ok, *cancel;
+};
+
+}  // namespace
+
+TEST_F(FormKeysTest, TabAndShiftTabFollowTabOrderThroughContainers) {
+  EXPECT_EQ(check->TabOrder(), 0);
+  EXPECT_EQ(inGroup->TabOrder(), 1);
+  EXPECT_EQ(TabWalk(0, 6),
+            (std::vector<TWinControl*>{inPanel, check, inGroup, ok, cancel, first}));
+  EXPECT_EQ(TabWalk(ssShift, 2), (std::vector<TWinControl*>{cancel, ok}));
+  // Hidden and disabled controls, and those inside them, are passed over.
+  group->Hide();
+  ok->SetEnabled(false);
+  first->SetFocus();
+  EXPECT_EQ(TabWalk(0, 3), (std::vector<TWinControl*>{inPanel, cancel, first}));
+}
+
+TEST_F(FormKeysTest, EnterPressesTheDefaultButtonAndEscTheCancelButton) {
+  ok->SetDefault(true);
+  cancel->SetCancel(true);
+  std::vector<std::string> pressed;
+  ok->OnClick = [&](TObject*) { pressed.push_back("ok"); };
+  cancel->OnClick = [&](TObject*) { pressed.push_back("cancel"); };
+  PressKey(Focus(), VK_RETURN);
+  PressKey(Focus(), VK_ESCAPE);
+  // A focused button is the one Enter presses.
+  cancel->SetFocus();
+  PressKey(Focus(), VK_RETURN);
+  EXPECT_EQ(pressed, (std::vector<std::string>{"ok", "cancel", "cancel"}));
+  // A memo keeps Enter for its new line.
+  auto* memo = Add<TMemo>(form.get(), 200, 10, 100, 50);
+  memo->SetFocus();
+  PressKey(Focus(), VK_RETURN);
+  EXPECT_EQ(pressed.size(), 3u);
+}
+
+TEST_F(FormKeysTest, KeyPreviewLetsTheFormSeeAndTakeKeysFirst) {
+  std::vector<std::string> log;
+  form->SetKeyPreview(true);
+  form->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    log.push_back("form down " + std::to_string(key));
+    if (key == 'X') key = 0;
+  };
+  form->OnKeyUp = [&](TObject*, WORD& key, TShiftState) { log.push_back("form up " + std::to_string(key)); };
+  first->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { log.push_back("edit down " + std::to_string(key)); };
+  PressKey(Focus(), 'A');
+  PressKey(Focus(), 'X');
+  EXPECT_EQ(log, (std::vector<std::string>{"form down 65", "edit down 65", "form up 65", "form down 88",
+                                           "form up 88"}));
+}
