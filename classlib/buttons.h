@@ -35,48 +35,62 @@ private:
   TModalResult modalResult_ = mrNone;
 };
 
-enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+// What the check box and the radio button share: a "BUTTON" window of the
+// given style whose check mark only the class library sets (a click tells
+// it first), kept while the window is made again.
+class TButtonControl : public TWinControl {
+public:
+  void Dispatch(TMessage& message) override;
 
-class TCheckBox : public TWinControl {
+protected:
+  TButtonControl(TComponent* owner, DWORD style, int width);
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE, asked of the window
+  // once it exists.
+  int CheckState() const;
+  void SetCheckState(int state);
+  // The user clicked the control (or pressed the space bar on it).
+  virtual void Pressed() = 0;
+
+private:
+  DWORD style_;
+  int checkState_ = BST_UNCHECKED;
+};
+
+// The states in the order of the window's check marks.
+enum TCheckBoxState { cbUnchecked = BST_UNCHECKED, cbChecked = BST_CHECKED, cbGrayed = BST_INDETERMINATE };
+
+class TCheckBox : public TButtonControl {
 public:
   explicit TCheckBox(TComponent* owner);
   const char* ClassName() const override { return "TCheckBox"; }
 
   bool Checked() const { return State() == cbChecked; }
   void SetChecked(bool value) { SetState(value ? cbChecked : cbUnchecked); }
-  TCheckBoxState State() const;
+  TCheckBoxState State() const { return static_cast<TCheckBoxState>(CheckState()); }
   // A change runs OnClick.
   void SetState(TCheckBoxState value);
   // Whether a click may lead to the grey state.
   bool AllowGrayed() const { return allowGrayed_; }
   void SetAllowGrayed(bool value) { allowGrayed_ = value; }
-  void Dispatch(TMessage& message) override;
 
 protected:
-  void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
+  void Pressed() override;
 
 private:
-  void Toggle();
-
-  TCheckBoxState state_ = cbUnchecked;
   bool allowGrayed_ = false;
 };
 
-class TRadioButton : public TWinControl {
+class TRadioButton : public TButtonControl {
 public:
   explicit TRadioButton(TComponent* owner);
   const char* ClassName() const override { return "TRadioButton"; }
 
-  bool Checked() const { return checked_; }
+  bool Checked() const { return CheckState() == BST_CHECKED; }
   // Checking clears the radio buttons beside it and runs OnClick.
   void SetChecked(bool value);
-  void Dispatch(TMessage& message) override;
 
 protected:
-  void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
-
-private:
-  bool checked_ = false;
+  void Pressed() override { SetChecked(true); }
 };

@@ -39,9 +39,11 @@ bool TButton::PressedByDialogKey(WORD key, LPARAM keyData) {
   if (KeyDataToShiftState(keyData) != 0 || !CanFocus()) return false;
   if (key == VK_ESCAPE) return cancel_;
   if (key != VK_RETURN) return false;
-  if (Focused()) return true;
-  auto* focusedButton = dynamic_cast<TButton*>(FindOwningControl(GetFocus()));
-  return default_ && focusedButton == nullptr;
+  // Enter means the button that has the focus, else the default button.
+  TCustomForm* form = GetParentForm(this);
+  TWinControl* active = form != nullptr ? form->ActiveControl() : nullptr;
+  if (active == this) return true;
+  return default_ && dynamic_cast<TButton*>(active) == nullptr;
 }
 
 void TButton::Dispatch(TMessage& message) {
@@ -59,41 +61,57 @@ void TButton::Dispatch(TMessage& message) {
   TWinControl::Dispatch(message);
 }
 
-// --- TCheckBox -------------------------------------------------------------------
+// --- TButtonControl -------------------------------------------------------------
 
-TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner) {
+TButtonControl::TButtonControl(TComponent* owner, DWORD style, int width) : TWinControl(owner), style_(style) {
   SetTabStop(true);
   SetParentColor(true);
-  width_ = 97;
+  width_ = width;
   height_ = 17;
 }
 
-void TCheckBox::CreateParams(TCreateParams& params) {
+void TButtonControl::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   CreateSubClass(params, "BUTTON");
-  // The class library decides the next state, so a click tells it first.
-  params.Style |= BS_3STATE;
+  params.Style |= style_;
 }
 
-void TCheckBox::CreateWnd() {
+void TButtonControl::CreateWnd() {
   TWinControl::CreateWnd();
-  SendMessageA(Handle(), BM_SETCHECK, static_cast<WPARAM>(state_), 0);
+  SendMessageA(Handle(), BM_SETCHECK, static_cast<WPARAM>(checkState_), 0);
 }
 
-TCheckBoxState TCheckBox::State() const {
-  if (!HandleAllocated()) return state_;
-  HWND window = const_cast<TCheckBox*>(this)->Handle();
-  return static_cast<TCheckBoxState>(SendMessageA(window, BM_GETCHECK, 0, 0));
+int TButtonControl::CheckState() const {
+  if (!HandleAllocated()) return checkState_;
+  HWND window = const_cast<TButtonControl*>(this)->Handle();
+  return static_cast<int>(SendMessageA(window, BM_GETCHECK, 0, 0));
 }
+
+void TButtonControl::SetCheckState(int state) {
+  checkState_ = state;
+  if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, static_cast<WPARAM>(state), 0);
+}
+
+void TButtonControl::Dispatch(TMessage& message) {
+  if (IsClickNotification(message)) {
+    Pressed();
+    return;
+  }
+  TWinControl::Dispatch(message);
+}
+
+// --- TCheckBox -------------------------------------------------------------------
+
+// BS_3STATE: the class library decides the next state.
+TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner, BS_3STATE, 97) {}
 
 void TCheckBox::SetState(TCheckBoxState value) {
   if (value == State()) return;
-  state_ = value;
-  if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  SetCheckState(value);
   Click();
 }
 
-void TCheckBox::Toggle() {
+void TCheckBox::Pressed() {
   switch (State()) {
     case cbUnchecked:
       SetState(cbChecked);
@@ -107,38 +125,13 @@ void TCheckBox::Toggle() {
   }
 }
 
-void TCheckBox::Dispatch(TMessage& message) {
-  if (IsClickNotification(message)) {
-    Toggle();
-    return;
-  }
-  TWinControl::Dispatch(message);
-}
-
 // --- TRadioButton ----------------------------------------------------------------
 
-TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner) {
-  SetTabStop(true);
-  SetParentColor(true);
-  width_ = 113;
-  height_ = 17;
-}
-
-void TRadioButton::CreateParams(TCreateParams& params) {
-  TWinControl::CreateParams(params);
-  CreateSubClass(params, "BUTTON");
-  params.Style |= BS_RADIOBUTTON;
-}
-
-void TRadioButton::CreateWnd() {
-  TWinControl::CreateWnd();
-  SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
-}
+TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner, BS_RADIOBUTTON, 113) {}
 
 void TRadioButton::SetChecked(bool value) {
-  if (value == checked_) return;
-  checked_ = value;
-  if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (value == Checked()) return;
+  SetCheckState(value ? BST_CHECKED : BST_UNCHECKED);
   if (!value) return;
   if (TWinControl* parent = Parent()) {
     for (int i = 0; i < parent->ControlCount(); ++i)
@@ -146,12 +139,4 @@ void TRadioButton::SetChecked(bool value) {
         sibling->SetChecked(false);
   }
   Click();
-}
-
-void TRadioButton::Dispatch(TMessage& message) {
-  if (IsClickNotification(message)) {
-    SetChecked(true);
-    return;
-  }
-  TWinControl::Dispatch(message);
 }

@@ -28,10 +28,19 @@ UINT MessageBoxButtons(TMsgDlgButtons buttons) {
   }
 }
 
-// A failed common dialog (not a cancel) as an exception.
-void CheckDialogError(const char* dialog) {
+// Runs a common dialog with the program's other windows disabled: true
+// when the user confirmed it, false when cancelled; a dialog that failed
+// raises.
+template <class F>
+bool RunCommonDialog(HWND owner, const char* dialog, F&& show) {
+  BOOL chosen;
+  {
+    TTaskWindowsDisabled disabled(owner);
+    chosen = show();
+  }
+  if (chosen) return true;
   DWORD error = CommDlgExtendedError();
-  if (error == 0) return;
+  if (error == 0) return false;
   char text[96];
   std::snprintf(text, sizeof text, "The %s dialog could not be shown (error %lu)", dialog,
                 static_cast<unsigned long>(error));
@@ -79,15 +88,7 @@ bool TSaveDialog::Execute() {
   if (options_ & ofNoChangeDir) ofn.Flags |= OFN_NOCHANGEDIR;
   if (options_ & ofPathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
   if (options_ & ofEnableSizing) ofn.Flags |= OFN_ENABLESIZING;
-  BOOL chosen;
-  {
-    TTaskWindowsDisabled disabled(ofn.hwndOwner);
-    chosen = GetSaveFileNameA(&ofn);
-  }
-  if (!chosen) {
-    CheckDialogError("save");
-    return false;
-  }
+  if (!RunCommonDialog(ofn.hwndOwner, "save", [&] { return GetSaveFileNameA(&ofn); })) return false;
   fileName_ = file.data();
   filterIndex_ = static_cast<int>(ofn.nFilterIndex);
   return true;
@@ -106,15 +107,7 @@ bool TFontDialog::Execute() {
   cf.lpLogFont = &lf;
   cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
   cf.rgbColors = ColorToRGB(font_->Color());
-  BOOL chosen;
-  {
-    TTaskWindowsDisabled disabled(cf.hwndOwner);
-    chosen = ChooseFontA(&cf);
-  }
-  if (!chosen) {
-    CheckDialogError("font");
-    return false;
-  }
+  if (!RunCommonDialog(cf.hwndOwner, "font", [&] { return ChooseFontA(&cf); })) return false;
   // Taken in one change, so those who follow the font hear of it once.
   TFont chosenFont;
   chosenFont.SetName(lf.lfFaceName);

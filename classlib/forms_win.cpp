@@ -259,9 +259,10 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
 
 bool TCustomForm::HandleDialogKey(TMessage& message) {
   if (CharCodeOf(message) != VK_TAB || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_CONTROL) < 0) return false;
-  TWinControl* current = FindOwningControl(GetFocus());
-  if (current == nullptr || GetParentForm(current) != this) current = activeControl_;
-  SelectNext(current, GetKeyState(VK_SHIFT) >= 0, true);
+  if (TWinControl* next = FindNextControl(activeControl_, GetKeyState(VK_SHIFT) >= 0, true)) {
+    activeControl_ = next;
+    next->SetFocus();
+  }
   return true;
 }
 

@@ -89,6 +89,9 @@ bool TWinControl::HandleKeyBeforeDispatch(TMessage& message) {
   // Enter and Esc, a single-line edit does not).
   MSG msg{handle_, WM_KEYDOWN, message.WParam, message.LParam, 0, {0, 0}};
   if (Perform(WM_GETDLGCODE, 0, reinterpret_cast<LPARAM>(&msg)) & wanted) return false;
+  // The key came to this control, so this is the one the form moves on
+  // from, and the button it means if it is one.
+  if (form != this) form->SetFocusedControl(this);
   return form->Perform(CM_DIALOGKEY, key, message.LParam) != 0;
 }
 

@@ -29,16 +29,23 @@ protected:
     // Before its sibling the group box, so its edit comes first.
     check->SetTabOrder(0);
     form->Show();
-    SetForegroundWindow(form->Handle());
-    first->SetFocus();
-    Pump(2);
+    Select(first);
   }
-  // The controls Tab visits from the first edit, in order.
+  // Other tests' windows on the shared display may take the activation at
+  // any time, so the keys go to the control the form holds as its active
+  // one, as the system would send them to the focus.
+  void Select(TWinControl* control) {
+    form->SetActiveControl(control);
+    control->SetFocus();
+    Pump(1);
+  }
+  void Press(WORD key, TShiftState shift = 0) { PressKey(form->ActiveControl()->Handle(), key, shift); }
+  // The controls Tab visits from the active one, in order.
   std::vector<TWinControl*> TabWalk(TShiftState shift, int steps) {
     std::vector<TWinControl*> seen;
     for (int i = 0; i < steps; ++i) {
-      PressKey(Focus(), VK_TAB, shift);
-      seen.push_back(FindOwningControl(Focus()));
+      Press(VK_TAB, shift);
+      seen.push_back(form->ActiveControl());
     }
     return seen;
   }
@@ -61,7 +68,7 @@ TEST_F(FormKeysTest, TabAndShiftTabFollowTabOrderThroughContainers) {
   // Hidden and disabled controls, and those inside them, are passed over.
   group->Hide();
   ok->SetEnabled(false);
-  first->SetFocus();
+  Select(first);
   EXPECT_EQ(TabWalk(0, 3), (std::vector<TWinControl*>{inPanel, cancel, first}));
 }
 
@@ -71,16 +78,16 @@ TEST_F(FormKeysTest, EnterPressesTheDefaultButtonAndEscTheCancelButton) {
   std::vector<std::string> pressed;
   ok->OnClick = [&](TObject*) { pressed.push_back("ok"); };
   cancel->OnClick = [&](TObject*) { pressed.push_back("cancel"); };
-  PressKey(Focus(), VK_RETURN);
-  PressKey(Focus(), VK_ESCAPE);
+  Press(VK_RETURN);
+  Press(VK_ESCAPE);
   // A focused button is the one Enter presses.
-  cancel->SetFocus();
-  PressKey(Focus(), VK_RETURN);
+  Select(cancel);
+  Press(VK_RETURN);
   EXPECT_EQ(pressed, (std::vector<std::string>{"ok", "cancel", "cancel"}));
   // A memo keeps Enter for its new line.
   auto* memo = Add<TMemo>(form.get(), 200, 10, 100, 50);
-  memo->SetFocus();
-  PressKey(Focus(), VK_RETURN);
+  Select(memo);
+  Press(VK_RETURN);
   EXPECT_EQ(pressed.size(), 3u);
 }
 
@@ -93,8 +100,8 @@ TEST_F(FormKeysTest, KeyPreviewLetsTheFormSeeAndTakeKeysFirst) {
   };
   form->OnKeyUp = [&](TObject*, WORD& key, TShiftState) { log.push_back("form up " + std::to_string(key)); };
   first->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { log.push_back("edit down " + std::to_string(key)); };
-  PressKey(Focus(), 'A');
-  PressKey(Focus(), 'X');
+  Press('A');
+  Press('X');
   EXPECT_EQ(log, (std::vector<std::string>{"form down 65", "edit down 65", "form up 65", "form down 88",
                                            "form up 88"}));
 }

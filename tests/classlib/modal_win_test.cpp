@@ -169,3 +169,23 @@ TEST_F(ModalTest, MinimizeAndRestoreTellTheApplicationEvents) {
   EXPECT_EQ(log, (std::vector<std::string>{"minimized", "restored"}));
   ShowWindow(Application->Handle(), SW_HIDE);
 }
+
+// The program's loop: the main form shows with the application's window
+// (its taskbar button), and closing the main form ends the loop.
+TEST_F(ModalTest, RunShowsTheMainFormAndEndsWhenItCloses) {
+  form->Hide();
+  bool shown = false;
+  form->OnShow = [&](TObject*) {
+    shown = true;
+    PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  };
+  Application->Run();
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_TRUE(IsWindowVisible(Application->Handle()));
+  // A dialog's client size is what was asked before its window existed.
+  dialog->Show();
+  EXPECT_EQ(dialog->ClientWidth(), 200);
+  EXPECT_EQ(dialog->ClientHeight(), 80);
+  ShowWindow(Application->Handle(), SW_HIDE);
+}

@@ -76,9 +76,6 @@ protected:
     SetKeyboardState(saved);
   }
 
-  // The window that has the focus (the keys go there).
-  static HWND Focus() { return GetFocus(); }
-
   std::unique_ptr<TForm> form;
   std::vector<std::string> errors;
 };
