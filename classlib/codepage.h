@@ -26,6 +26,12 @@ std::wstring MultiByteToWide(std::string_view text, unsigned codePage = kAnsiCod
 std::string WideToMultiByte(std::wstring_view text, unsigned codePage = kAnsiCodePage,
                             bool* usedDefaultChar = nullptr);
 
+// UTF-16 to 8-bit text in codePage, only when the code page holds the text
+// exactly: no default character and no best-fit lookalike ("8" for the
+// infinity sign, "O" for O-macron), so the result converts back to text.
+// False, with out empty, otherwise.
+bool WideToMultiByteExact(std::wstring_view text, unsigned codePage, std::string& out);
+
 // The system's ANSI-to-OEM and OEM-to-ANSI conversions of a whole string
 // (same length as the input).
 std::string CharToOemString(std::string_view text);

@@ -103,6 +103,15 @@ std::string WideToMultiByte(std::wstring_view text, unsigned codePage, bool* use
   return result;
 }
 
+bool WideToMultiByteExact(std::wstring_view text, unsigned codePage, std::string& out) {
+  out.clear();
+  bool replaced = false;
+  std::string bytes = WideToMultiByte(text, codePage, &replaced);
+  if (bytes.empty() || replaced || MultiByteToWide(bytes, codePage) != text) return false;
+  out = std::move(bytes);
+  return true;
+}
+
 std::string CharToOemString(std::string_view text) {
   std::string result = WideToMultiByte(MultiByteToWide(text, kAnsiCodePage), kOemCodePage);
   return result.size() == text.size() ? result : std::string(text);

@@ -25,8 +25,9 @@ protected:
 
 class TByteScanner {
 public:
-  // At most kMaxForms patterns (five encodings, three case forms each).
-  static constexpr size_t kMaxForms = 16;
+  // At most kMaxForms patterns (six forms of the text, three case forms
+  // each); a pattern is a bit of a 32-bit mask.
+  static constexpr size_t kMaxForms = 18;
 
   void Build(std::vector<TPatternForm> forms);
   const std::vector<TPatternForm>& Forms() const { return forms_; }

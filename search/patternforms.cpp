@@ -133,7 +133,9 @@ std::vector<TPatternForm> BuildPatternForms(const TTextForms& f, TCodePageSet co
     list.AddCaseForms(esAnsi, false, f.Ansi, caseSensitive, byteGroups(f.Ansi));
   if ((codePages & cpOem) != 0 && f.OemUsable)
     list.AddCaseForms(esOem, false, f.Oem, caseSensitive, byteGroups(f.Oem));
-  if ((codePages & cpKoi8) != 0 && f.AnsiUsable)
+  if ((codePages & cpOem) != 0 && f.Wp5Usable)
+    list.AddCaseForms(esOem, false, f.Wp5, caseSensitive, byteGroups(f.Wp5));
+  if ((codePages & cpKoi8) != 0 && f.Koi8Usable)
     list.AddCaseForms(esKoi8, false, f.Koi8, caseSensitive, byteGroups(f.Koi8));
   if ((codePages & cpUtf8) != 0 && f.Utf8Usable)
     list.AddCaseForms(esUtf8, false, f.Utf8, caseSensitive, Utf8CharacterGroups(f));

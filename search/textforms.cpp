@@ -2,10 +2,10 @@
 
 #include "classlib/codepage.h"
 #include "classlib/strutils.h"
-#include "search/textcodepages.h"
 
 namespace {
 
+constexpr unsigned kKoi8CodePage = 20866;
 constexpr char kWp5DosHyphen = static_cast<char>(0xA9);
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -23,12 +23,17 @@ bool HasLoneSurrogate(const std::wstring& s) {
   return false;
 }
 
-// Whether the system's Ansi-to-OEM conversion of ansi can do without the OEM
-// code page's default character.
-bool OemCanHold(const std::string& ansi) {
-  bool usedDefault = false;
-  WideToMultiByte(MultiByteToWide(ansi, kAnsiCodePage), kOemCodePage, &usedDefault);
-  return !usedDefault;
+// Each case form straight from the wide text in the code page; false when
+// the code page cannot hold the text itself. A case form it cannot hold is
+// searched as the text itself.
+bool EncodeForms(const std::wstring (&wide)[cfCount], unsigned codePage, std::string (&forms)[cfCount]) {
+  if (!WideToMultiByteExact(wide[cfNormal], codePage, forms[cfNormal])) {
+    for (std::string& form : forms) form.clear();
+    return false;
+  }
+  for (int c : {cfUpper, cfLower})
+    if (!WideToMultiByteExact(wide[c], codePage, forms[c])) forms[c] = forms[cfNormal];
+  return true;
 }
 
 }  // namespace
@@ -41,27 +46,20 @@ TTextForms BuildTextForms(const std::wstring& text, TCodePageSet& codePages) {
   for (int c = 0; c < cfCount; ++c) f.Utf8[c] = WideToMultiByte(f.Wide[c], kUtf8CodePage);
   f.Utf8Usable = !text.empty() && !HasLoneSurrogate(text);
 
-  bool usedDefault = false;
-  f.Ansi[cfNormal] = WideToMultiByte(text, kAnsiCodePage, &usedDefault);
-  f.AnsiUsable = !f.Ansi[cfNormal].empty() && !usedDefault;
-  f.Ansi[cfUpper] = AnsiUpperCase(f.Ansi[cfNormal]);
-  f.Ansi[cfLower] = AnsiLowerCase(f.Ansi[cfNormal]);
+  f.AnsiUsable = EncodeForms(f.Wide, kAnsiCodePage, f.Ansi);
+  f.OemUsable = EncodeForms(f.Wide, kOemCodePage, f.Oem);
+  f.Koi8Usable = EncodeForms(f.Wide, kKoi8CodePage, f.Koi8);
 
-  for (int c = 0; c < cfCount; ++c) f.Oem[c] = AnsiToOemStr(f.Ansi[c]);
-  f.OemUsable = f.AnsiUsable && OemCanHold(f.Ansi[cfNormal]);
-  // A case form the OEM code page cannot hold is searched as the text itself.
-  for (int c : {cfUpper, cfLower})
-    if (!OemCanHold(f.Ansi[c])) f.Oem[c] = f.Oem[cfNormal];
-
-  if ((codePages & cpWp5Dos) != 0 && f.Oem[cfUpper].size() == f.Oem[cfNormal].size() &&
-      f.Oem[cfLower].size() == f.Oem[cfNormal].size()) {
+  if ((codePages & cpWp5Dos) != 0) {
     codePages |= cpOem;
-    for (size_t i = 0; i < f.Oem[cfNormal].size(); ++i) {
-      if (f.Oem[cfNormal][i] != '-') continue;
-      for (auto& form : f.Oem) form[i] = kWp5DosHyphen;
+    for (int c = 0; c < cfCount; ++c) {
+      f.Wp5[c] = f.Oem[c];
+      for (char& b : f.Wp5[c]) {
+        if (b != '-') continue;
+        b = kWp5DosHyphen;
+        f.Wp5Usable = f.OemUsable;
+      }
     }
   }
-
-  for (int c = 0; c < cfCount; ++c) f.Koi8[c] = AnsiToKoi8(f.Ansi[c]);
   return f;
 }

@@ -15,15 +15,18 @@ struct TTextForms {
   std::string Ansi[cfCount];
   std::string Oem[cfCount];
   std::string Koi8[cfCount];
-  // False when converting the text needed the code page's default character:
-  // such an encoding is not searched, so that "?" runs never count as a hit.
-  // OEM and KOI8-R are derived from the Ansi form, so they need it too.
+  // The OEM forms with every "-" stored as 0xA9, as that DOS word processor
+  // keeps it; searched besides the plain OEM forms.
+  std::string Wp5[cfCount];
+  // Each 8-bit encoding is searched only when its code page holds the text
+  // exactly: never runs of "?", never lookalikes ("8" for the infinity sign).
   bool AnsiUsable = false;
   bool OemUsable = false;
+  bool Koi8Usable = false;
+  bool Wp5Usable = false;
   bool Utf8Usable = false;
 };
 
-// Builds the forms of text. With cpWp5Dos in codePages and OEM forms of equal
-// length, cpOem is added to codePages and every "-" of the OEM forms becomes
-// 0xA9, as that word processor stores it.
+// Builds the forms of text. With cpWp5Dos in codePages, cpOem is added to
+// codePages; the WP5 forms are usable when the OEM forms hold a "-".
 TTextForms BuildTextForms(const std::wstring& text, TCodePageSet& codePages);

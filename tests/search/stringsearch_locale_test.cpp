@@ -83,14 +83,32 @@ TEST_F(CyrillicSystem, AnsiWinsABlockHoldingEveryEncoding) {
   EXPECT_EQ(hits[0].codePage, cpAnsi);
 }
 
-// A Western system can hold Russian text only in UTF-8 and UTF-16; the other
-// encodings are left out instead of searching for runs of "?".
-TEST_F(WesternSystem, RussianTextFoundOnlyInTheUnicodeEncodings) {
-  for (const Encoding& e : kEncodings) {
-    const bool expected = e.bit == cpUtf8 || e.bit == cpUnicode;
-    const auto hits = Hits(Encode(L"\t" + kLine + L"\t", e.codePage), {L"курочка"});
-    EXPECT_EQ(hits.size(), expected ? 1u : 0u) << e.codePage;
+// "Use all code pages" holds WP5: a hyphenated name in an ordinary DOS file
+// is still found, and so is its WP5 form.
+TEST_F(CyrillicSystem, AllCodePagesFindAHyphenatedNameInADosFile) {
+  const std::wstring city = L"Санкт-Петербург";
+  std::string wp5 = Encode(city, 866);
+  wp5[wp5.find('-')] = '\xA9';
+  for (const std::string& bytes : {Encode(L"\t" + city + L"\t", 866), "\t" + wp5 + "\t"}) {
+    const auto hits = Hits(bytes, {city});
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].codePage, cpOem);
   }
+}
+
+// On a Western system Russian text is still searched in KOI8-R, converted
+// from the text itself; Windows-1252 and DOS 437 cannot hold it and are left
+// out instead of searching for runs of "?".
+TEST_F(WesternSystem, RussianTextFoundInKoi8AndTheUnicodeEncodings) {
+  for (const Encoding& e : kEncodings) {
+    const bool expected = e.bit == cpKoi8 || e.bit == cpUtf8 || e.bit == cpUnicode;
+    const auto hits = Hits(Encode(L"\t" + kLine + L"\t", e.codePage), {L"курочка"});
+    ASSERT_EQ(hits.size(), expected ? 1u : 0u) << e.codePage;
+    if (expected) {
+      EXPECT_EQ(hits[0].codePage, e.bit);
+    }
+  }
+  EXPECT_EQ(Hits(Encode(L"\tКУРОЧКА\t", 20866), {L"курочка"}).size(), 1u);
   EXPECT_TRUE(Hits("\t???????\t", {L"курочка"}).empty());
   EXPECT_TRUE(Hits("\t???????\t", {L"КУРОЧКА", cpAllCodePages, true}).empty());
 }
@@ -101,16 +119,15 @@ TEST_F(WesternSystem, DosSearchLeftOutWhenTheDosCodePageCannotHoldTheText) {
   EXPECT_EQ(Hits("x 5\x80 x", {L"5\x20AC", cpAnsi}).size(), 1u);
 }
 
-// Accented Latin text in each encoding, either case.
-TEST_F(WesternSystem, AccentedTextFoundInEveryEncoding) {
+// Accented Latin text in each encoding that holds it, either case. KOI8-R
+// has no e-acute: "café" must not find its Cyrillic lookalike "cafй".
+TEST_F(WesternSystem, AccentedTextFoundInEveryEncodingThatHoldsIt) {
   struct Case {
     std::string bytes;
     TCodePageSet bit;
   };
-  // KOI8-R takes the Ansi form as Windows-1251: e-acute (0xE9) is searched as 0xCA.
   const Case cases[] = {{"\tCaf\xE9 au lait\t", cpAnsi},
                         {"\tCAF\x90 AU LAIT\t", cpOem},
-                        {"\tCaf\xCA au lait\t", cpKoi8},
                         {"\tCaf\xC3\xA9 au lait\t", cpUtf8},
                         {Encode(L"\tCAF\x00C9 AU LAIT\t", kUtf16), cpUnicode}};
   for (const Case& c : cases) {
@@ -120,4 +137,16 @@ TEST_F(WesternSystem, AccentedTextFoundInEveryEncoding) {
   }
   EXPECT_EQ(Hits(cases[0].bytes, {L"caf\x00E9"})[0].context, "Caf\xE9 au lait");
   EXPECT_EQ(Hits(cases[1].bytes, {L"caf\x00E9"})[0].context, "CAF\xC9 AU LAIT");
+  EXPECT_TRUE(Hits("\tCaf\xCA au lait\t", {L"caf\x00E9"}).empty());
+  EXPECT_TRUE(Hits("\tcaf\xC9 au lait\t", {L"caf\x00E9", cpKoi8}).empty());
+}
+
+// No best-fit lookalikes: the infinity sign is not searched as "8", nor
+// O-macron as "O", in any 8-bit code page.
+TEST_F(WesternSystem, NoLookalikeStandsInForACharacterTheCodePageLacks) {
+  EXPECT_TRUE(Hits("\t8 = 8\t", {L"\x221E"}).empty());
+  EXPECT_TRUE(Hits("\tOsaka, osaka\t", {L"\x014Csaka"}).empty());
+  const auto hits = Hits(Encode(L"\t\x014Csaka\t", kUtf8CodePage), {L"\x014Csaka"});
+  ASSERT_EQ(hits.size(), 1u);
+  EXPECT_EQ(hits[0].codePage, cpUtf8);
 }

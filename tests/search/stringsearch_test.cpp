@@ -43,20 +43,23 @@ TEST(StringSearch, Utf16TextCountsOnlyAtEvenDistancesFromTheStart) {
   EXPECT_EQ(Hits(Place(Zeros(20), 9, wide), fromOdd), (std::vector<Hit>{{9, 8, cpUnicode, "wide", 23}}));
 }
 
-// With "WP5 for DOS" the DOS search looks for the hyphen as 0xA9 only.
-TEST(StringSearch, Wp5DosLooksForTheHyphenAsA9) {
+// With "WP5 for DOS" the DOS search looks for the hyphen both as "-" and as
+// 0xA9, and a text without a hyphen is the plain DOS search.
+TEST(StringSearch, Wp5DosFindsTheHyphenAsA9AndAsItself) {
   const Query q{L"a-b", cpOem | cpWp5Dos};
-  EXPECT_TRUE(Hits("xx a-b xx", q).empty());
-  const auto hits = Hits("xx a\xA9" "b xx", q);
-  ASSERT_EQ(hits.size(), 1u);
-  EXPECT_EQ(hits[0].offset, 3);
-  EXPECT_EQ(hits[0].codePage, cpOem);
+  for (const std::string& bytes : {std::string("xx a-b xx"), std::string("xx a\xA9" "b xx")}) {
+    const auto hits = Hits(bytes, q);
+    ASSERT_EQ(hits.size(), 1u) << bytes;
+    EXPECT_EQ(hits[0].offset, 3);
+    EXPECT_EQ(hits[0].codePage, cpOem);
+    EXPECT_EQ(Hits(bytes, {L"A-B", cpWp5Dos}).size(), 1u) << "either case";
+  }
+  EXPECT_TRUE(Hits("xx a\xA9" "b xx", {L"a-b", cpOem}).empty()) << "0xA9 only with WP5";
 
   TStringSearch search;
   search.SetCodePages(cpWp5Dos);
   search.SetSearchText(L"a-b");
   EXPECT_EQ(search.CodePages(), cpWp5Dos | cpOem);
-  // Without a hyphen it is the plain DOS search.
   EXPECT_EQ(Hits("xx ab xx", {L"ab", cpWp5Dos}).size(), 1u);
 }
 
