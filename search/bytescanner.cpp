@@ -149,43 +149,42 @@ size_t TByteScanner::ScanVector(Window& w, size_t from, TScanSink& sink) const {
 }
 #endif
 
-// Four lanes over consecutive quarters of the range, stepped together, so
-// that no lane's table look-up waits for another's.
+// An occurrence's first window_ bytes hold the pair that begins at a
+// multiple of window_ - 1 (a sample), so a stretch whose samples no form
+// holds within its first window_ bytes has no occurrence. The samples of a
+// run are looked up first, each by itself and without a branch (most hold
+// nothing); around each sample that does, the table walks on as Horspool
+// would, by the pair that ends each window.
 void TByteScanner::ScanSkipping(Window& w, size_t from, TScanSink& sink) const {
   const uint8_t* shift = shift_.data();
-  const uint8_t* tail = w.data + window_ - 2;  // a window's last pair, indexed by its start
-  const size_t quarter = (w.limit - from) / 4;
-  size_t c0 = from, c1 = from + quarter, c2 = from + 2 * quarter, c3 = from + 3 * quarter;
-  size_t end[4] = {c1, c2, c3, w.limit};
-  // A window whose last pair ends some text form's first window_ bytes.
-  auto check = [&](size_t& c) {
-    Candidate(w, c, sink);
-    ++c;
-    for (size_t& e : end) e = std::min(e, w.limit);
-  };
-  while (c0 < end[0] && c1 < end[1] && c2 < end[2] && c3 < end[3]) {
-    const size_t s0 = shift[PairIndex(tail + c0)];
-    const size_t s1 = shift[PairIndex(tail + c1)];
-    const size_t s2 = shift[PairIndex(tail + c2)];
-    const size_t s3 = shift[PairIndex(tail + c3)];
-    if (s0 != 0 && s1 != 0 && s2 != 0 && s3 != 0) {
-      c0 += s0;
-      c1 += s1;
-      c2 += s2;
-      c3 += s3;
-      continue;
+  const uint8_t* data = w.data;
+  const size_t stride = window_ - 1;
+  constexpr size_t kRun = 256;
+  size_t noted[kRun];
+  // The sample that covers from; a sample's pair lies within the data while
+  // some start it covers lies below the limit.
+  size_t a = (from + stride - 1) / stride * stride;
+  while (a < w.limit + stride - 1) {
+    const size_t last = std::min(a + kRun * stride, w.limit + stride - 1);
+    size_t n = 0;
+    for (; a < last; a += stride) {
+      noted[n] = a;
+      n += shift[PairIndex(data + a)] < stride ? 1 : 0;
     }
-    if (s0 == 0) check(c0); else c0 += s0;
-    if (s1 == 0) check(c1); else c1 += s1;
-    if (s2 == 0) check(c2); else c2 += s2;
-    if (s3 == 0) check(c3); else c3 += s3;
-  }
-  size_t* lanes[4] = {&c0, &c1, &c2, &c3};
-  for (size_t r = 0; r < 4; ++r) {
-    size_t& c = *lanes[r];
-    while (c < end[r]) {
-      const size_t s = shift[PairIndex(tail + c)];
-      if (s == 0) check(c); else c += s;
+    // Each walk settles the starts its sample covers, by itself: the walks
+    // overlap in time, and a start is verified by one walk only.
+    for (size_t k = 0; k < n; ++k) {
+      const size_t at = noted[k];
+      size_t c = at + 1 >= from + stride ? at + 1 - stride : from;
+      while (c <= at && c < w.limit) {
+        const size_t s = shift[PairIndex(data + c + stride - 1)];
+        if (s != 0) {
+          c += s;
+          continue;
+        }
+        Candidate(w, c, sink);
+        ++c;
+      }
     }
   }
 }

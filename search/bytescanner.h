@@ -1,9 +1,11 @@
 // One pass over a buffer for every pattern of a search at once. Texts of four
-// bytes or more skip through the buffer by a table of byte pairs (how far the
-// last pair of a window lets it move, as in Wu and Manber's multi-pattern
-// search); shorter ones take a vector filter on the first two bytes. Either
-// way a table of the pairs the patterns begin with comes next, and only the
-// patterns that begin with that byte are verified.
+// bytes or more use a table of byte pairs (how far the last pair of a window
+// lets it move, as in Wu and Manber's multi-pattern search): first only the
+// pairs a window's length apart are looked up, and only around those the
+// patterns hold does the table skip window by window. Shorter texts take a
+// vector filter on the first two bytes. Either way a table of the pairs the
+// patterns begin with comes next, and only the patterns that begin with that
+// byte are verified.
 #pragma once
 
 #include <cstddef>

@@ -32,6 +32,20 @@ TEST(StringSearch, FindsTextAcrossTheBlockEdge) {
   }
 }
 
+// A longer text is found at every offset, the very first included, among
+// near misses that share its beginning and its end.
+TEST(StringSearch, FindsALongTextAtEveryOffsetAmongNearMisses) {
+  const std::string noise = "needle needls eedles neexles ";
+  for (size_t offset = 0; offset < 40; ++offset) {
+    std::string bytes;
+    while (bytes.size() < offset) bytes += noise;
+    bytes = bytes.substr(0, offset) + "needles" + noise;
+    const auto hits = Hits(bytes, {L"needles"});
+    ASSERT_EQ(hits.size(), 1u) << offset;
+    EXPECT_EQ(hits[0].offset, static_cast<int64_t>(offset));
+  }
+}
+
 // UTF-16 text counts only at even distances from where the search began.
 TEST(StringSearch, Utf16TextCountsOnlyAtEvenDistancesFromTheStart) {
   const std::string wide = Encode(L"wide", kUtf16);
