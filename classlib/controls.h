@@ -79,8 +79,8 @@ ATOM ControlAtom();
 
 // The control of a window of this process, or nullptr.
 TWinControl* FindControl(HWND window);
-// The control of window or of the nearest window above it that has one (a
-// combo box for its edit), or nullptr.
+// The control of window or of the nearest window it is a child of that has
+// one (a combo box for its edit), or nullptr.
 TWinControl* FindOwningControl(HWND window);
 // The form a control sits on (the outermost one), or nullptr.
 TCustomForm* GetParentForm(TControl* control);

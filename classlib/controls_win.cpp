@@ -66,7 +66,9 @@ TWinControl* FindControl(HWND window) {
 }
 
 TWinControl* FindOwningControl(HWND window) {
-  for (HWND w = window; w != nullptr; w = GetParent(w))
+  // Only up through child windows: the owner of a top-level window (a
+  // message box's, a dialog's) is not where its keys belong.
+  for (HWND w = window; w != nullptr; w = (GetWindowLongA(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr)
     if (TWinControl* control = FindControl(w)) return control;
   return nullptr;
 }

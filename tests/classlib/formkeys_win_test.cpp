@@ -7,6 +7,7 @@
 
 #include "classlib/buttons.h"
 #include "classlib/edits.h"
+#include "classlib/pagecontrol.h"
 #include "classlib/panels.h"
 #include "window_fixture_win.h"
 
@@ -104,4 +105,25 @@ TEST_F(FormKeysTest, KeyPreviewLetsTheFormSeeAndTakeKeysFirst) {
   Press('X');
   EXPECT_EQ(log, (std::vector<std::string>{"form down 65", "edit down 65", "form up 65", "form down 88",
                                            "form up 88"}));
+}
+
+// Only the controls of the page shown are in the way of Tab.
+TEST_F(FormKeysTest, TabPassesOverThePagesNotShown) {
+  panel->Hide();
+  auto* pages = Add<TPageControl>(form.get(), 120, 10, 200, 150);
+  pages->SetTabStop(false);
+  TTabSheet* sheets[2];
+  TEdit* edits[2];
+  for (int i = 0; i < 2; ++i) {
+    sheets[i] = new TTabSheet(form.get());
+    sheets[i]->SetPageControl(pages);
+    edits[i] = Add<TEdit>(sheets[i], 10, 10, 100, 21);
+  }
+  pages->SetActivePage(sheets[1]);
+  Select(first);
+  EXPECT_EQ(TabWalk(0, 2), (std::vector<TWinControl*>{ok, cancel}));
+  EXPECT_EQ(TabWalk(0, 2), (std::vector<TWinControl*>{edits[1], first}));
+  pages->SetActivePage(sheets[0]);
+  Select(first);
+  EXPECT_EQ(TabWalk(0, 3), (std::vector<TWinControl*>{ok, cancel, edits[0]}));
 }

@@ -169,3 +169,17 @@ TEST_F(MainMenuTest, HiddenDefaultAndBrokenItemsShowAsTheySay) {
   EXPECT_FALSE(menu->IsShortCut('H', 0));
   EXPECT_EQ(log, (std::vector<std::string>{"file opens", "hidden"}));
 }
+
+// Destroying a menu would destroy the sub-menus it holds; an item owned
+// elsewhere keeps its own.
+TEST_F(MainMenuTest, AnItemOutlivesTheMenuItWasIn) {
+  auto* holder = new TMenuItem(nullptr);
+  holder->Add(file);
+  HMENU outer = holder->Handle();
+  EXPECT_EQ(GetSubMenu(outer, 0), file->Handle());
+  delete holder;
+  EXPECT_FALSE(IsMenu(outer));
+  EXPECT_TRUE(IsMenu(file->Handle()));
+  EXPECT_EQ(file->Parent(), nullptr);
+  EXPECT_EQ(GetMenuItemCount(file->Handle()), 3);
+}
