@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "classlib/controls.h"
+#include "classlib/ownedlist.h"
 
 class TCoolBands;
 class TCoolBar;
@@ -50,15 +51,15 @@ public:
   TCoolBar* Owner() const { return owner_; }
   // A new last band.
   TCoolBand* Add();
-  int Count() const { return static_cast<int>(bands_.size()); }
+  int Count() const { return bands_.Count(); }
   // The band at index (in the order they were added); EListError outside.
-  TCoolBand* Items(int index) const;
+  TCoolBand* Items(int index) const { return bands_.At(index); }
 
 private:
   friend class TCoolBand;
   friend class TCoolBar;
   TCoolBar* owner_;
-  std::vector<std::unique_ptr<TCoolBand>> bands_;
+  TOwnedList<TCoolBand> bands_;
   UINT nextId_ = 1;
 };
 

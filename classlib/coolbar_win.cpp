@@ -3,16 +3,10 @@
 #include <commctrl.h>
 
 #include "classlib/commoncontrols.h"
-#include "classlib/list.h"
 
 // --- TCoolBand -------------------------------------------------------------------------
 
-int TCoolBand::Index() const {
-  const auto& list = bands_->bands_;
-  for (size_t i = 0; i < list.size(); ++i)
-    if (list[i].get() == this) return static_cast<int>(i);
-  return -1;
-}
+int TCoolBand::Index() const { return bands_->bands_.IndexOf(this); }
 
 void TCoolBand::Update(bool insert) {
   TCoolBar* bar = bands_->Owner();
@@ -73,15 +67,9 @@ void TCoolBand::SetMinHeight(int value) {
 // --- TCoolBands ------------------------------------------------------------------------
 
 TCoolBand* TCoolBands::Add() {
-  bands_.push_back(std::unique_ptr<TCoolBand>(new TCoolBand(this, nextId_++)));
-  TCoolBand* band = bands_.back().get();
+  TCoolBand* band = bands_.Add(std::unique_ptr<TCoolBand>(new TCoolBand(this, nextId_++)));
   band->Update(true);
   return band;
-}
-
-TCoolBand* TCoolBands::Items(int index) const {
-  if (index < 0 || index >= Count()) RaiseListIndexError(index);
-  return bands_[static_cast<size_t>(index)].get();
 }
 
 // --- TCoolBar --------------------------------------------------------------------------

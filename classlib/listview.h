@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "classlib/controls.h"
+#include "classlib/ownedlist.h"
 #include "classlib/stringlist.h"
 
 class TCustomListView;
@@ -88,15 +89,15 @@ public:
   TCustomListView* Owner() const { return owner_; }
   // A new last column.
   TListColumn* Add();
-  int Count() const { return static_cast<int>(columns_.size()); }
+  int Count() const { return columns_.Count(); }
   // The column at index; EListError outside 0..Count-1.
-  TListColumn* Items(int index) const;
+  TListColumn* Items(int index) const { return columns_.At(index); }
 
 private:
   friend class TListColumn;
   friend class TCustomListView;
   TCustomListView* owner_;
-  std::vector<std::unique_ptr<TListColumn>> columns_;
+  TOwnedList<TListColumn> columns_;
 };
 
 // The rows: only their count.

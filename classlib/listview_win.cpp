@@ -5,7 +5,6 @@
 #include "classlib/codepage.h"
 #include "classlib/commoncontrols.h"
 #include "classlib/imagelist.h"
-#include "classlib/list.h"
 #include "classlib/notifytext.h"
 
 namespace {
@@ -57,12 +56,7 @@ void TListItem::SetFocused(bool value) { listView_->SetFocused(index_, value); }
 
 // --- TListColumn -----------------------------------------------------------------------
 
-int TListColumn::Index() const {
-  const auto& list = columns_->columns_;
-  for (size_t i = 0; i < list.size(); ++i)
-    if (list[i].get() == this) return static_cast<int>(i);
-  return -1;
-}
+int TListColumn::Index() const { return columns_->columns_.IndexOf(this); }
 
 void TListColumn::Update(bool insert) const {
   TCustomListView* view = columns_->Owner();
@@ -102,15 +96,9 @@ void TListColumn::SetAlignment(TAlignment value) {
 // --- TListColumns ----------------------------------------------------------------------
 
 TListColumn* TListColumns::Add() {
-  columns_.push_back(std::unique_ptr<TListColumn>(new TListColumn(this)));
-  TListColumn* column = columns_.back().get();
+  TListColumn* column = columns_.Add(std::unique_ptr<TListColumn>(new TListColumn(this)));
   column->Update(true);
   return column;
-}
-
-TListColumn* TListColumns::Items(int index) const {
-  if (index < 0 || index >= Count()) RaiseListIndexError(index);
-  return columns_[static_cast<size_t>(index)].get();
 }
 
 // --- TListItems ------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "classlib/controls.h"
+#include "classlib/ownedlist.h"
 
 class TStatusBar;
 class TStatusPanels;
@@ -44,15 +45,15 @@ public:
   TStatusBar* Owner() const { return owner_; }
   // A new last panel.
   TStatusPanel* Add();
-  int Count() const { return static_cast<int>(panels_.size()); }
+  int Count() const { return panels_.Count(); }
   // The panel at index; EListError outside 0..Count-1.
-  TStatusPanel* Items(int index) const;
+  TStatusPanel* Items(int index) const { return panels_.At(index); }
 
 private:
   friend class TStatusPanel;
   friend class TStatusBar;
   TStatusBar* owner_;
-  std::vector<std::unique_ptr<TStatusPanel>> panels_;
+  TOwnedList<TStatusPanel> panels_;
 };
 
 class TStatusBar : public TWinControl {

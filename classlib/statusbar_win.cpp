@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "classlib/commoncontrols.h"
-#include "classlib/list.h"
 
 namespace {
 
@@ -20,12 +19,7 @@ std::string AlignedText(const std::string& text, TAlignment alignment) {
 
 // --- TStatusPanel ----------------------------------------------------------------------
 
-int TStatusPanel::Index() const {
-  const auto& list = panels_->panels_;
-  for (size_t i = 0; i < list.size(); ++i)
-    if (list[i].get() == this) return static_cast<int>(i);
-  return -1;
-}
+int TStatusPanel::Index() const { return panels_->panels_.IndexOf(this); }
 
 void TStatusPanel::Update() const {
   TStatusBar* bar = panels_->Owner();
@@ -53,14 +47,9 @@ void TStatusPanel::SetAlignment(TAlignment value) {
 // --- TStatusPanels ---------------------------------------------------------------------
 
 TStatusPanel* TStatusPanels::Add() {
-  panels_.push_back(std::unique_ptr<TStatusPanel>(new TStatusPanel(this)));
+  TStatusPanel* panel = panels_.Add(std::unique_ptr<TStatusPanel>(new TStatusPanel(this)));
   owner_->UpdateParts(true);
-  return panels_.back().get();
-}
-
-TStatusPanel* TStatusPanels::Items(int index) const {
-  if (index < 0 || index >= Count()) RaiseListIndexError(index);
-  return panels_[static_cast<size_t>(index)].get();
+  return panel;
 }
 
 // --- TStatusBar ------------------------------------------------------------------------
