@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "classlib/forms.h"
 #include "classlib/listview.h"
-#include "classlib/exceptions.h"
+#include "form_fixture_win.h"
 
 namespace {
 
@@ -18,12 +17,10 @@ constexpr int kRows = 100000;
 
 std::string RowCaption(int index) { return "row" + std::to_string(index); }
 
-class ListViewTest : public testing::Test {
+class ListViewTest : public FormFixture {
 protected:
   void SetUp() override {
-    Application->OnException = [this](TObject*, const Exception& e) { errors.push_back(e.Message()); };
-    form = std::make_unique<TForm>(nullptr);
-    form->AfterConstruction();
+    FormFixture::SetUp();
     form->SetBounds(360, 40, 420, 300);
     list = new TListView(form.get());
     list->SetBounds(0, 0, 400, 280);
@@ -51,18 +48,6 @@ protected:
     form->Show();
     Pump();
   }
-  void TearDown() override {
-    form.reset();
-    Application->ProcessMessages();
-    Application->OnException = nullptr;
-    EXPECT_TRUE(errors.empty()) << errors.front();
-  }
-  void Pump() {
-    for (int i = 0; i < 3; ++i) {
-      Application->ProcessMessages();
-      Sleep(5);
-    }
-  }
   // What a screen reader reads: the window's text of a cell.
   std::string CellText(int row, int column) {
     char text[64] = {};
@@ -87,11 +72,9 @@ protected:
     Pump();
   }
 
-  std::unique_ptr<TForm> form;
   TListView* list = nullptr;
   int dataCalls = 0;
   std::vector<std::string> selections;
-  std::vector<std::string> errors;
 };
 
 TEST_F(ListViewTest, RowsComeFromOnDataAsTheWindowAsksForThem) {

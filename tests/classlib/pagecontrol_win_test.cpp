@@ -7,18 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "classlib/exceptions.h"
-#include "classlib/forms.h"
 #include "classlib/pagecontrol.h"
+#include "form_fixture_win.h"
 
 namespace {
 
-class PageControlTest : public testing::Test {
+class PageControlTest : public FormFixture {
 protected:
   void SetUp() override {
-    Application->OnException = [this](TObject*, const Exception& e) { errors.push_back(e.Message()); };
-    form = std::make_unique<TForm>(nullptr);
-    form->AfterConstruction();
+    FormFixture::SetUp();
     form->SetBounds(40, 40, 320, 260);
     pages = new TPageControl(form.get());
     pages->SetBounds(0, 0, 300, 240);
@@ -35,12 +32,6 @@ protected:
     }
     pages->OnChange = [this](TObject* sender) { changes.push_back(sender); };
   }
-  void TearDown() override {
-    form.reset();
-    Application->ProcessMessages();
-    Application->OnException = nullptr;
-    EXPECT_TRUE(errors.empty()) << errors.front();
-  }
   // A user's click on a tab of a page control.
   void ClickTab(TPageControl* control, int tab) {
     RECT r{};
@@ -48,7 +39,7 @@ protected:
     LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     PostMessageA(control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(control->Handle(), WM_LBUTTONUP, 0, at);
-    for (int i = 0; i < 3; ++i) Application->ProcessMessages();
+    Pump();
   }
   std::string TabText(TPageControl* control, int tab) {
     char text[64] = {};
@@ -61,12 +52,10 @@ protected:
   }
   int TabCount(TPageControl* control) { return static_cast<int>(SendMessageA(control->Handle(), TCM_GETITEMCOUNT, 0, 0)); }
 
-  std::unique_ptr<TForm> form;
   TPageControl* pages = nullptr;
   std::vector<TTabSheet*> sheets;
   std::vector<TWinControl*> children;
   std::vector<TObject*> changes;
-  std::vector<std::string> errors;
 };
 
 // Only the active sheet and what it holds are shown; a click on a tab

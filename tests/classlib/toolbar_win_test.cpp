@@ -9,20 +9,17 @@
 
 #include "classlib/bitmap.h"
 #include "classlib/coolbar.h"
-#include "classlib/exceptions.h"
-#include "classlib/forms.h"
 #include "classlib/imagelist.h"
 #include "classlib/menus.h"
 #include "classlib/toolbar.h"
+#include "form_fixture_win.h"
 
 namespace {
 
-class ToolBarTest : public testing::Test {
+class ToolBarTest : public FormFixture {
 protected:
   void SetUp() override {
-    Application->OnException = [this](TObject*, const Exception& e) { log.push_back(e.Message()); };
-    form = std::make_unique<TForm>(nullptr);
-    form->AfterConstruction();
+    FormFixture::SetUp();
     form->SetBounds(40, 340, 520, 160);
     images = new TImageList(form.get());
     images->SetWidth(24);
@@ -50,17 +47,6 @@ protected:
     }
     buttons[0]->SetVisible(false);
   }
-  void TearDown() override {
-    form.reset();
-    Application->ProcessMessages();
-    Application->OnException = nullptr;
-  }
-  void Pump() {
-    for (int i = 0; i < 3; ++i) {
-      Application->ProcessMessages();
-      Sleep(5);
-    }
-  }
   // A user's click on the button with command.
   void ClickButton(TToolBar* toolBar, UINT command) {
     RECT r{};
@@ -82,7 +68,6 @@ protected:
     return text;
   }
 
-  std::unique_ptr<TForm> form;
   TImageList* images = nullptr;
   TToolBar* bar = nullptr;
   std::vector<TToolButton*> buttons;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "classlib/codepage.h"
-#include "classlib/forms.h"
 #include "classlib/webbrowser.h"
+#include "form_fixture_win.h"
 #include "temp_folder_win.h"
 
 namespace {
@@ -33,20 +33,16 @@ protected:
   IOleObject* CreateBrowserObject() override { return nullptr; }
 };
 
-class WebBrowserTest : public testing::Test {
+class WebBrowserTest : public FormFixture {
 protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    Application->OnException = [this](TObject*, const Exception& e) { events.push_back(e.Message()); };
-    form = std::make_unique<TForm>(nullptr);
-    form->AfterConstruction();
+    FormFixture::SetUp();
     form->SetBounds(700, 560, 320, 220);
     page = folder.Write("preview.htm", "<html><body><b>found</b> twice</body></html>");
   }
   void TearDown() override {
-    form.reset();
-    Application->ProcessMessages();
-    Application->OnException = nullptr;
+    FormFixture::TearDown();
     OleUninitialize();
   }
   void Place(TWebBrowser* control) {
@@ -68,7 +64,6 @@ protected:
 
   TempFolder folder;
   std::string page;
-  std::unique_ptr<TForm> form;
   TWebBrowser* browser = nullptr;
   std::vector<std::string> events;
 };
