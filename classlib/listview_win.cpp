@@ -304,6 +304,8 @@ template <class DispInfo>
 void TCustomListView::AnswerDispInfo(DispInfo& info) {
   auto& item = info.item;
   if ((item.mask & (LVIF_TEXT | LVIF_IMAGE)) == 0 || item.iItem < 0) return;
+  // An owner that fails leaves an empty cell, not whatever the buffer held.
+  if (item.mask & LVIF_TEXT) CopyToTextBuffer("", item.pszText, item.cchTextMax);
   FillItem(callbackItem_, item.iItem);
   if (item.mask & LVIF_TEXT) {
     if (item.iSubItem == 0) {

@@ -172,9 +172,15 @@ TEST_F(ListViewTest, SelectionAndFocusFromCode) {
   EXPECT_EQ(list->ItemIndex(), -1);
 }
 
+// The owner hears which rows are about to be asked for.
 TEST_F(ListViewTest, MakeVisibleScrollsTheRowIntoView) {
+  std::vector<std::pair<int, int>> hints;
+  list->OnDataHint = [&](TObject*, int from, int to) { hints.emplace_back(from, to); };
   list->MakeVisible(50000, false);
   Pump();
+  ASSERT_FALSE(hints.empty());
+  EXPECT_LE(hints.back().first, 50000);
+  EXPECT_GE(hints.back().second, 50000);
   int top = static_cast<int>(SendMessageA(list->Handle(), LVM_GETTOPINDEX, 0, 0));
   int page = static_cast<int>(SendMessageA(list->Handle(), LVM_GETCOUNTPERPAGE, 0, 0));
   EXPECT_LE(top, 50000);
