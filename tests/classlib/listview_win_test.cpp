@@ -50,7 +50,9 @@ protected:
   }
   // What a screen reader reads: the window's text of a cell.
   std::string CellText(int row, int column) {
-    char text[64] = {};
+    char text[64];
+    std::fill(std::begin(text), std::end(text), 'Z');
+    text[63] = '\0';
     LVITEMA item{};
     item.iSubItem = column;
     item.pszText = text;
@@ -86,6 +88,16 @@ TEST_F(ListViewTest, RowsComeFromOnDataAsTheWindowAsksForThem) {
   EXPECT_EQ(CellText(7, 5), "");  // a column the owner gave no text
   // Only rows asked for were made: a few screens, not the whole list.
   EXPECT_LT(dataCalls, 1000);
+}
+
+// An owner that fails on a row gets its error reported and the row shows
+// empty cells.
+TEST_F(ListViewTest, AFailingOwnerLeavesTheCellEmpty) {
+  list->OnData = [](TObject*, TListItem*) { throw EListError("no such row"); };
+  EXPECT_EQ(CellText(5, 0), "");
+  ASSERT_FALSE(errors.empty());
+  EXPECT_EQ(errors.front(), "no such row");
+  errors.clear();
 }
 
 // The header tells of a click on a column; the owner learns which column.
