@@ -674,6 +674,7 @@ void TWinControl::Dispatch(TMessage& message) {
       message.Result = HandleKeyBeforeDispatch(message) ? 1 : 0;
       return;
     case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
       message.Result = Broadcast(message);
       return;
     case CM_COLORCHANGED:

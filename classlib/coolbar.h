@@ -1,7 +1,8 @@
 // The cool bar: the system "ReBarWindow32" holding controls in bands (the
 // main window's tool bars). A band names its control, which becomes a child
 // of the cool bar; the bands outlive the window and are inserted again when
-// it is re-created. The cool bar is as tall as its shown bands.
+// it is re-created. The cool bar is aligned to the top of its parent and is
+// as tall as its shown bands.
 #pragma once
 
 #include <windows.h>

@@ -77,6 +77,7 @@ TCoolBand* TCoolBands::Add() {
 TCoolBar::TCoolBar(TComponent* owner) : TWinControl(owner), bands_(new TCoolBands(this)) {
   width_ = 150;
   height_ = 25;
+  SetAlign(alTop);
 }
 
 TCoolBar::~TCoolBar() {

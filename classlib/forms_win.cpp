@@ -316,6 +316,12 @@ void TCustomForm::Dispatch(TMessage& message) {
         message.Result = 0;
         return;
       }
+      // Alt with a letter: a control showing a menu may take it.
+      if ((message.WParam & 0xFFF0) == SC_KEYMENU && message.LParam > ' ' &&
+          Perform(CM_DIALOGCHAR, static_cast<WPARAM>(message.LParam)) != 0) {
+        message.Result = 0;
+        return;
+      }
       DefaultHandler(message);
       return;
     case WM_GETMINMAXINFO: {

@@ -34,6 +34,7 @@ std::string ShortCutToText(TShortCut shortCut);
 // The class library's own name of key (empty when it has none).
 std::string KeyNameFromTable(WORD key);
 
+class TControl;
 class TMenu;
 
 // A menu item's break: it starts a new column (with a bar before it).
@@ -122,6 +123,10 @@ public:
   // Runs the enabled item with the shortcut of key and shift (after the
   // items above it, as opening their menus would); true when it ran.
   bool IsShortCut(WORD key, TShiftState shift);
+  // A control that shows the top items (a tool bar) is sent CM_MENUCHANGED
+  // whenever they change, until it is removed.
+  void AddChangeNotification(TControl* control);
+  void RemoveChangeNotification(TControl* control);
 
 protected:
   // The system menu of the root item changed.
@@ -129,7 +134,10 @@ protected:
 
 private:
   friend class TMenuItem;
+  void TopItemsChanged();
+
   TMenuItem* items_;
+  std::vector<TControl*> changeNotified_;
 };
 
 // A menu bar: bound to a form's window (TCustomForm::SetMenu) or shown by a

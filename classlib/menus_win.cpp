@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/controls.h"
 #include "classlib/objectinstance.h"
 
 namespace {
@@ -158,7 +159,12 @@ void TMenuItem::DetachSubMenus() {
 }
 
 void TMenuItem::Rebuild() {
-  if (handle_ == nullptr) return;
+  if (handle_ == nullptr) {
+    // Shown by a control rather than a system menu, the top items still
+    // tell of their changes.
+    if (menu_ != nullptr) menu_->TopItemsChanged();
+    return;
+  }
   DetachSubMenus();
   UINT position = 0;
   for (TMenuItem* item : items_) {
@@ -186,7 +192,10 @@ void TMenuItem::Rebuild() {
     }
     InsertMenuItemA(handle_, position++, TRUE, &info);
   }
-  if (menu_ != nullptr) menu_->MenuChanged();
+  if (menu_ != nullptr) {
+    menu_->MenuChanged();
+    menu_->TopItemsChanged();
+  }
 }
 
 HMENU TMenuItem::Handle() {
@@ -215,6 +224,20 @@ bool TMenu::DispatchPopup(HMENU menu) {
   if (item == nullptr) return false;
   if (item != items_) item->Click();
   return true;
+}
+
+void TMenu::AddChangeNotification(TControl* control) {
+  if (std::find(changeNotified_.begin(), changeNotified_.end(), control) == changeNotified_.end())
+    changeNotified_.push_back(control);
+}
+
+void TMenu::RemoveChangeNotification(TControl* control) {
+  changeNotified_.erase(std::remove(changeNotified_.begin(), changeNotified_.end(), control), changeNotified_.end());
+}
+
+void TMenu::TopItemsChanged() {
+  for (TControl* control : std::vector<TControl*>(changeNotified_))
+    control->Perform(CM_MENUCHANGED, 0, reinterpret_cast<LPARAM>(this));
 }
 
 bool TMenu::IsShortCut(WORD key, TShiftState shift) {

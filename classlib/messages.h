@@ -45,6 +45,13 @@ constexpr UINT CM_ACTIONEXECUTE = CM_BASE + 64;
 constexpr UINT CM_DIALOGKEY = CM_BASE + 96;
 // The control's reading direction changed.
 constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 97;
+// WParam: a character typed with Alt that no menu bar took (Alt+F), sent to
+// a form, which passes it on to its controls until one uses it (a tool bar
+// showing a menu opens the item it underlines).
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 98;
+// LParam: a menu whose top items changed, sent to the controls that show
+// them (TMenu::AddChangeNotification).
+constexpr UINT CM_MENUCHANGED = CM_BASE + 99;
 
 // Reflected notifications: a parent that receives WM_COMMAND, WM_NOTIFY and
 // the owner-draw and colour messages from a child control sends them on to

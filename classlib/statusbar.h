@@ -1,7 +1,7 @@
 // The status bar: the system "msctls_statusbar32" with panels side by side
 // (each as wide as asked, the last reaching the right edge) or one simple
 // text across the bar. The panels keep their texts, so a re-created window
-// shows them again.
+// shows them again. The bar is aligned to the bottom of its parent.
 #pragma once
 
 #include <windows.h>

@@ -57,6 +57,7 @@ TStatusPanel* TStatusPanels::Add() {
 TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner), panels_(new TStatusPanels(this)) {
   width_ = 200;
   height_ = 19;
+  SetAlign(alBottom);
 }
 
 TStatusBar::~TStatusBar() {

@@ -77,8 +77,10 @@ public:
   void SetList(bool value);
 
   // Shows menu's top items as buttons (after any others) that drop their
-  // sub-menus down; nil removes them. The items' OnClick runs as their
-  // sub-menu opens, and a chosen item runs through the menu.
+  // sub-menus down; nil removes them. The buttons follow the items as they
+  // change (a translated caption shows at once). The items' OnClick runs as
+  // their sub-menu opens, a chosen item runs through the menu, and Alt with
+  // an item's underlined letter opens it as a click does.
   TMenu* Menu() const { return menu_; }
   void SetMenu(TMenu* menu);
   // Drops the sub-menu of a menu button down (as a click on it does);
@@ -102,7 +104,12 @@ private:
   void UpdateButton(TToolButton* button);
   void UpdateSizes();
   void AdjustHeight();
+  void AddMenuButtons();
   void ClearMenuButtons();
+  // The menu's top items changed: the buttons follow.
+  void MenuChanged();
+  // The menu button whose caption underlines key, nil for none.
+  TToolButton* FindAccelerator(char key) const;
   void CNNotify(TMessage& message);
 
   std::vector<TToolButton*> buttons_;

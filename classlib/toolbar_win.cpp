@@ -24,16 +24,21 @@ UINT NextButtonCommand() {
   return next;
 }
 
-// The item (of the tree below item) whose sub-menu is menu; only items with
-// sub-items have one.
-TMenuItem* FindSubMenuItem(TMenuItem* item, HMENU menu) {
-  for (int i = 0; i < item->Count(); ++i) {
-    TMenuItem* child = item->Items(i);
-    if (child->Count() == 0) continue;
-    if (child->Handle() == menu) return child;
-    if (TMenuItem* found = FindSubMenuItem(child, menu)) return found;
+// The letter a caption underlines ("&File" gives F; "&&" is an ampersand
+// shown), 0 for none.
+char AcceleratorOf(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return caption[i + 1];
+    ++i;
   }
-  return nullptr;
+  return 0;
+}
+
+bool SameLetter(char a, char b) {
+  char pair[2] = {a, b};
+  CharUpperBuffA(pair, 2);
+  return pair[0] == pair[1];
 }
 
 }  // namespace
@@ -93,6 +98,7 @@ TToolBar::TToolBar(TComponent* owner) : TWinControl(owner) {
 
 TToolBar::~TToolBar() {
   Destroying();
+  if (menu_ != nullptr) menu_->RemoveChangeNotification(this);
   if (HandleAllocated()) DestroyHandle();
 }
 
@@ -238,12 +244,18 @@ void TToolBar::AdjustHeight() {
 void TToolBar::SetMenu(TMenu* menu) {
   if (menu == menu_) return;
   ClearMenuButtons();
+  if (menu_ != nullptr) menu_->RemoveChangeNotification(this);
   menu_ = menu;
   if (menu == nullptr) return;
   menu->FreeNotification(this);
+  menu->AddChangeNotification(this);
+  AddMenuButtons();
+}
+
+void TToolBar::AddMenuButtons() {
   updating_ = true;
   try {
-    TMenuItem* root = menu->Items();
+    TMenuItem* root = menu_->Items();
     for (int i = 0; i < root->Count(); ++i) {
       auto* button = new TToolButton(this);
       button->menuItem_ = root->Items(i);
@@ -256,6 +268,31 @@ void TToolBar::SetMenu(TMenu* menu) {
   }
   updating_ = false;
   RecreateButtons();
+}
+
+void TToolBar::MenuChanged() {
+  if (menu_ == nullptr || HasState(csDestroying)) return;
+  std::vector<TMenuItem*> shown;
+  for (TToolButton* button : buttons_)
+    if (button->menuItem_ != nullptr) shown.push_back(button->menuItem_);
+  TMenuItem* root = menu_->Items();
+  bool same = static_cast<int>(shown.size()) == root->Count();
+  for (int i = 0; same && i < root->Count(); ++i) same = shown[static_cast<size_t>(i)] == root->Items(i);
+  if (same) {
+    RecreateButtons();
+    return;
+  }
+  ClearMenuButtons();
+  AddMenuButtons();
+}
+
+TToolButton* TToolBar::FindAccelerator(char key) const {
+  for (TToolButton* button : buttons_) {
+    if (button->menuItem_ == nullptr || !button->Visible() || !button->Enabled()) continue;
+    const char letter = AcceleratorOf(button->menuItem_->Caption());
+    if (letter != 0 && SameLetter(letter, key)) return button;
+  }
+  return nullptr;
 }
 
 void TToolBar::ClearMenuButtons() {
@@ -352,10 +389,22 @@ void TToolBar::Dispatch(TMessage& message) {
       TWinControl::Dispatch(message);
       return;
     case WM_INITMENUPOPUP:
-      if (menu_ != nullptr)
-        if (TMenuItem* item = FindSubMenuItem(menu_->Items(), reinterpret_cast<HMENU>(message.WParam))) item->Click();
+      if (menu_ != nullptr) menu_->DispatchPopup(reinterpret_cast<HMENU>(message.WParam));
       TWinControl::Dispatch(message);
       return;
+    case CM_MENUCHANGED:
+      if (reinterpret_cast<TMenu*>(message.LParam) == menu_) MenuChanged();
+      message.Result = 0;
+      return;
+    case CM_DIALOGCHAR: {
+      message.Result = 0;
+      if (!Showing() || !Enabled()) return;
+      TToolButton* button = FindAccelerator(static_cast<char>(message.WParam));
+      if (button == nullptr) return;
+      message.Result = 1;
+      TrackMenu(button);
+      return;
+    }
     default:
       TWinControl::Dispatch(message);
   }

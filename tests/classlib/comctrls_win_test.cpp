@@ -15,6 +15,7 @@
 #include "classlib/listview.h"
 #include "classlib/menus.h"
 #include "classlib/pagecontrol.h"
+#include "classlib/panels.h"
 #include "classlib/richedit.h"
 #include "classlib/statusbar.h"
 #include "classlib/toolbar.h"
@@ -24,7 +25,8 @@
 namespace {
 
 // A form with every common control of the class library, laid out as the
-// main window lays them out.
+// main window lays them out: bars at the top and bottom, criteria on the
+// left, results with the preview below them filling the rest.
 class TDemoForm : public TForm {
 public:
   explicit TDemoForm(TComponent* owner) : TForm(owner) {
@@ -34,7 +36,6 @@ public:
     BuildCriteria();
     BuildResults();
     status = new TStatusBar(this);
-    status->SetBounds(0, 506, 692, 20);
     for (int width : {150, 100, 50}) status->Panels()->Add()->SetWidth(width);
     status->Panels()->Items(1)->SetAlignment(taCenter);
     status->Panels()->Items(0)->SetText("Found 100000 files.");
@@ -43,29 +44,19 @@ public:
     status->SetParent(this);
   }
 
-  // Places the controls below the cool bar, whose height is known once its
-  // bands are in its window.
-  void Arrange() {
-    const int top = cool->Height() + 2;
-    pages->SetBounds(4, top, 240, 200);
-    places->SetBounds(4, top + 206, 240, 180);
-    list->SetBounds(250, top, 438, 300);
-    browser->SetBounds(250, top + 306, 438, 100);
-  }
-
   TStatusBar* status;
   TListView* list = nullptr;
   TCoolBar* cool = nullptr;
   TWebBrowser* browser = nullptr;
+  TCoolBand* toolsBand = nullptr;
   TPageControl* pages = nullptr;
   TPageControl* places = nullptr;
 
 private:
   void BuildBars() {
     cool = new TCoolBar(this);
-    cool->SetBounds(0, 0, 692, 30);
     cool->SetParent(this);
-    auto* menu = new TPopupMenu(this);
+    auto* menu = new TMainMenu(this);
     for (const char* caption : {"&File", "&Search", "&View", "&Options", "&Report", "&Help"}) {
       auto* item = new TMenuItem(this);
       item->SetCaption(caption);
@@ -113,12 +104,20 @@ private:
       }
       button->SetParent(tools);
     }
-    cool->Bands()->Add()->SetControl(tools);
+    toolsBand = cool->Bands()->Add();
+    toolsBand->SetControl(tools);
   }
 
   void BuildCriteria() {
+    auto* left = new TPanel(this);
+    left->SetWidth(245);
+    left->SetAlign(alLeft);
+    left->SetBevelOuter(bvNone);
+    left->SetParent(this);
     pages = new TPageControl(this);
-    pages->SetParent(this);
+    pages->SetHeight(200);
+    pages->SetAlign(alTop);
+    pages->SetParent(left);
     auto* find = new TTabSheet(this);
     find->SetCaption("What to find");
     find->SetPageControl(pages);
@@ -135,14 +134,15 @@ private:
     to->SetParent(find);
 
     places = new TPageControl(this);
-    places->SetParent(this);
+    places->SetAlign(alClient);
+    places->SetParent(left);
     for (const char* caption : {"Folders tree", "Special path"}) {
       auto* sheet = new TTabSheet(this);
       sheet->SetCaption(caption);
       sheet->SetPageControl(places);
     }
     auto* rich = new TRichEdit(this);
-    rich->SetBounds(4, 4, 224, 140);
+    rich->SetAlign(alClient);
     rich->LoadRtf(
         "{\\rtf1\\ansi{\\colortbl;\\red200\\green0\\blue0;}Preview without a browser: the text "
         "{\\b\\cf1 found} twice, {\\b\\cf1 found} here too.\\par}");
@@ -150,7 +150,16 @@ private:
   }
 
   void BuildResults() {
+    auto* client = new TPanel(this);
+    client->SetAlign(alClient);
+    client->SetBevelOuter(bvNone);
+    client->SetParent(this);
+    browser = new TWebBrowser(this);
+    browser->SetHeight(100);
+    browser->SetAlign(alBottom);
+    browser->SetParent(client);
     list = new TListView(this);
+    list->SetAlign(alClient);
     list->SetViewStyle(vsReport);
     list->SetOwnerData(true);
     list->SetMultiSelect(true);
@@ -174,21 +183,27 @@ private:
       item->SubItems()->Add(std::to_string(i % 900 + 1) + " Kbyte");
     };
     list->Items()->SetCount(100000);
-    list->SetParent(this);
-    browser = new TWebBrowser(this);
-    browser->SetParent(this);
+    list->SetParent(client);
   }
 };
 
+// The screen places of a control's window, in its form's client area.
+RECT PlaceOnForm(TWinControl* control, TForm& form) {
+  RECT r{};
+  GetWindowRect(control->Handle(), &r);
+  MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 // Builds the demo form, drives a little of it and saves its picture as
-// classlib_comctrls.png in the build folder.
+// classlib_comctrls.png in the build folder. The bars keep their sides and
+// the results follow the cool bar's height.
 TEST(CommonControlsTest, DemoFormScreenshot) {
   ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
   {
     TDemoForm form(nullptr);
     form.AfterConstruction();
     form.Show();
-    form.Arrange();
     form.list->SetItemIndex(3);
     form.list->SetSelected(4, true);
     form.browser->Navigate(L"about:blank");
@@ -199,7 +214,19 @@ TEST(CommonControlsTest, DemoFormScreenshot) {
     }
     EXPECT_EQ(form.list->SelCount(), 2);
     EXPECT_EQ(SendMessageA(form.cool->Handle(), RB_GETBANDCOUNT, 0, 0), 2);
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    const RECT cool = PlaceOnForm(form.cool, form);
+    const RECT status = PlaceOnForm(form.status, form);
+    EXPECT_EQ(cool.top, 0);
+    EXPECT_EQ(cool.right - cool.left, client.right);
+    EXPECT_EQ(status.bottom, client.bottom);
+    EXPECT_EQ(PlaceOnForm(form.list, form).top, cool.bottom);
     EXPECT_TRUE(screenshot::SaveWindowPng(form.Handle(), "classlib_comctrls.png"));
+    form.toolsBand->SetVisible(false);
+    Application->ProcessMessages();
+    EXPECT_LT(PlaceOnForm(form.list, form).top, cool.bottom);
+    EXPECT_EQ(PlaceOnForm(form.list, form).top, PlaceOnForm(form.cool, form).bottom);
   }
   OleUninitialize();
 }

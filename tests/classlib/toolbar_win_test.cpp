@@ -133,43 +133,82 @@ struct MenuPlay {
   }
 };
 
-TEST_F(ToolBarTest, MenuButtonsDropTheirSubMenusDown) {
-  auto* menu = new TPopupMenu(form.get());
-  std::vector<TMenuItem*> items;
-  for (const char* caption : {"&File", "&Help"}) {
-    auto* top = new TMenuItem(form.get());
-    top->SetCaption(caption);
-    top->OnClick = [this, caption](TObject*) { log.push_back(std::string("opening ") + caption); };
-    menu->Items()->Add(top);
-    auto* sub = new TMenuItem(form.get());
-    sub->SetCaption(std::string(caption) + " item");
-    sub->OnClick = [this, caption](TObject*) { log.push_back(std::string("chose ") + caption); };
-    top->Add(sub);
-    items.push_back(sub);
+class MenuBarTest : public ToolBarTest {
+protected:
+  void SetUp() override {
+    ToolBarTest::SetUp();
+    menu = new TMainMenu(form.get());
+    for (const char* caption : {"&File", "&Help"}) {
+      auto* top = new TMenuItem(form.get());
+      top->SetCaption(caption);
+      top->OnClick = [this, caption](TObject*) { log.push_back(std::string("opening ") + caption); };
+      menu->Items()->Add(top);
+      auto* sub = new TMenuItem(form.get());
+      sub->SetCaption(std::string(caption) + " item");
+      sub->OnClick = [this, caption](TObject*) { log.push_back(std::string("chose ") + caption); };
+      top->Add(sub);
+      items.push_back(sub);
+    }
+    menuBar = new TToolBar(form.get());
+    menuBar->SetBounds(0, 60, 300, 22);
+    menuBar->SetFlat(true);
+    menuBar->SetList(true);
+    menuBar->SetMenu(menu);
+    menuBar->SetParent(form.get());
+    form->Show();
   }
-  auto* menuBar = new TToolBar(form.get());
-  menuBar->SetBounds(0, 60, 300, 22);
-  menuBar->SetFlat(true);
-  menuBar->SetList(true);
-  menuBar->SetMenu(menu);
-  menuBar->SetParent(form.get());
-  form->Show();
+  // Runs open (which opens a menu) with the timer ready to choose item,
+  // and waits for the choice to arrive.
+  template <class Open>
+  void ChooseWhileOpen(TMenuItem* item, Open open) {
+    MenuPlay::log = &log;
+    MenuPlay::owner = menuBar->Handle();
+    MenuPlay::command = item->Command();
+    SetTimer(nullptr, 0, 300, MenuPlay::Pick);
+    open();
+    for (int i = 0; i < 50 && (log.empty() || log.back().rfind("chose", 0) != 0); ++i) {
+      Pump();
+      Sleep(20);
+    }
+  }
+
+  TMainMenu* menu = nullptr;
+  std::vector<TMenuItem*> items;
+  TToolBar* menuBar = nullptr;
+};
+
+TEST_F(MenuBarTest, MenuButtonsDropTheirSubMenusDown) {
   ASSERT_EQ(menuBar->ButtonCount(), 2);
   EXPECT_EQ(ButtonText(menuBar, menuBar->Buttons(0)->Command()), "&File");
-  MenuPlay::log = &log;
-  MenuPlay::owner = menuBar->Handle();
-  MenuPlay::command = items[0]->Command();
-  SetTimer(nullptr, 0, 300, MenuPlay::Pick);
-  ClickButton(menuBar, menuBar->Buttons(0)->Command());
-  for (int i = 0; i < 50 && log.size() < 3; ++i) {
-    Pump();
-    Sleep(20);
-  }
+  ChooseWhileOpen(items[0], [&] { ClickButton(menuBar, menuBar->Buttons(0)->Command()); });
   EXPECT_EQ(log, (std::vector<std::string>{"opening &File", "timer", "chose &File"}));
   // Freeing the menu takes its buttons away.
   delete menu;
   EXPECT_EQ(menuBar->ButtonCount(), 0);
   EXPECT_EQ(SendMessageA(menuBar->Handle(), TB_BUTTONCOUNT, 0, 0), 0);
+}
+
+// Alt with the underlined letter opens the item's menu, as a menu bar does.
+TEST_F(MenuBarTest, AltWithTheUnderlinedLetterOpensTheMenu) {
+  ChooseWhileOpen(items[1], [&] {
+    PostMessageA(form->Handle(), WM_SYSCHAR, 'h', 0x20000000);  // with Alt held
+    Pump();
+  });
+  EXPECT_EQ(log, (std::vector<std::string>{"opening &Help", "timer", "chose &Help"}));
+}
+
+// A translated caption and a new top item show on the bar at once.
+TEST_F(MenuBarTest, ButtonsFollowTheMenuItems) {
+  menu->Items()->Items(0)->SetCaption("&Datei");
+  EXPECT_EQ(ButtonText(menuBar, menuBar->Buttons(0)->Command()), "&Datei");
+  auto* extra = new TMenuItem(form.get());
+  extra->SetCaption("&Extra");
+  menu->Items()->Add(extra);
+  ASSERT_EQ(menuBar->ButtonCount(), 3);
+  EXPECT_EQ(ButtonText(menuBar, menuBar->Buttons(2)->Command()), "&Extra");
+  delete extra;
+  EXPECT_EQ(menuBar->ButtonCount(), 2);
+  EXPECT_EQ(SendMessageA(menuBar->Handle(), TB_BUTTONCOUNT, 0, 0), 2);
 }
 
 // Bands hold the bars; hiding a band makes the cool bar shorter.
