@@ -164,7 +164,9 @@ protected:
     MenuPlay::log = &log;
     MenuPlay::owner = menuBar->Handle();
     MenuPlay::command = item->Command();
-    SetTimer(nullptr, 0, 300, MenuPlay::Pick);
+    // At once: an open menu holds the pointer, which other tests on the
+    // display may be moving.
+    SetTimer(nullptr, 0, 10, MenuPlay::Pick);
     open();
     for (int i = 0; i < 50 && (log.empty() || log.back().rfind("chose", 0) != 0); ++i) {
       Pump();
