@@ -170,6 +170,22 @@ TEST_F(ListViewTest, MouseEventsAndDoubleClickReachTheOwner) {
   EXPECT_EQ(doubleClicks, 1);
 }
 
+// Keys reach the owner first; a key it takes never moves the focus.
+TEST_F(ListViewTest, KeysReachTheOwnerFirst) {
+  std::vector<WORD> keys;
+  list->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    keys.push_back(key);
+    if (key == VK_DOWN) key = 0;
+  };
+  list->SetItemIndex(10);
+  list->SetFocus();
+  PostMessageA(list->Handle(), WM_KEYDOWN, VK_DELETE, 1);
+  PostMessageA(list->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+  Pump();
+  EXPECT_EQ(keys, (std::vector<WORD>{VK_DELETE, VK_DOWN}));
+  EXPECT_TRUE(list->Focused(10));
+}
+
 TEST_F(ListViewTest, SelectionAndFocusFromCode) {
   list->SetItemIndex(40);
   EXPECT_EQ(list->ItemIndex(), 40);
