@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "classlib/listview.h"
-#include "form_fixture_win.h"
+#include "window_fixture_win.h"
 
 namespace {
 
@@ -17,10 +17,10 @@ constexpr int kRows = 100000;
 
 std::string RowCaption(int index) { return "row" + std::to_string(index); }
 
-class ListViewTest : public FormFixture {
+class ListViewTest : public WindowTest {
 protected:
   void SetUp() override {
-    FormFixture::SetUp();
+    WindowTest::SetUp();
     form->SetBounds(360, 40, 420, 300);
     list = new TListView(form.get());
     list->SetBounds(0, 0, 400, 280);

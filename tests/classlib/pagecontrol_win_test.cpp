@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "classlib/pagecontrol.h"
-#include "form_fixture_win.h"
+#include "window_fixture_win.h"
 
 namespace {
 
-class PageControlTest : public FormFixture {
+class PageControlTest : public WindowTest {
 protected:
   void SetUp() override {
-    FormFixture::SetUp();
+    WindowTest::SetUp();
     form->SetBounds(40, 40, 320, 260);
     pages = new TPageControl(form.get());
     pages->SetBounds(0, 0, 300, 240);

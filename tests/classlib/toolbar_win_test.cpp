@@ -12,14 +12,14 @@
 #include "classlib/imagelist.h"
 #include "classlib/menus.h"
 #include "classlib/toolbar.h"
-#include "form_fixture_win.h"
+#include "window_fixture_win.h"
 
 namespace {
 
-class ToolBarTest : public FormFixture {
+class ToolBarTest : public WindowTest {
 protected:
   void SetUp() override {
-    FormFixture::SetUp();
+    WindowTest::SetUp();
     form->SetBounds(40, 340, 520, 160);
     images = new TImageList(form.get());
     images->SetWidth(24);

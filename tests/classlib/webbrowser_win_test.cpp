@@ -10,7 +10,7 @@
 
 #include "classlib/codepage.h"
 #include "classlib/webbrowser.h"
-#include "form_fixture_win.h"
+#include "window_fixture_win.h"
 #include "temp_folder_win.h"
 
 namespace {
@@ -33,16 +33,16 @@ protected:
   IOleObject* CreateBrowserObject() override { return nullptr; }
 };
 
-class WebBrowserTest : public FormFixture {
+class WebBrowserTest : public WindowTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    FormFixture::SetUp();
+    WindowTest::SetUp();
     form->SetBounds(700, 560, 320, 220);
     page = folder.Write("preview.htm", "<html><body><b>found</b> twice</body></html>");
   }
   void TearDown() override {
-    FormFixture::TearDown();
+    WindowTest::TearDown();
     OleUninitialize();
   }
   void Place(TWebBrowser* control) {
