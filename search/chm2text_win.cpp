@@ -89,6 +89,16 @@ std::string FullPath(const std::string& fileName) {
   return path;
 }
 
+// The system's decompiler by its full path: a bare name would be looked for
+// in the program's and the current folder first, and run from there. ""
+// when the Windows folder is unknown.
+std::string HelpDecompiler() {
+  char folder[MAX_PATH + 1] = {};
+  UINT length = GetSystemWindowsDirectoryA(folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) return "";
+  return IncludeTrailingBackslash(std::string(folder, length)) + "hh.exe";
+}
+
 // The help file's own reader, for when the decompiler wrote no page (Wine's
 // writes none) or is missing: the pages go to the same folder, within the
 // reader's limits. A file that cannot be opened gives none, as it does to
@@ -131,7 +141,9 @@ TChm2Text::TChm2Text(const std::string& fileName) : TTextExtractor(fileName) {
   TFolderRemover remover(folder);
   // A decompiler that never ends is stopped by RunAndWait's time-out; what it
   // wrote by then is still collected.
-  RunAndWait("hh.exe -decompile " + Quoted(folder) + " " + Quoted(FullPath(fileName)), folder, SW_HIDE);
+  const std::string decompiler = HelpDecompiler();
+  if (!decompiler.empty())
+    RunAndWait(Quoted(decompiler) + " -decompile " + Quoted(folder) + " " + Quoted(FullPath(fileName)), folder, SW_HIDE);
   if (Collect(folder) == 0) {
     ExtractPages(fileName, folder);
     Collect(folder);

@@ -12,3 +12,6 @@
 // over the file (its text in Output(), positioned at 0); nullptr for every
 // other file, which is searched unchanged. Conversion errors propagate.
 std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName);
+
+// Whether CreateTextExtractor would convert the file (without doing it).
+bool IsDocumentFile(const std::string& fileName);

@@ -19,20 +19,30 @@ public:
   TFolderEntries(const TFolderEntries&) = delete;
   TFolderEntries& operator=(const TFolderEntries&) = delete;
 
-  // Moves to the next entry other than "." and ".."; false at the end.
+  // Moves to the next entry other than "." and ".."; false at the end. An
+  // entry whose name the system code page cannot hold comes by its short
+  // name, so that folder + "\" + Name() names it; one without a short name
+  // is left out.
   bool Next();
   const WIN32_FIND_DATAA& Data() const { return data_; }
   const char* Name() const { return data_.cFileName; }
   bool IsFolder() const { return (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-  // A junction or symbolic link: listed, never entered (it may lead back up
-  // the tree or onto another drive).
-  bool IsLink() const { return (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+  // A symbolic link or mount point: listed, never entered (it may lead back
+  // up the tree or onto another drive).
+  bool IsLink() const;
 
 private:
+  std::string folder_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool first_ = true;
   WIN32_FIND_DATAA data_{};
 };
+
+// Whether a reparse point with this tag is a link a walk must not enter:
+// a symbolic link, a mount point (junction), or no tag at all (Wine shows
+// its host's links so). Any other kind (a cloud file's placeholder, say)
+// is a folder like the rest.
+bool IsFolderLinkTag(DWORD tag);
 
 // Fills rec from an entry's find data as FindFirst would, all but Time.
 void FillSearchRec(const WIN32_FIND_DATAA& data, TSearchRec& rec);

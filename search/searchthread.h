@@ -6,7 +6,9 @@
 // every folder the walk starts reaches the main thread through a
 // synchronised call, in the order found; to spare round trips between the
 // threads, reports made within a few milliseconds of each other share one
-// call (a pause or the end of the run hands over what is waiting).
+// call. What is waiting is handed over at a pause, at the end of the run,
+// and before anything that may take a while is read: a document, an
+// archive, a file of more than one read block.
 //
 // The main window creates the thread suspended, sets its criteria, and
 // starts it with Start. Stop is: Suspend, SetFreeOnTerminate(true),

@@ -12,6 +12,7 @@
 #include "search/folderentries.h"
 #include "search/extract/zipfile.h"
 #include "search/folderindex.h"
+#include "search/searchedstream.h"
 #include "search/searchmasks.h"
 #include "search/stringsearch.h"
 #include "search/threadowner.h"
@@ -67,40 +68,6 @@ bool LookUp(const std::string& path, int32_t findAttr, TSearchRec& rec) {
   FillSearchRec(data, rec);
   return true;
 }
-
-// The stream a matcher reads, read once from its start. The position is
-// kept here, so the matcher's rewinds to where the stream already stands
-// cost no system call (each is a round trip to the file server under Wine);
-// and a search told to terminate abandons the file at its next block.
-class TSearchedStream : public TStream {
-public:
-  // source stands at position 0.
-  TSearchedStream(TStream& source, const TThread& thread) : source_(source), thread_(thread) {}
-  int32_t Read(void* buffer, int32_t count) override {
-    if (thread_.Terminated()) throw EAbort();
-    const int32_t n = source_.Read(buffer, count);
-    if (known_ && n > 0) position_ += n;
-    return n;
-  }
-  int32_t Write(const void*, int32_t) override { return 0; }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    if (known_ && origin == soCurrent) {
-      offset += position_;
-      origin = soBeginning;
-    }
-    if (known_ && origin == soBeginning && offset == position_) return position_;
-    const int64_t result = source_.Seek(offset, origin);
-    known_ = result >= 0;
-    position_ = result;
-    return result;
-  }
-
-private:
-  TStream& source_;
-  const TThread& thread_;
-  bool known_ = true;
-  int64_t position_ = 0;
-};
 
 // Lends a stream to a matcher for one search; the matcher never keeps it.
 class TLentStream {
@@ -343,6 +310,9 @@ bool TFindFile::InDateRange() const {
 }
 
 void TFindFile::TestContents() {
+  // What waits for the main thread goes there before anything that may take
+  // a while: a document's conversion, or a file of more than one block.
+  if (IsDocumentFile(found_.FullName) || found_.SearchRec.Size > TStringSearch::kDefaultBlockSize) FlushReports();
   try {
     std::unique_ptr<TTextExtractor> extractor = CreateTextExtractor(found_.FullName);
     std::optional<TFileStream> file;
@@ -372,6 +342,7 @@ void TFindFile::TestContents() {
 }
 
 bool TFindFile::SearchInZip(const std::string& archive) {
+  FlushReports();
   // Every mask has been tried on the archive's own name, so none can raise
   // here; a damaged archive or entry is then only this file's failure.
   try {

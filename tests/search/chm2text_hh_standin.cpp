@@ -5,7 +5,9 @@
 // file was compiled from). For the tests it also
 //   - appends its command line and "<folder> empty|not-empty" to the file
 //     named by OVALIS_HH_LOG,
-//   - never ends when OVALIS_HH_HANG is set.
+//   - never ends when OVALIS_HH_HANG is set,
+//   - waits, at most 20 seconds, for the file named by OVALIS_HH_WAIT_FOR
+//     to appear, and logs "released" or "not released".
 // Exit codes: 0 done, 2 wrong arguments, 3 not a compiled help file.
 #include <windows.h>
 
@@ -75,6 +77,16 @@ int main(int argc, char** argv) {
     if (argc == 4) out << argv[2] << (IsEmptyFolder(argv[2]) ? " empty" : " not-empty") << "\n";
   }
   if (!Env("OVALIS_HH_HANG").empty()) Sleep(INFINITE);
+  const std::string waitFor = Env("OVALIS_HH_WAIT_FOR");
+  if (!waitFor.empty()) {
+    bool released = false;
+    for (int i = 0; i < 400 && !released; ++i) {
+      released = GetFileAttributesA(waitFor.c_str()) != INVALID_FILE_ATTRIBUTES;
+      if (!released) Sleep(50);
+    }
+    std::ofstream out(log, std::ios::app | std::ios::binary);
+    out << (released ? "released" : "not released") << "\n";
+  }
   if (argc != 4 || std::string(argv[1]) != "-decompile") return 2;
   const std::string folder = argv[2];
   const std::string chm = ReadAll(argv[3]);

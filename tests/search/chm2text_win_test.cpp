@@ -1,7 +1,7 @@
-// The compiled-help extractor against a stand-in decompiler ("hh.exe" beside
-// this program, built from chm2text_hh_standin.cpp): what it collects, the
-// command line it gives, a fresh folder per extraction, the time-out for a
-// decompiler that hangs, and the clean-up.
+// The compiled-help extractor against a stand-in decompiler (built from
+// chm2text_hh_standin.cpp and put in the Windows folder): what it collects,
+// the command line it gives, a fresh folder per extraction, the time-out for
+// a decompiler that hangs, and the clean-up.
 //
 // data/chm_help.chm was compiled once from data/chm_help/ ("chmcmd help.hhp");
 // the stand-in writes those pages back for the names the file lists.
@@ -18,10 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "search/hh_standin_win.h"
+#include "search/search_fixtures_win.h"
 #include "search/documenttext.h"
 #include "search/subreport.h"
 #include "shell/folders.h"
 #include "shell/runandwait.h"
+
+using search_test::ScopedEnv;
 
 namespace {
 
@@ -75,31 +79,13 @@ std::string Text(TTextExtractor& extractor) {
   return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
 }
 
-class ScopedEnv {
-public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    char old[MAX_PATH * 2];
-    DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-    had_ = n > 0 && n < sizeof old;
-    if (had_) old_.assign(old, n);
-    SetEnvironmentVariableA(name, value.c_str());
-  }
-  ~ScopedEnv() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
-
 // Each test has a scratch folder of its own and points the temporary folder
 // into it, so what an extraction leaves behind shows, even with other tests
 // running beside it.
 class Chm2Text : public testing::Test {
 protected:
   void SetUp() override {
+    ASSERT_TRUE(search_test::InstallHelpDecompilerStandIn());
     scratch_ = GetTempDir() + "ovalis_chm_" + testing::UnitTest::GetInstance()->current_test_info()->name();
     DeleteTree(scratch_);
     ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr));
@@ -176,8 +162,8 @@ TEST_F(Chm2Text, CollectsThePagesTheDecompilerWrites) {
   std::vector<Run> runs = Runs();
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].folder.rfind(temp_ + "_ovalis.", 0), 0u) << runs[0].folder;
-  EXPECT_EQ(runs[0].commandLine,
-            "hh.exe -decompile \"" + runs[0].folder + "\" \"" + DataPath("chm_help.chm") + "\"");
+  EXPECT_EQ(runs[0].commandLine, "\"" + search_test::HelpDecompilerPath() + "\" -decompile \"" + runs[0].folder +
+                                     "\" \"" + DataPath("chm_help.chm") + "\"");
   EXPECT_TRUE(runs[0].folderWasEmpty);
   EXPECT_FALSE(Exists(runs[0].folder));
   EXPECT_TRUE(FolderIsEmpty(temp_));
@@ -197,9 +183,31 @@ TEST_F(Chm2Text, PathsWithSpacesReachTheDecompilerWhole) {
   EXPECT_TRUE(IsThePages(Text(chm)));
   std::vector<Run> runs = Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].commandLine, "hh.exe -decompile \"" + runs[0].folder + "\" \"" + file + "\"");
+  EXPECT_EQ(runs[0].commandLine,
+            "\"" + search_test::HelpDecompilerPath() + "\" -decompile \"" + runs[0].folder + "\" \"" + file + "\"");
   EXPECT_EQ(runs[0].folder.rfind(temp_, 0), 0u) << runs[0].folder;
   EXPECT_TRUE(FolderIsEmpty(temp_));
+}
+
+// Only the system's decompiler runs, by its full path: never one that lies
+// in the current folder (or beside the program).
+TEST_F(Chm2Text, DecompilerIsRunFromTheWindowsFolderOnly) {
+  const std::string decoy = scratch_ + "\\decoy";
+  ASSERT_TRUE(CreateDirectoryA(decoy.c_str(), nullptr));
+  WriteFile(decoy + "\\hh.exe", "not a program");
+  char old[MAX_PATH];
+  ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, old), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(decoy.c_str()));
+  std::string text;
+  {
+    TChm2Text chm(DataPath("chm_help.chm"));
+    text = Text(chm);
+  }
+  SetCurrentDirectoryA(old);
+  EXPECT_TRUE(IsThePages(text));
+  std::vector<Run> runs = Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].commandLine.rfind("\"" + search_test::HelpDecompilerPath() + "\" ", 0), 0u) << runs[0].commandLine;
 }
 
 // The decompiler runs in the extraction folder, so a relative file name is

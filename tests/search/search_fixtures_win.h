@@ -164,6 +164,27 @@ inline TRecording Search(const TTree& tree, const std::string& masks,
   return recording;
 }
 
+// Sets an environment variable (which programs started meanwhile inherit)
+// and puts the old value back when the object ends.
+class ScopedEnv {
+public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    char old[MAX_PATH * 2];
+    DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
+    had_ = n > 0 && n < sizeof old;
+    if (had_) old_.assign(old, n);
+    SetEnvironmentVariableA(name, value.c_str());
+  }
+  ~ScopedEnv() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
 // Keeps run-level messages of search threads from opening message boxes.
 class TCapturedMessages {
 public:
