@@ -14,7 +14,9 @@ if(OVALIS_NATIVE)
 else()
   add_compile_options(-msse2 -mfpmath=sse)
   add_compile_definitions(NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
-  add_link_options(-static -static-libgcc -static-libstdc++)
+  # Large-address-aware: on 64-bit Windows the 32-bit program gets 4 GiB of
+  # address space instead of 2.
+  add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--large-address-aware)
 endif()
 
 # ovalis_library(<target> <folder> [WINDOWS_ONLY] [DEPS targets...] [EXCLUDE files...])

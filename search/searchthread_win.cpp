@@ -32,9 +32,10 @@ constexpr DWORD kPausePoll = 50;
 constexpr ULONGLONG kReportDelay = 20;
 constexpr size_t kMaxBatch = 512;
 
-// The search running on this thread, for the run-and-wait hook: a document
-// converter that runs a program (the CHM decompiler) stops waiting for it
-// once the search has been told to terminate.
+// The search running on this thread, for the run-and-wait and conversion
+// hooks: a document converter that runs a program (the CHM decompiler) stops
+// waiting for it, and one that works through many streams (PDF) stops
+// between them, once the search has been told to terminate.
 thread_local const TFindFile* runningSearch = nullptr;
 
 bool RunningSearchToldToTerminate() { return runningSearch != nullptr && runningSearch->Terminated(); }
@@ -117,6 +118,7 @@ TFindFile::TFindFile() : TThread(true) {
   dateFrom_ = DateTimeToUtcFileTime(Date());
   dateTo_ = DateTimeToUtcFileTime(Now());
   SetRunAndWaitShouldStop(&RunningSearchToldToTerminate);
+  SetConversionShouldStop(&RunningSearchToldToTerminate);
 }
 
 TFindFile::~TFindFile() {
@@ -362,10 +364,11 @@ bool TFindFile::SearchInZip(const std::string& archive) {
           tested = true;
           hit = !containsMatcher_;
           if (containsMatcher_) {
-            TMemoryStream data;
-            zip.UnzipFileToBuffer(entry, data);
-            data.SetPosition(0);
-            TLentStream lent(*containsMatcher_, data);
+            // Searched where it lies, without a copy; a damaged member is
+            // empty, so it does not match.
+            TZipMember member;
+            zip.OpenMember(entry, member);
+            TLentStream lent(*containsMatcher_, member);
             hit = containsMatcher_->Find();
             found_.Context = containsMatcher_->Context();
           }

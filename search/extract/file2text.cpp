@@ -7,13 +7,8 @@ namespace {
 
 constexpr const char* kDocumentPart = "word\\document.xml";
 constexpr size_t kMaxTagChars = 60;
-
-// Source := the document part of the archive, when it has one.
-void TakeDocumentPart(TZipFile& zip, TMemoryStream& source) {
-  if (zip.Names().IndexOf(kDocumentPart) < 0) return;
-  zip.UnzipFileToBuffer(kDocumentPart, source);
-  source.SetPosition(0);
-}
+// Text is written to the output a chunk at a time.
+constexpr size_t kChunk = 64 * 1024;
 
 }  // namespace
 
@@ -42,45 +37,65 @@ void TFile2Text::LoadFromStream(TStream& stream) {
   source_ = std::move(source);
 }
 
+void TW072Text::TakeDocumentPart() {
+  if (zip_.Names().IndexOf(kDocumentPart) < 0) return;
+  auto part = std::make_unique<TZipMember>();
+  zip_.OpenMember(kDocumentPart, *part);
+  source_ = std::move(part);
+}
+
 void TW072Text::LoadFromFile(const std::string& fileName) {
   SetFileName(fileName);
-  source_ = std::make_unique<TMemoryStream>();
-  TZipFile zip;
+  source_.reset();
   try {
-    zip.Open(fileName);
+    zip_.Open(fileName);
   } catch (const Exception&) {
     return;  // not an archive we can open: no text, silently
   }
-  TakeDocumentPart(zip, *source_);
+  TakeDocumentPart();
 }
 
 void TW072Text::LoadFromStream(TStream& stream) {
-  source_ = std::make_unique<TMemoryStream>();
-  std::string bytes = ReadWholeStream(stream);
-  TZipFile zip;
-  zip.OpenMemory(bytes.data(), bytes.size());
-  TakeDocumentPart(zip, *source_);
+  source_.reset();
+  archive_ = ReadWholeStream(stream);
+  zip_.OpenMemory(archive_.data(), archive_.size());
+  TakeDocumentPart();
 }
 
 void TW072Text::Convert() {
-  if (source_ == nullptr || source_->Size() == 0) return;
-  std::string_view bytes(static_cast<const char*>(source_->Memory()), static_cast<size_t>(source_->Size()));
-  std::string out;
-  std::string tag;
-  bool inTag = false;
-  for (char c : bytes) {
-    if (c == '<') {
-      tag.assign(1, '<');
-      inTag = true;
-    } else if (c == '>') {
-      tag += '>';
-      if (tag == W07EndTag) out += "\r\n";
-      inTag = false;
-    } else if (inTag) {
-      if (tag.size() < kMaxTagChars) tag += c;
-    } else {
-      out += c;
+  if (source_ != nullptr && source_->Size() > 0) {
+    std::string_view bytes(static_cast<const char*>(source_->Memory()), static_cast<size_t>(source_->Size()));
+    // The text is never longer than the part: room for it all at once.
+    TMemoryStream& output = Output();
+    output.SetCapacity(output.Size() + source_->Size());
+    std::string out;
+    out.reserve(kChunk + 2);
+    std::string tag;
+    bool inTag = false;
+    for (char c : bytes) {
+      if (c == '<') {
+        tag.assign(1, '<');
+        inTag = true;
+      } else if (c == '>') {
+        tag += '>';
+        if (tag == W07EndTag) out += "\r\n";
+        inTag = false;
+      } else if (inTag) {
+        if (tag.size() < kMaxTagChars) tag += c;
+      } else {
+        out += c;
+      }
+      if (out.size() >= kChunk) {
+        WriteBytes(output, out);
+        out.clear();
+      }
     }
+    WriteBytes(output, out);
+    output.SetCapacity(output.Size());
   }
-  WriteBytes(Output(), out);
+  // The part and the archive are let go: the text is all that is kept.
+  source_.reset();
+  zip_.Close();
+  archive_.clear();
+  archive_.shrink_to_fit();
 }

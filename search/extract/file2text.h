@@ -6,6 +6,7 @@
 #include <string>
 
 #include "search/extract/textextractor.h"
+#include "search/extract/zipfile.h"
 
 class TFile2Text : public TTextExtractor {
 public:
@@ -23,16 +24,19 @@ public:
   // Source holds all of source.
   virtual void LoadFromStream(TStream& source);
 
-  // The loaded bytes, or null before anything was loaded.
-  TMemoryStream* Source() { return source_.get(); }
+  // The loaded bytes, or null before anything was loaded (and, for a kind
+  // that lets them go once converted, after that).
+  TCustomMemoryStream* Source() { return source_.get(); }
 
 protected:
-  std::unique_ptr<TMemoryStream> source_;
+  std::unique_ptr<TCustomMemoryStream> source_;
 };
 
 // Word 2007: the main document part ("word\document.xml") taken out of the
 // zip container, with its XML tags dropped and a line break after each
-// paragraph. The text stays UTF-8, entities as they stand.
+// paragraph. The text stays UTF-8, entities as they stand. The part is read
+// where it lies (inflated once, never copied) and let go once converted, so
+// one copy of the document's text is held at a time.
 class TW072Text : public TFile2Text {
 public:
   TW072Text() = default;
@@ -44,6 +48,12 @@ public:
   void LoadFromFile(const std::string& fileName) override;
   void Convert() override;
   void LoadFromStream(TStream& source) override;
+
+private:
+  void TakeDocumentPart();
+
+  TZipFile zip_;            // open while the part is read from it
+  std::string archive_;     // the archive's bytes, when loaded from a stream
 };
 
 // The tag that closes a paragraph.

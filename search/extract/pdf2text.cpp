@@ -22,17 +22,23 @@ unsigned HexValue(char c) {
   return static_cast<unsigned>(c - 'A' + 10);
 }
 
-// Inflates a stream's data; its text up to the first NUL becomes a line.
-// Damaged data contributes nothing; data cut short gives what came before.
-bool InflateStream(std::string_view data, std::string& text) {
+// Inflates a stream's data within budget, and takes from the budget what
+// was inflated; its text up to the first NUL becomes a line. Damaged data,
+// or data that would pass the budget, contributes nothing and costs the most
+// it may have inflated, so that no run of bad streams inflates more than the
+// budget in all. Data cut short gives what came before.
+bool InflateStream(std::string_view data, std::string& text, size_t& budget) {
   void* out = nullptr;
   size_t outBytes = 0;
   try {
-    ZDecompress(data.data(), data.size(), out, data.size(), outBytes);
+    ZDecompress(data.data(), data.size(), out, data.size(), outBytes, budget);
   } catch (const Exception&) {
+    const uint64_t most = static_cast<uint64_t>(data.size()) * kMaxDeflateRatio;
+    budget -= most < budget ? static_cast<size_t>(most) : budget;
     return false;
   }
   std::unique_ptr<void, decltype(&std::free)> owned(out, &std::free);
+  budget -= outBytes;
   const char* bytes = static_cast<const char*>(out);
   text.assign(bytes, outBytes == 0 ? 0 : strnlen(bytes, outBytes));
   return true;
@@ -40,12 +46,12 @@ bool InflateStream(std::string_view data, std::string& text) {
 
 }  // namespace
 
-TPDF2Text::TPDF2Text(const std::string& fileName) : TTextExtractor(fileName) {
+TPDF2Text::TPDF2Text(const std::string& fileName) : TTextExtractor(fileName), inflateBudget_(kMaxInflatedBytes) {
   TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
   Convert(ReadWholeStream(file));
 }
 
-TPDF2Text::TPDF2Text(TStream& source) { Convert(ReadWholeStream(source)); }
+TPDF2Text::TPDF2Text(TStream& source) : inflateBudget_(kMaxInflatedBytes) { Convert(ReadWholeStream(source)); }
 
 void TPDF2Text::Convert(std::string_view data) {
   SplitStreams(data);
@@ -107,8 +113,12 @@ void TPDF2Text::SplitStreams(std::string_view data) {
         while (dataEnd > dataStart && (data[dataEnd - 1] == '\r' || data[dataEnd - 1] == '\n')) --dataEnd;
         // A keyword that lies before the data's start leaves nothing to inflate.
         std::string text;
-        if (dataEnd > dataStart && InflateStream(data.substr(dataStart, dataEnd - dataStart), text))
-          AddLine(std::move(text));
+        if (dataEnd > dataStart && inflateBudget_ > 0) {
+          // Between streams: a search told to stop does not wait for the rest.
+          CheckConversionStop();
+          if (InflateStream(data.substr(dataStart, dataEnd - dataStart), text, inflateBudget_))
+            AddLine(std::move(text));
+        }
       }
     }
     pos = end;

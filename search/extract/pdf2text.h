@@ -1,6 +1,8 @@
 // The PDF text extractor: no PDF parser, just the file's lines with every
 // Flate-compressed stream that is no RGB image inflated in place, and then
-// the contents of every literal and hexadecimal string in those lines.
+// the contents of every literal and hexadecimal string in those lines. The
+// inflated streams of one document share one cap (kMaxInflatedBytes): once
+// it is used up the streams left are not inflated.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +30,8 @@ private:
   void AddLine(std::string line);
 
   TStringList lines_;
+  // What the inflated streams of this document may still add up to.
+  size_t inflateBudget_;
   // The dictionary of a stream is every line from the last one holding "<<"
   // to the "stream" line, joined; these track what that text holds so far.
   int dictionaryLine_ = -1;

@@ -1,8 +1,22 @@
 #include "search/extract/textextractor.h"
 
+#include <atomic>
 #include <limits>
 
 #include "classlib/exceptions.h"
+
+namespace {
+
+std::atomic<TConversionShouldStop> conversionShouldStop{nullptr};
+
+}  // namespace
+
+void SetConversionShouldStop(TConversionShouldStop hook) { conversionShouldStop = hook; }
+
+void CheckConversionStop() {
+  const TConversionShouldStop hook = conversionShouldStop;
+  if (hook != nullptr && hook()) throw EAbort();
+}
 
 std::string ReadWholeStream(TStream& source) {
   source.SetPosition(0);

@@ -25,6 +25,16 @@ private:
   TMemoryStream output_;
 };
 
+// Asked by a conversion between its long steps (the PDF extractor before
+// each stream); true means the thread it runs on has been told to stop, and
+// the conversion raises EAbort. nullptr (the default): never stop. Set it
+// once, before threads convert; reading and writing it is safe from any
+// thread.
+using TConversionShouldStop = bool (*)();
+void SetConversionShouldStop(TConversionShouldStop hook);
+// Raises EAbort when the hook says so.
+void CheckConversionStop();
+
 // All of source, from its start, as bytes.
 std::string ReadWholeStream(TStream& source);
 // Writes all of bytes, however long, to stream.

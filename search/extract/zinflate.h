@@ -11,9 +11,15 @@ class EZLibError : public Exception { using Exception::Exception; };
 class EZDecompressionError : public EZLibError { using EZLibError::EZLibError; };
 class EZDecompressBufError : public EZLibError { using EZLibError::EZLibError; };
 
-// No output may grow past this: a 32-bit process has no room for more, and
-// no document we search holds that much text.
-constexpr uint64_t kMaxInflatedBytes = 256u * 1024 * 1024;
+// No output may grow past this unless the caller allows more: a search runs
+// in a 32-bit process beside others, and no document part we search holds
+// that much text.
+constexpr uint64_t kMaxInflatedBytes = 64u * 1024 * 1024;
+
+// Deflate's largest ratio of output to input: one bit can stand for 258
+// bytes at most, so no valid stream inflates to more than this many bytes
+// per input byte (plus a few for the last block).
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 enum TZInflateResult {
   zrComplete,   // the data reached its end marker
@@ -30,15 +36,18 @@ int ZDecompressCheck(int code);
 
 // Both calls allocate *outBuf with malloc (release it with std::free) and set
 // outBytes to the bytes produced. outEstimate is the expected output size
-// (0: unknown); the output grows past it when the data holds more.
+// (0: unknown); the output grows past it when the data holds more, up to
+// outLimit: more output than that is damage. The first buffer is no larger
+// than the estimate, than the most the input can inflate to, nor than a few
+// MiB, so that damaged data costs little; it grows only as output comes.
 
 // zlib-format data. Input that stops before the end of the stream gives what
 // was inflated before the cut (zrTruncated). Corrupt data or output over
-// kMaxInflatedBytes raises an EZLibError and leaves nothing to release.
+// outLimit raises an EZLibError and leaves nothing to release.
 TZInflateResult ZDecompress(const void* inBuf, size_t inBytes, void*& outBuf, size_t outEstimate,
-                            size_t& outBytes);
+                            size_t& outBytes, size_t outLimit = kMaxInflatedBytes);
 
-// Raw deflate data (no header, no checksum). Raises nothing: damaged data
-// gives zrDamaged with outBuf null and outBytes 0.
+// Raw deflate data (no header, no checksum). Raises nothing: damaged data,
+// or output over outLimit, gives zrDamaged with outBuf null and outBytes 0.
 TZInflateResult ZDecompressRaw(const void* inBuf, size_t inBytes, void*& outBuf, size_t outEstimate,
-                               size_t& outBytes);
+                               size_t& outBytes, size_t outLimit = kMaxInflatedBytes);

@@ -275,28 +275,54 @@ bool TZipFile::FindNextHeader() {
   return true;
 }
 
-TUnzipResult TZipFile::UnzipFileToBuffer(const std::string& name, TStream& stream) {
+TZipMember::~TZipMember() { std::free(owned_); }
+
+void TZipMember::Own(void* block, size_t size) {
+  std::free(owned_);
+  owned_ = block;
+  SetPointer(block, static_cast<int64_t>(size));
+  Seek(0, soBeginning);
+}
+
+void TZipMember::View(const uint8_t* data, size_t size) {
+  std::free(owned_);
+  owned_ = nullptr;
+  // Read only: the stream refuses every write.
+  SetPointer(const_cast<uint8_t*>(data), static_cast<int64_t>(size));
+  Seek(0, soBeginning);
+}
+
+TUnzipResult TZipFile::OpenMember(const std::string& name, TZipMember& member) {
   int index;
   if (!names_.Find(LowerCase(name), index)) throw EErrorInZip("File not found (in UnzipFileToBuffer)");
+  member.View(nullptr, 0);
   const auto* entry = static_cast<const TZipEntry*>(names_.Objects(index));
   // The walk checked that the data lies within the view.
   const uint8_t* data = view_ + entry->DataOffset;
   switch (entry->Method) {
     case 0: {
       if (entry->CompressedSize > kMaxInflatedBytes) return urDamaged;
-      stream.WriteBuffer(data, static_cast<int32_t>(entry->CompressedSize));
+      member.View(data, entry->CompressedSize);
       return urComplete;
     }
     case 8: {
       if (entry->UncompressedSize > kMaxInflatedBytes) return urDamaged;
       void* out = nullptr;
       size_t outBytes = 0;
-      TZInflateResult result = ZDecompressRaw(data, entry->CompressedSize, out, entry->UncompressedSize, outBytes);
-      std::unique_ptr<void, decltype(&std::free)> owned(out, &std::free);
+      // More than the member declares is damage, however much there is.
+      TZInflateResult result = ZDecompressRaw(data, entry->CompressedSize, out, entry->UncompressedSize, outBytes,
+                                              entry->UncompressedSize);
       if (result == zrDamaged) return urDamaged;
-      stream.WriteBuffer(out, static_cast<int32_t>(outBytes));
+      member.Own(out, outBytes);
       return result == zrComplete ? urComplete : urTruncated;
     }
     default: return urUnsupported;
   }
+}
+
+TUnzipResult TZipFile::UnzipFileToBuffer(const std::string& name, TStream& stream) {
+  TZipMember member;
+  const TUnzipResult result = OpenMember(name, member);
+  if (member.Size() > 0) stream.WriteBuffer(member.Memory(), static_cast<int32_t>(member.Size()));
+  return result;
 }

@@ -53,6 +53,25 @@ enum TUnzipResult {
   urUnsupported,  // a compression method other than stored or deflated: nothing written
 };
 
+// One member's bytes as a stream, copied no more than inflating needs: a
+// stored member is read where it lies in the archive (so only while the
+// archive stays open), a deflated one from a block of its own.
+class TZipMember : public TCustomMemoryStream {
+public:
+  TZipMember() = default;
+  ~TZipMember() override;
+  TZipMember(const TZipMember&) = delete;
+  TZipMember& operator=(const TZipMember&) = delete;
+
+private:
+  friend class TZipFile;
+  // The stream reads block (allocated with malloc, now owned) or data.
+  void Own(void* block, size_t size);
+  void View(const uint8_t* data, size_t size);
+
+  void* owned_ = nullptr;
+};
+
 class TZipFile : public TObject {
 public:
   TZipFile();
@@ -76,6 +95,10 @@ public:
   // Appends the data of the entry listed as name (ASCII case ignored) to
   // stream. Raises EErrorInZip "File not found (in UnzipFileToBuffer)".
   TUnzipResult UnzipFileToBuffer(const std::string& name, TStream& stream);
+  // The same data as member, at its start, without a copy. A member larger
+  // than kMaxInflatedBytes, or one that inflates past the size it declares,
+  // is damaged and leaves member empty.
+  TUnzipResult OpenMember(const std::string& name, TZipMember& member);
 
   const std::string& FileName() const { return fileName_; }
   uint32_t Size() const { return size_; }

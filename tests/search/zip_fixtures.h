@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -61,30 +62,46 @@ inline std::string OneEntryZip(const std::string& name, const std::string& defla
   return zip;
 }
 
-// An entry that claims a few bytes but inflates past the reader's cap, so
-// extracting it raises.
-inline std::string ZipBomb(const std::string& name) {
+// unit repeated to total bytes, then tail, deflated (raw, or in the zlib
+// format) a megabyte at a time, so the whole never sits in memory; crc, when
+// given, gets the CRC-32 of what was deflated.
+inline std::string DeflateRepeated(const std::string& unit, uint64_t total, bool raw, uint32_t* crc = nullptr,
+                                   const std::string& tail = "") {
   z_stream z{};
-  deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
-  const std::vector<Bytef> zeros(1 << 20, 0);
-  std::vector<Bytef> out(1 << 16);
+  deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, raw ? -MAX_WBITS : MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
   std::string deflated;
-  uLong crc = crc32(0, nullptr, 0);
-  const uint64_t total = kMaxInflatedBytes + (1u << 20);
-  for (uint64_t done = 0; done < total; done += zeros.size()) {
-    const bool last = done + zeros.size() >= total;
-    crc = crc32(crc, zeros.data(), static_cast<uInt>(zeros.size()));
-    z.next_in = const_cast<Bytef*>(zeros.data());
-    z.avail_in = static_cast<uInt>(zeros.size());
+  uLong sum = crc32(0, nullptr, 0);
+  auto feed = [&](const std::string& bytes, size_t n, bool last) {
+    std::vector<Bytef> out(1 << 16);
+    sum = crc32(sum, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(n));
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    z.avail_in = static_cast<uInt>(n);
     do {
       z.next_out = out.data();
       z.avail_out = static_cast<uInt>(out.size());
       deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
       deflated.append(reinterpret_cast<const char*>(out.data()), out.size() - z.avail_out);
     } while (z.avail_out == 0);
+  };
+  std::string chunk;
+  while (chunk.size() < (1u << 20)) chunk += unit;
+  for (uint64_t done = 0; done < total;) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk.size(), total - done));
+    done += n;
+    feed(chunk, n, false);
   }
+  feed(tail, tail.size(), true);
   deflateEnd(&z);
-  return OneEntryZip(name, deflated, static_cast<uint32_t>(crc), 1000);
+  if (crc != nullptr) *crc = static_cast<uint32_t>(sum);
+  return deflated;
+}
+
+// An entry that claims a few bytes but inflates past the reader's cap, so
+// extracting it raises.
+inline std::string ZipBomb(const std::string& name) {
+  uint32_t crc = 0;
+  const std::string deflated = DeflateRepeated(std::string(1, '\0'), kMaxInflatedBytes + (1u << 20), true, &crc);
+  return OneEntryZip(name, deflated, crc, 1000);
 }
 
 }  // namespace search_test

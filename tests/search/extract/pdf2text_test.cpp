@@ -133,3 +133,27 @@ TEST(PdfHelpers, DecodeOctalAndHexAsDocumented) {
   EXPECT_EQ(PdfHexToText(""), "");
   EXPECT_EQ(PdfHexToText("FE2A"), std::string(1, '\0'));  // 0xFE2A + 470 wraps to 0
 }
+
+namespace {
+
+int stopAfter = 0;  // how many checks pass before the hook asks to stop
+int checks = 0;
+bool StopWhenCounted() { return ++checks > stopAfter; }
+
+}  // namespace
+
+// A conversion told to stop gives up before its next stream: the streams
+// before it were inflated, none after.
+TEST(PDF2Text, StopIsNoticedBeforeEachStream) {
+  const std::string pdf = FlateObject("(one) Tj") + FlateObject("(two) Tj") + FlateObject("(three) Tj");
+  SetConversionShouldStop(&StopWhenCounted);
+  for (int allowed : {0, 2}) {
+    stopAfter = allowed;
+    checks = 0;
+    TStringStream source(pdf);
+    EXPECT_THROW(TPDF2Text text(source), EAbort) << allowed;
+    EXPECT_EQ(checks, allowed + 1);
+  }
+  SetConversionShouldStop(nullptr);
+  EXPECT_EQ(TextOf(pdf), "onetwothree");
+}

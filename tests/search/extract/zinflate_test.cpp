@@ -152,6 +152,24 @@ TEST(ZDecompress, OutputOverTheCapIsDamaged) {
   Inflated got = Raw(raw);
   EXPECT_EQ(got.result, zrDamaged);
   EXPECT_TRUE(got.released);
-  // A declared size past the cap is refused before anything is inflated.
-  EXPECT_EQ(Raw(Hex("cbc80400"), kMaxInflatedBytes + 1).result, zrDamaged);
+}
+
+// The caller's limit holds to the byte, whatever the estimate: "hi" fits in
+// two bytes, not in one.
+TEST(ZDecompress, OutputPastTheCallersLimitIsDamaged) {
+  for (size_t estimate : {size_t(0), size_t(1), size_t(100)}) {
+    void* out = nullptr;
+    size_t outBytes = 0;
+    EXPECT_EQ(ZDecompressRaw(Hex("cbc80400").data(), 4, out, estimate, outBytes, 1), zrDamaged) << estimate;
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(ZDecompressRaw(Hex("cbc80400").data(), 4, out, estimate, outBytes, 2), zrComplete) << estimate;
+    EXPECT_EQ(std::string(static_cast<const char*>(out), outBytes), "hi");
+    std::free(out);
+  }
+  const std::string zlib = Deflate(SampleText(), false);
+  void* out = nullptr;
+  size_t outBytes = 0;
+  EXPECT_THROW(ZDecompress(zlib.data(), zlib.size(), out, 0, outBytes, SampleText().size() - 1), EZDecompressionError);
+  EXPECT_EQ(ZDecompress(zlib.data(), zlib.size(), out, 0, outBytes, SampleText().size()), zrComplete);
+  std::free(out);
 }

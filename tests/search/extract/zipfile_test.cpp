@@ -94,6 +94,8 @@ const ZipCase kCases[] = {
      urComplete, "hi"},
     {"deflated entry", "504B0304 1400 0000 0800 00000000 00000000 04000000 02000000 0100 0000 61 cbc80400", {"a"},
      "a", urComplete, "hi"},
+    {"deflated entry holding more than it declares",
+     "504B0304 1400 0000 0800 00000000 00000000 04000000 01000000 0100 0000 61 cbc80400", {"a"}, "a", urDamaged, ""},
     {"deflated entry cut before its end code",
      "504B0304 1400 0000 0800 00000000 00000000 02000000 02000000 0100 0000 61 cbc8", {"a"}, "a", urTruncated, "h"},
     {"corrupt deflate data", "504B0304 1400 0000 0800 00000000 00000000 01000000 02000000 0100 0000 61 07", {"a"},

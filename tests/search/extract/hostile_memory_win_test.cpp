@@ -1,0 +1,108 @@
+// Hostile files made by the tests, each of which once made a search grow by
+// hundreds of megabytes, against a ceiling on the process's peak working
+// set. The fuzzers cannot reach these sizes: only these tests guard them.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+
+#include "classlib/streams.h"
+#include "search/extract/file2text.h"
+#include "search/extract/pdf2text.h"
+#include "search/extract/zipfile.h"
+#include "search/peak_memory_win.h"
+#include "search/zip_fixtures.h"
+
+using namespace search_test;
+
+namespace {
+
+constexpr uint64_t kMiB = 1u << 20;
+
+constexpr const char* kPeakedBefore = "the process peaked higher before this test";
+
+TUnzipResult OpenOnly(const std::string& archive, const std::string& name, TZipMember& member, TZipFile& zip) {
+  zip.OpenMemory(archive.data(), archive.size());
+  return zip.OpenMember(name, member);
+}
+
+}  // namespace
+
+// A member that declares 100 bytes and inflates past 64 MiB is damaged at
+// its 101st byte: nothing near the bomb's size is ever allocated.
+TEST(HostileMemory, ZipMemberInflatingPastItsDeclaredSizeIsDamagedAtOnce) {
+  uint32_t crc = 0;
+  const std::string archive =
+      OneEntryZip("a.txt", DeflateRepeated(std::string(1, '\0'), 65 * kMiB, true, &crc), crc, 100);
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  TZipFile zip;
+  TZipMember member;
+  EXPECT_EQ(OpenOnly(archive, "a.txt", member, zip), urDamaged);
+  EXPECT_EQ(member.Size(), 0);
+  EXPECT_LE(peak.RiseMiB(), 2u);
+}
+
+// A member declaring more than 64 MiB is refused before it is inflated; one
+// just under is inflated into a single block of its size.
+TEST(HostileMemory, ZipMemberSizeIsCappedAndInflatedOnce) {
+  uint32_t crc = 0;
+  const std::string zeros = DeflateRepeated(std::string(1, '\0'), 60 * kMiB, true, &crc);
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  {
+    TZipFile zip;
+    TZipMember member;
+    EXPECT_EQ(OpenOnly(OneEntryZip("big", zeros, crc, 256 * kMiB), "big", member, zip), urDamaged);
+  }
+  EXPECT_LE(peak.RiseMiB(), 2u);
+  TZipFile zip;
+  TZipMember member;
+  EXPECT_EQ(OpenOnly(OneEntryZip("big", zeros, crc, 60 * kMiB), "big", member, zip), urComplete);
+  EXPECT_EQ(member.Size(), static_cast<int64_t>(60 * kMiB));
+  // The first buffer and the member's block: never two blocks of its size.
+  EXPECT_LE(peak.RiseMiB(), 60u + 8u);
+}
+
+// A PDF of a hundred streams of 4 MiB each: together they may add no more
+// than 64 MiB, the streams past that are not inflated at all.
+TEST(HostileMemory, PdfStreamsShareOneCap) {
+  const std::string stream = DeflateRepeated("spaces and words ", 4 * kMiB, false);
+  std::string pdf = "%PDF-1.4\n";
+  for (int i = 0; i < 100; ++i)
+    pdf += std::to_string(i + 1) + " 0 obj\n<< /Length " + std::to_string(stream.size()) +
+           " /Filter /FlateDecode >>\nstream\n" + stream + "\nendstream\nendobj\n";
+  pdf += "(after the streams)\n";
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  TStringStream source(pdf);
+  TPDF2Text text(source);
+  int inflated = 0;
+  for (int i = 0; i < text.Lines().Count(); ++i) inflated += text.Lines()[i].size() == 4 * kMiB ? 1 : 0;
+  EXPECT_EQ(inflated, 16);
+  const std::string out(static_cast<const char*>(text.Output().Memory()), static_cast<size_t>(text.Output().Size()));
+  EXPECT_EQ(out, "after the streams");
+  EXPECT_LE(peak.RiseMiB(), 64u + 16u);
+}
+
+// A Word document whose text part inflates to 48 MiB: the part once, and
+// the text once, never more copies.
+TEST(HostileMemory, DocxHoldsOneCopyOfItsText) {
+  const std::string paragraph = "<w:p><w:r><w:t>all work and no play</w:t></w:r></w:p>";
+  const uint64_t partSize = 48 * kMiB / paragraph.size() * paragraph.size();
+  uint32_t crc = 0;
+  const std::string archive =
+      OneEntryZip("word/document.xml", DeflateRepeated(paragraph, partSize, true, &crc), crc,
+                  static_cast<uint32_t>(partSize));
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  TStringStream source(archive);
+  TW072Text converter;
+  converter.CreateFromStream(source);
+  const uint64_t paragraphs = partSize / paragraph.size();
+  EXPECT_EQ(static_cast<uint64_t>(converter.Output().Size()), paragraphs * std::string("all work and no play\r\n").size());
+  EXPECT_EQ(converter.Source(), nullptr) << "the part is let go once converted";
+  // The archive's bytes, the part, and the text.
+  const uint64_t text = (paragraphs * 22) >> 20;
+  EXPECT_LE(peak.RiseMiB(), 48u + text + 8u);
+}
