@@ -4,6 +4,7 @@
 
 #include "classlib/list.h"
 #include "classlib/strutils.h"
+#include "classlib/typinfo.h"
 
 namespace {
 void Erase(std::vector<TComponent*>& v, TComponent* c) {
@@ -117,6 +118,15 @@ void TComponent::Destroying() {
   if (state_ & csDestroying) return;
   state_ |= csDestroying;
   for (TComponent* c : components_) c->Destroying();
+}
+
+const TPublishedClass* TComponent::StaticPublishedClass() {
+  static const TPropInfo properties[] = {
+      StringProperty<&TComponent::Name, &TComponent::SetName>("Name"),
+      IntegerProperty<&TComponent::Tag, &TComponent::Tag>("Tag", 0),
+  };
+  static const TPublishedClass table{"TComponent", nullptr, properties};
+  return &table;
 }
 
 void TComponent::Loaded() { state_ &= ~static_cast<uint32_t>(csLoading); }

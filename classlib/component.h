@@ -54,6 +54,10 @@ public:
   // Called when loading has finished; clears csLoading.
   virtual void Loaded();
 
+  // Publishes Name and Tag.
+  static const TPublishedClass* StaticPublishedClass();
+  const TPublishedClass* PublishedClass() const override { return StaticPublishedClass(); }
+
   intptr_t Tag = 0;
 
 protected:

@@ -16,9 +16,15 @@ public:
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+struct TPublishedClass;
+
 // An object whose state can be copied from another through Assign.
 class TPersistent : public TObject {
 public:
+  // The table of the properties this class publishes (classlib/typinfo.h);
+  // nullptr for a class that publishes none.
+  virtual const TPublishedClass* PublishedClass() const { return nullptr; }
+
   // Copies source's state into this object; the default asks source to do it
   // (AssignTo), which raises EConvertError when neither side knows how.
   virtual void Assign(TPersistent* source);
