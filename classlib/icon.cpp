@@ -7,6 +7,9 @@
 // and the 1-bit AND mask below it, each row padded to 4 bytes.
 #include "classlib/icon.h"
 
+#include <cstring>
+#include <vector>
+
 #include "classlib/bitmap.h"
 #include "classlib/bytereader.h"
 #include "classlib/checkedsize.h"
@@ -16,11 +19,17 @@ namespace {
 
 constexpr size_t kDirHeader = 6;
 constexpr size_t kDirEntry = 16;
+// A resource group's entry: a file's, with a 2-byte id for the 4-byte offset.
+constexpr size_t kGroupEntry = 14;
 // ICO files hold small pictures; a bigger file is damaged.
 constexpr int64_t kMaxIconFile = 64 * 1024 * 1024;
 const char kPngSignature[] = "\x89PNG\r\n\x1A\n";
 
 [[noreturn]] void InvalidIcon() { throw EInvalidGraphic("Icon image is not valid"); }
+
+void WriteLe32(char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
+}
 
 // Width and height of a usable image, or false.
 bool ImageSize(const uint8_t* p, size_t size, int& width, int& height) {
@@ -101,14 +110,57 @@ TIcon::Image TIcon::ChooseImage(const std::string& data) {
   return best;
 }
 
+void TIcon::AdoptFile(std::string data) {
+  const Image image = ChooseImage(data);
+  Adopt(std::move(data), image);
+  Changed(this);
+}
+
 void TIcon::LoadFromStream(TStream& stream) {
   const int64_t size = stream.Size() - stream.Position();
   if (size <= 0 || size > kMaxIconFile) InvalidIcon();
   std::string data(static_cast<size_t>(size), '\0');
   stream.ReadBuffer(data.data(), static_cast<int32_t>(size));
-  const Image image = ChooseImage(data);
-  Adopt(std::move(data), image);
-  Changed(this);
+  AdoptFile(std::move(data));
+}
+
+std::string TIcon::FileFromResourceGroup(std::string_view group,
+                                         const std::function<std::string(uint16_t id)>& imageOf) {
+  const auto* p = reinterpret_cast<const uint8_t*>(group.data());
+  if (group.size() < kDirHeader || ReadLe16(p) != 0 || ReadLe16(p, 2) != 1) InvalidIcon();
+  const size_t count = ReadLe16(p, 4);
+  if (count == 0 || count > (group.size() - kDirHeader) / kGroupEntry) InvalidIcon();
+  struct Entry {
+    const uint8_t* fields;
+    std::string bytes;
+  };
+  std::vector<Entry> entries;
+  int64_t total = static_cast<int64_t>(kDirHeader);
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* e = p + kDirHeader + i * kGroupEntry;
+    std::string bytes = imageOf(ReadLe16(e, 12));
+    if (bytes.empty()) continue;
+    total += static_cast<int64_t>(kDirEntry + bytes.size());
+    if (total > kMaxIconFile) InvalidIcon();
+    entries.push_back(Entry{e, std::move(bytes)});
+  }
+  if (entries.empty()) InvalidIcon();
+  std::string file(kDirHeader + entries.size() * kDirEntry, '\0');
+  file[2] = 1;
+  file[4] = static_cast<char>(entries.size() & 0xFF);
+  file[5] = static_cast<char>(entries.size() >> 8);
+  size_t offset = file.size();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    char* out = file.data() + kDirHeader + i * kDirEntry;
+    // Size, colours, planes and depth as the group gives them; the byte
+    // count is the image's own, whatever the group claims.
+    std::memcpy(out, entries[i].fields, 8);
+    WriteLe32(out + 8, static_cast<uint32_t>(entries[i].bytes.size()));
+    WriteLe32(out + 12, static_cast<uint32_t>(offset));
+    offset += entries[i].bytes.size();
+  }
+  for (const Entry& e : entries) file += e.bytes;
+  return file;
 }
 
 void TIcon::SaveToStream(TStream& stream) {
@@ -117,12 +169,12 @@ void TIcon::SaveToStream(TStream& stream) {
 
 void TIcon::Assign(TPersistent* source) {
   auto* other = dynamic_cast<TIcon*>(source);
-  if (other == nullptr) {
+  if (other == nullptr && source != nullptr) {
     TGraphic::Assign(source);
     return;
   }
   if (other == this) return;
-  if (other->Empty()) {
+  if (other == nullptr || other->Empty()) {
     Adopt({}, Image{});
   } else {
     std::string data = other->data_;

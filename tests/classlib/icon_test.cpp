@@ -77,6 +77,49 @@ TEST(Icon, DamagedFilesRaiseInvalidGraphic) {
   }
 }
 
+// A resource group of the test file's two images, ids 7 and 9.
+std::string GroupOf(const std::string& file) {
+  std::string group = file.substr(0, 6);
+  for (int i = 0; i < 2; ++i) {
+    group += file.substr(6 + 16 * i, 12);
+    group += static_cast<char>(i == 0 ? 7 : 9);
+    group += '\0';
+  }
+  return group;
+}
+
+std::string ImageBytes(const std::string& file, int index) {
+  const auto* p = reinterpret_cast<const uint8_t*>(file.data()) + 6 + 16 * index;
+  const uint32_t size = p[8] | p[9] << 8 | p[10] << 16, offset = p[12] | p[13] << 8 | p[14] << 16;
+  return file.substr(offset, size);
+}
+
+// Icons of a program's resources: the group's directory and the images it
+// names become an ICO file; a missing image is left out, a damaged group
+// or one without images is refused.
+TEST(Icon, ResourceGroupBecomesAnIcoFile) {
+  const std::string file = ReadTestFile("icon.ico");
+  const std::string group = GroupOf(file);
+  auto both = [&](uint16_t id) { return id == 7 ? ImageBytes(file, 0) : id == 9 ? ImageBytes(file, 1) : ""; };
+  TIcon icon;
+  LoadBytes(icon, TIcon::FileFromResourceGroup(group, both));
+  EXPECT_EQ(icon.Width(), 32);
+  TStringStream out;
+  icon.SaveToStream(out);
+  EXPECT_EQ(out.DataString(), file);
+
+  auto onlySmall = [&](uint16_t id) { return id == 9 ? ImageBytes(file, 1) : std::string(); };
+  LoadBytes(icon, TIcon::FileFromResourceGroup(group, onlySmall));
+  EXPECT_EQ(icon.Width(), 16);
+
+  auto none = [](uint16_t) { return std::string(); };
+  EXPECT_THROW(TIcon::FileFromResourceGroup(group, none), EInvalidGraphic);
+  std::string tooMany = group;
+  tooMany[4] = 3;
+  EXPECT_THROW(TIcon::FileFromResourceGroup(tooMany, both), EInvalidGraphic);
+  EXPECT_THROW(TIcon::FileFromResourceGroup(group.substr(0, 5), both), EInvalidGraphic);
+}
+
 TEST(Metafile, RefusesDataWithoutAMetafileHeader) {
   std::string emf(100, '\0');
   Put32(emf, 0, 1);
