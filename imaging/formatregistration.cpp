@@ -8,10 +8,12 @@
 #include "imaging/cutgraphic.h"
 #include "imaging/fileformatlist.h"
 #include "imaging/gifgraphic.h"
+#include "imaging/pcdgraphic.h"
 #include "imaging/pcxgraphic.h"
 #include "imaging/pnggraphic.h"
 #include "imaging/ppmgraphic.h"
 #include "imaging/psdgraphic.h"
+#include "imaging/pspgraphic.h"
 #include "imaging/rlagraphic.h"
 #include "imaging/sgigraphic.h"
 #include "imaging/targagraphic.h"
@@ -35,10 +37,10 @@ constexpr ClassGetter kSGIGraphic = &TSGIGraphic::StaticClass;
 constexpr ClassGetter kPSDGraphic = &TPSDGraphic::StaticClass;
 constexpr ClassGetter kPPMGraphic = &TPPMGraphic::StaticClass;
 constexpr ClassGetter kAutodeskGraphic = &TAutodeskGraphic::StaticClass;
-constexpr ClassGetter kPCDGraphic = nullptr;        // TPCDGraphic::StaticClass
+constexpr ClassGetter kPCDGraphic = &TPCDGraphic::StaticClass;
 constexpr ClassGetter kGIFGraphic = &TGIFGraphic::StaticClass;
 constexpr ClassGetter kCUTGraphic = &TCUTGraphic::StaticClass;
-constexpr ClassGetter kPSPGraphic = nullptr;        // TPSPGraphic::StaticClass
+constexpr ClassGetter kPSPGraphic = &TPSPGraphic::StaticClass;
 constexpr ClassGetter kPNGGraphic = &TPNGGraphic::StaticClass;
 
 constexpr ClassGetter kBitmap = &TBitmap::StaticClass;
