@@ -1,4 +1,4 @@
-# Reference decoders for the picture benchmark: libpng and giflib from
+# Reference decoders for the picture benchmarks: libpng, giflib and libtiff from
 # Debian's source packages, cross-built as static libraries for the bench
 # only (the program never links them). Their sources are fetched when the
 # benchmarks are built, never by an ordinary build.
@@ -46,3 +46,26 @@ set_target_properties(bench_giflib PROPERTIES
   IMPORTED_LOCATION ${giflib_prefix}/src/bench_giflib_build/libgif.a
   INTERFACE_INCLUDE_DIRECTORIES ${giflib_prefix}/src/bench_giflib_build)
 add_dependencies(bench_giflib bench_giflib_build)
+
+set(libtiff_prefix ${CMAKE_BINARY_DIR}/_deps/bench-libtiff)
+ExternalProject_Add(bench_libtiff_build
+  EXCLUDE_FROM_ALL TRUE
+  PREFIX ${libtiff_prefix}
+  DOWNLOAD_COMMAND ${bench_fetch} tiff <SOURCE_DIR>
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${bench_toolchain}
+    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
+    -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF
+    -Dcxx=OFF -Djpeg=OFF -Dold-jpeg=OFF -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF
+    -Dlibdeflate=OFF -Dpixarlog=OFF -Dtiff-opengl=OFF -Dzlib=ON
+    -DZLIB_LIBRARY=${mingw_prefix}/lib/libz.a -DZLIB_INCLUDE_DIR=${mingw_prefix}/include
+  BUILD_BYPRODUCTS ${libtiff_prefix}/lib/libtiff.a
+  LOG_DOWNLOAD ON LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON)
+file(MAKE_DIRECTORY ${libtiff_prefix}/include)
+add_library(bench_libtiff STATIC IMPORTED GLOBAL)
+set_target_properties(bench_libtiff PROPERTIES
+  IMPORTED_LOCATION ${libtiff_prefix}/lib/libtiff.a
+  INTERFACE_INCLUDE_DIRECTORIES ${libtiff_prefix}/include
+  INTERFACE_LINK_LIBRARIES ${mingw_prefix}/lib/libz.a)
+add_dependencies(bench_libtiff bench_libtiff_build)

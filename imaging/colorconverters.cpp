@@ -168,6 +168,29 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
       Store16(p, v);
   };
 
+  // The common case, 8-bit samples throughout and every pixel: no
+  // per-sample choices.
+  if (sb == 1 && tb == 1 && !gamma && Mask == 0xFF && Source.size() == 1) {
+    const auto* s = static_cast<const uint8_t*>(Source[0]);
+    const unsigned sourceStep = sourceAlpha ? 4 : 3, first = order[0], last = order[2];
+    for (uint32_t i = 0; i < Count; ++i, Target += targetStep, s += sourceStep) {
+      Target[0] = s[first];
+      Target[1] = s[1];
+      Target[2] = s[last];
+      if (copyAlpha) Target[3] = s[3];
+    }
+    return;
+  }
+  if (sb == 1 && tb == 1 && !gamma && Mask == 0xFF) {
+    for (uint32_t i = 0; i < Count; ++i, Target += targetStep) {
+      Target[0] = *src.At(order[0]);
+      Target[1] = *src.At(1);
+      Target[2] = *src.At(order[2]);
+      if (copyAlpha) Target[3] = *src.At(3);
+      src.Advance();
+    }
+    return;
+  }
   uint8_t bit = 0x80;
   for (uint32_t i = 0; i < Count; ++i, Target += targetStep, bit = NextBit(bit)) {
     if (!(Mask & bit)) continue;

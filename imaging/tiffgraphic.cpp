@@ -386,7 +386,8 @@ void TTIFFGraphic::ReadStrip(TStream& stream, TDecoder* decoder, const TStripLay
   }
   const uint64_t count =
       std::min<uint64_t>(Index < layout.byteCounts.size() ? layout.byteCounts[Index] : left, left);
-  std::vector<uint8_t> packed(static_cast<size_t>(count));
+  std::vector<uint8_t>& packed = packed_;
+  packed.resize(static_cast<size_t>(count));
   ReadExact(stream, packed.data(), count);
   const uint8_t* source = packed.data();
   uint8_t* dest = Buffer.data();

@@ -43,6 +43,7 @@ private:
                  uint32_t Rows, std::vector<uint8_t>& Buffer);
 
   TTIFFDirectory directory_;
+  std::vector<uint8_t> packed_;  // one strip's compressed bytes, kept between strips
   std::vector<float> yCbCrCoefficients_;
 };
 
