@@ -54,12 +54,13 @@ function(ovalis_library target folder)
   endif()
 endfunction()
 
-# ovalis_tests(<folder> [WINDOWS_ONLY] [LIBS targets...])
+# ovalis_tests(<folder> [WINDOWS_ONLY] [LIBS targets...] [WINDOWS_ENVIRONMENT VAR=value...])
 # One executable per tests/<folder>: its *_test.cpp files (*_win_test.cpp only
 # for Windows). A test_main.cpp in the folder replaces gtest_main. Data files
-# live in tests/<folder>/data and are found through OVALIS_TEST_DATA.
+# live in tests/<folder>/data and are found through OVALIS_TEST_DATA. The
+# Windows tests run with WINDOWS_ENVIRONMENT set for Wine.
 function(ovalis_tests folder)
-  cmake_parse_arguments(ARG "WINDOWS_ONLY" "TIMEOUT" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "WINDOWS_ONLY" "TIMEOUT" "LIBS;WINDOWS_ENVIRONMENT" ${ARGN})
   if(OVALIS_NATIVE AND ARG_WINDOWS_ONLY)
     return()
   endif()
@@ -92,9 +93,13 @@ function(ovalis_tests folder)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
+  set(environment "")
+  if(NOT OVALIS_NATIVE AND ARG_WINDOWS_ENVIRONMENT)
+    set(environment ENVIRONMENT "${ARG_WINDOWS_ENVIRONMENT}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT} ${environment})
 endfunction()

@@ -40,7 +40,13 @@ HRESULT TDropFileSource::Choose(const FORMATETC& format, TRendering& rendering) 
 
 HRESULT TDropFileSource::DoQueryGetData(const FORMATETC& format) {
   TRendering rendering{};
-  return Choose(format, rendering);
+  const HRESULT hr = Choose(format, rendering);
+  if (hr != S_OK || rendering != TRendering::ShellIdList) return hr;
+  // Only the shell can tell whether every name parses: ask it as GetData does.
+  HGLOBAL block = RenderShellIdList(*files_);
+  if (block == nullptr) return E_OUTOFMEMORY;
+  GlobalFree(block);
+  return S_OK;
 }
 
 HRESULT TDropFileSource::DoGetData(const FORMATETC& format, STGMEDIUM& medium) {

@@ -1,7 +1,9 @@
 #include "shell/shelltree.h"
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +13,16 @@
 #include "classlib/stringlist.h"
 #include "shell/fileinfo.h"
 #include "shell/subfolders.h"
+
+// What a node shows of its item, from the shell.
+struct TShellNodeInfo {
+  bool known = false;  // false: the shell could not say; the node stays blank
+  std::string text;
+  int image = 0;
+  int selectedImage = 0;
+  bool hasSubFolders = false;
+  bool folder = false;
+};
 
 namespace {
 
@@ -37,6 +49,97 @@ std::vector<std::string> SplitAtBackslash(const std::string& line) {
   }
 }
 
+// What a node shows, asked of the shell by the item's absolute list.
+TShellNodeInfo ReadNodeInfo(PItemIDList pidl) {
+  TShellNodeInfo info;
+  SHFILEINFOA shell{};
+  if (pidl == nullptr ||
+      SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &shell, sizeof shell,
+                     SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_ATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) == 0)
+    return info;
+  info.known = true;
+  info.text.assign(shell.szDisplayName, strnlen(shell.szDisplayName, sizeof shell.szDisplayName));
+  info.image = shell.iIcon;
+  info.hasSubFolders = (shell.dwAttributes & SFGAO_HASSUBFOLDER) != 0;
+  info.folder = (shell.dwAttributes & SFGAO_FOLDER) != 0;
+  info.selectedImage = GetPidlIconIndex(pidl, false, true);
+  return info;
+}
+
+// The icons of a plain folder (a file-system directory no attribute marks as
+// customised), the same for every such folder of a listing.
+struct TPlainFolderIcons {
+  bool known = false;
+  int image = 0;
+  int selectedImage = 0;
+};
+
+bool IsPlainFolder(IShellFolder* folder, LPCITEMIDLIST item) {
+  WIN32_FIND_DATAA data{};
+  if (FAILED(SHGetDataFromIDListA(folder, item, SHGDFIL_FINDDATA, &data, sizeof data))) return false;
+  constexpr DWORD kCustomised = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (data.dwFileAttributes & kCustomised) == 0;
+}
+
+// What a child of folder shows, asked of the folder itself: it answers for
+// an item of its own at once, where a call by the absolute list may look
+// through the whole parent folder each time (Wine's does), which made a
+// folder of many subfolders take minutes to open. Only the icons need the
+// absolute list, and a plain folder's are asked once per listing.
+TShellNodeInfo ReadChildInfo(IShellFolder* folder, LPCITEMIDLIST item, PItemIDList absolute, ULONG attributes,
+                             TPlainFolderIcons& plain) {
+  STRRET name{};
+  char text[MAX_PATH] = {};
+  if (FAILED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name)) ||
+      FAILED(StrRetToBufA(&name, item, text, sizeof text)))
+    return ReadNodeInfo(absolute);
+  TShellNodeInfo info;
+  info.known = true;
+  info.text.assign(text, strnlen(text, sizeof text));
+  info.hasSubFolders = (attributes & SFGAO_HASSUBFOLDER) != 0;
+  info.folder = (attributes & SFGAO_FOLDER) != 0;
+  const bool plainFolder = info.folder && IsPlainFolder(folder, item);
+  if (plainFolder && plain.known) {
+    info.image = plain.image;
+    info.selectedImage = plain.selectedImage;
+    return info;
+  }
+  info.image = GetPidlIconIndex(absolute, false, false);
+  info.selectedImage = GetPidlIconIndex(absolute, false, true);
+  if (info.image < 0) return ReadNodeInfo(absolute);
+  if (plainFolder) plain = {true, info.image, info.selectedImage};
+  return info;
+}
+
+// A loaded child: its absolute list and what it shows.
+struct TLoadedChild {
+  TOwnedPidl pidl;
+  TShellNodeInfo info;
+};
+
+// The order deep children are shown in: each folder in the shell's order
+// goes in front of every sibling before it whose text is greater, byte by
+// byte (so upper case comes first); other items stay where they come.
+void SortDeepChildren(std::vector<TLoadedChild>& children) {
+  auto greater = [](const TLoadedChild& a, const TLoadedChild& b) { return a.info.text > b.info.text; };
+  const bool allFolders = std::all_of(children.begin(), children.end(), [](const TLoadedChild& c) {
+    return c.info.known && c.info.folder;
+  });
+  if (allFolders) {
+    // Then the list stays in order throughout: a stable sort gives the same.
+    std::stable_sort(children.begin(), children.end(),
+                     [](const TLoadedChild& a, const TLoadedChild& b) { return a.info.text < b.info.text; });
+    return;
+  }
+  for (size_t i = 1; i < children.size(); ++i) {
+    if (!children[i].info.known || !children[i].info.folder) continue;
+    size_t at = i;
+    while (at > 0 && greater(children[at - 1], children[i])) --at;
+    std::rotate(children.begin() + static_cast<std::ptrdiff_t>(at), children.begin() + static_cast<std::ptrdiff_t>(i),
+                children.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+  }
+}
+
 // The first child of parent (a top-level node when parent is nil) whose
 // text is exactly text.
 TTreeNode* FindChildByText(TTreeNodes* nodes, TTreeNode* parent, const std::string& text) {
@@ -44,14 +147,6 @@ TTreeNode* FindChildByText(TTreeNodes* nodes, TTreeNode* parent, const std::stri
   for (; node != nullptr; node = node->GetNextSibling())
     if (node->Text() == text) return node;
   return nullptr;
-}
-
-void CheckLoadedDescendants(TTreeNode* node) {
-  for (int i = 0; i < node->Count(); ++i) {
-    TTreeNode* child = node->Item(i);
-    TCheckTree::SetNodeCheckState(child, csChecked);
-    CheckLoadedDescendants(child);
-  }
 }
 
 }  // namespace
@@ -99,24 +194,14 @@ void TShellTree::SetRoot(TRootSpecial folder) {
   root->Expand(false);
 }
 
-void TShellTree::InitNode(TTreeNode* node) {
-  PItemIDList pidl = NodePidl(node);
-  SHFILEINFOA info{};
-  if (pidl == nullptr ||
-      SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof info,
-                     SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_ATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) == 0)
-    return;
-  node->SetText(std::string(info.szDisplayName, strnlen(info.szDisplayName, sizeof info.szDisplayName)));
-  node->SetImageIndex(info.iIcon);
-  node->SetHasChildren((info.dwAttributes & SFGAO_HASSUBFOLDER) != 0);
-  node->SetSelectedIndex(GetPidlIconIndex(pidl, false, true));
-  // Deeper than the drives, folders sort by their bytes (upper case first);
-  // the shell's own order stays above.
-  if ((info.dwAttributes & SFGAO_FOLDER) != 0 && node->Level() > 2) {
-    for (TTreeNode* previous = node->GetPrevSibling(); previous != nullptr && previous->Text() > node->Text();
-         previous = node->GetPrevSibling())
-      node->MoveTo(previous, naInsert);
-  }
+void TShellTree::InitNode(TTreeNode* node) { ShowNodeInfo(node, ReadNodeInfo(NodePidl(node))); }
+
+void TShellTree::ShowNodeInfo(TTreeNode* node, const TShellNodeInfo& info) {
+  if (!info.known) return;
+  node->SetText(info.text);
+  node->SetImageIndex(info.image);
+  node->SetHasChildren(info.hasSubFolders);
+  node->SetSelectedIndex(info.selectedImage);
   if (CheckBoxes()) {
     TTreeNode* parent = node->Parent();
     SetNodeCheckState(node, parent != nullptr && NodeCheckState(parent) == csChecked ? csChecked : csUnchecked);
@@ -138,16 +223,29 @@ bool TShellTree::PopulateNode(TTreeNode* node) {
   TComPtr<IShellFolder> folder;
   GetShellFolder(parent, true, folder);
   HWND owner = Application != nullptr ? Application->Handle() : nullptr;
-  return EnumerateSubFolders(folder.Get(), owner, [&](LPITEMIDLIST item) {
+  // The whole listing first, then the nodes, in their order, each added once.
+  std::vector<TLoadedChild> children;
+  TPlainFolderIcons plainIcons;
+  const bool listed = EnumerateSubFolders(folder.Get(), owner, [&](LPITEMIDLIST item) {
     TOwnedPidl absolute(ConcatPidls(parent, item));
     if (!absolute) return;
-    uint32_t attributes = GetPidlAttributes(absolute.Get(), SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR);
+    ULONG attributes = SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+    LPCITEMIDLIST items[] = {item};
+    if (FAILED(folder->GetAttributesOf(1, items, &attributes))) attributes = 0;
     if ((attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) == 0) return;
     if (IsSpecialFolderPidl(absolute.Get(), rsNetWork)) return;
-    TTreeNode* child = Items()->AddChildObject(node, "", nullptr);
-    child->SetData(absolute.Take());
-    InitNode(child);
+    TShellNodeInfo info = ReadChildInfo(folder.Get(), item, absolute.Get(), attributes, plainIcons);
+    children.push_back({std::move(absolute), std::move(info)});
   });
+  // Deeper than the drives, folders sort by their bytes; the shell's own
+  // order stays above.
+  if (node->Level() + 1 > 2) SortDeepChildren(children);
+  for (TLoadedChild& loaded : children) {
+    TTreeNode* child = Items()->AddChildObject(node, loaded.info.text, nullptr);
+    child->SetData(loaded.pidl.Take());
+    ShowNodeInfo(child, loaded.info);
+  }
+  return listed;
 }
 
 void TShellTree::ToggleState(TTreeNode* node) {
@@ -155,23 +253,28 @@ void TShellTree::ToggleState(TTreeNode* node) {
   TCheckTree::ToggleState(node);
   const TCheckState state = NodeCheckState(node);
   NodesUpdateScope update(Items());
-  PItemIDList pidl = NodePidl(node);
-  if (IsDesktopPidl(pidl)) {
-    SetDescendantStatesInPath(node, state);
-    return;
-  }
-  if (IsSpecialFolderPidl(pidl, rsDrives)) {
-    SetDriveStates(node, state);
-    return;
-  }
-  if (IsSpecialFolderPidl(pidl, rsNetWork)) return;
-  SetDescendantStates(node, state);
+  if (!SpreadDown(node, state)) return;
   if (state != csUnchecked && state != csGrayed) return;
   // Up to, not including, the root: a checked ancestor no longer covers
   // everything below it.
   for (TTreeNode* ancestor = node->Parent(); ancestor != nullptr && ancestor->Parent() != nullptr;
        ancestor = ancestor->Parent())
     if (NodeCheckState(ancestor) == csChecked) SetNodeCheckState(ancestor, state);
+}
+
+bool TShellTree::SpreadDown(TTreeNode* node, TCheckState state) {
+  PItemIDList pidl = NodePidl(node);
+  if (IsDesktopPidl(pidl)) {
+    SetDescendantStatesInPath(node, state);
+    return false;
+  }
+  if (IsSpecialFolderPidl(pidl, rsDrives)) {
+    SetDriveStates(node, state);
+    return false;
+  }
+  if (IsSpecialFolderPidl(pidl, rsNetWork)) return false;
+  SetDescendantStates(node, state);
+  return true;
 }
 
 void TShellTree::SetDescendantStates(TTreeNode* node, TCheckState state) {
@@ -234,8 +337,9 @@ void TShellTree::SetCheckedPaths(TStrings* list) {
       TTreeNode* node = FindChildByText(Items(), scope, names[k]);
       if (node == nullptr) break;
       if (k + 1 == names.size()) {
+        // The same ticks a toggle gives, by the kind of node.
         SetNodeCheckState(node, csChecked);
-        CheckLoadedDescendants(node);
+        SpreadDown(node, csChecked);
       } else if (node->Count() == 0) {
         node->Expand(false);
       }

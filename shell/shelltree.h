@@ -12,6 +12,7 @@
 #include "shell/pidls.h"
 
 class TStrings;
+struct TShellNodeInfo;
 
 class TShellTree : public TCheckTree {
 public:
@@ -35,7 +36,8 @@ public:
   // Checks the nodes the lines name, loading folders on the way. Each name
   // is looked for among the children of the node the previous one matched
   // (the first among the top-level nodes); a line stops at the first name
-  // not found. The named node and its loaded descendants get checked.
+  // not found. The named node's tick spreads to its loaded descendants as a
+  // toggle's would, so a restart gives back the ticks the user made.
   void SetCheckedPaths(TStrings* list);
 
   void ToggleState(TTreeNode* node) override;
@@ -49,7 +51,13 @@ public:
 private:
   void SetRoot(TRootSpecial folder);
   void InitNode(TTreeNode* node);
+  void ShowNodeInfo(TTreeNode* node, const TShellNodeInfo& info);
   bool PopulateNode(TTreeNode* node);
+  // The downward spread of a toggle, by the kind of node: the desktop
+  // reaches the folders stored in it, My Computer its drives and below them
+  // what lies on them, the Network nothing, any other folder everything
+  // loaded below it. True for an ordinary folder.
+  bool SpreadDown(TTreeNode* node, TCheckState state);
   void SetDescendantStates(TTreeNode* node, TCheckState state);
   void SetDriveStates(TTreeNode* node, TCheckState state);
   void SetDescendantStatesInPath(TTreeNode* node, TCheckState state);

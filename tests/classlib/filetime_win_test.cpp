@@ -92,3 +92,19 @@ TEST(FileTime, DosTimeOfAFileFollowsItsOwnDate) {
   EXPECT_EQ(UtcFileTimeToFileDate(DateTimeToFileTime(EncodeDate(1700, 1, 1)), &zone),
             EncodeFileDate(1980, 1, 1, 0, 0, 0));
 }
+
+// The system's own zone (the tests run in Central European time, see
+// tests/CMakeLists.txt): a summer and a winter date each convert by the rule
+// of their own season, whatever the season of the run.
+TEST(FileTime, SystemZoneConvertsEachDateByTheRuleOfItsOwnSeason) {
+  TIME_ZONE_INFORMATION zone{};
+  GetTimeZoneInformation(&zone);
+  if (zone.Bias != -60 || zone.DaylightDate.wMonth != 3)
+    GTEST_SKIP() << "needs the tests' zone, Central European time (TZ=CET-1CEST,M3.5.0,M10.5.0/3)";
+  EXPECT_EQ(Ms(FileTimeToDateTime(LocalDateTimeToUtcFileTime(At(2021, 7, 1, 12)))), Ms(At(2021, 7, 1, 10)));
+  EXPECT_EQ(Ms(FileTimeToDateTime(LocalDateTimeToUtcFileTime(At(2021, 1, 15, 12)))), Ms(At(2021, 1, 15, 11)));
+  EXPECT_EQ(Ms(UtcFileTimeToLocalDateTime(DateTimeToFileTime(At(2021, 7, 1, 10)))), Ms(At(2021, 7, 1, 12)));
+  EXPECT_EQ(Ms(UtcFileTimeToLocalDateTime(DateTimeToFileTime(At(2021, 3, 28, 1, 1)))), Ms(At(2021, 3, 28, 3, 1)));
+  EXPECT_EQ(UtcFileTimeToFileDate(DateTimeToFileTime(At(2021, 7, 1, 10))), EncodeFileDate(2021, 7, 1, 12, 0, 0));
+  EXPECT_EQ(UtcFileTimeToFileDate(DateTimeToFileTime(At(2021, 1, 15, 10))), EncodeFileDate(2021, 1, 15, 11, 0, 0));
+}

@@ -218,9 +218,12 @@ TEST_F(DropSourceTest, ItemArrayOfOneFolderHoldsNamesRelativeToIt) {
   ASSERT_EQ(paths.size(), 2u);
   EXPECT_EQ(ReadTextFile(paths[0]), "1");
   EXPECT_EQ(ReadTextFile(paths[1]), "2");
-  // A name that cannot be parsed gives no array.
+  FORMATETC request = Request(formats.ShellIdList);
+  EXPECT_EQ(data->QueryGetData(&request), S_OK);
+  // A name that cannot be parsed gives no array, and the query says so.
   source->Files()->Add(folder / "missing.txt");
   EXPECT_EQ(Render(data, formats.ShellIdList), E_OUTOFMEMORY);
+  EXPECT_EQ(data->QueryGetData(&request), E_OUTOFMEMORY);
 }
 
 TEST_F(DropSourceTest, CopyAndCutPutTheFilesAndTheirEffect) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "classlib/stringlist.h"
+#include "shell/fileinfo.h"
 #include "shell/folders.h"
 #include "shell/shelltree.h"
 #include "shell/subfolders.h"
@@ -122,12 +123,20 @@ TEST_F(ShellTreeTest, SubFoldersLoadOnFirstExpansionOnly) {
   EXPECT_EQ(tree->GetNodePath(-1), "");
 }
 
-// Deeper than the drives, folders are in byte order: upper case first.
+// Deeper than the drives, folders are in byte order: upper case first. Each
+// shows the icons the shell gives it by itself, a read-only (customisable)
+// folder among plain ones too.
 TEST_F(ShellTreeTest, DeepFoldersSortByBytes) {
+  SetFileAttributesA((fixture.Path() + "\\Docs\\Zed").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
   TTreeNode* docs = Open(fix, {"Docs"});
   ASSERT_NE(docs, nullptr);
   EXPECT_EQ(docs->Level(), 2);
   EXPECT_EQ(ChildTexts(docs), (std::vector<std::string>{"Alpha2", "Zed", "alpha", "beta"}));
+  for (TTreeNode* n = docs->GetFirstChild(); n != nullptr; n = n->GetNextSibling()) {
+    EXPECT_EQ(n->ImageIndex(), GetPidlIconIndex(TShellTree::NodePidl(n), false, false)) << n->Text();
+    EXPECT_EQ(n->SelectedIndex(), GetPidlIconIndex(TShellTree::NodePidl(n), false, true)) << n->Text();
+  }
+  SetFileAttributesA((fixture.Path() + "\\Docs\\Zed").c_str(), FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST_F(ShellTreeTest, ChecksSpreadDownAndGraysSpreadUp) {
@@ -229,6 +238,39 @@ TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
   other.SetCheckedPaths(&gone);
   other.GetCheckedPaths(&again);
   EXPECT_TRUE(again.ToVector().empty());
+}
+
+// A tick on the desktop, saved and restored after a restart, gives the very
+// ticks its toggle gave: the folders stored on the desktop, never My
+// Computer, whose drives then come unticked when it is opened.
+TEST_F(ShellTreeTest, RestoredDesktopTickGivesTheTicksOfItsToggle) {
+  Open(fix, {"Tri"});
+  tree->ToggleState(root);
+  TStringList saved;
+  tree->GetCheckedPaths(&saved);
+  ASSERT_EQ(Lines(saved), std::vector<std::string>{root->Text()});
+
+  TShellTree restored(nullptr);
+  restored.SetCheckedPaths(&saved);
+  TTreeNode* root2 = restored.Items()->GetFirstNode();
+  EXPECT_EQ(StateOf(root2), csChecked);
+  TTreeNode* computer = nullptr;
+  for (TTreeNode* n = root->GetFirstChild(); n != nullptr; n = n->GetNextSibling()) {
+    TTreeNode* same = ChildNamed(root2, n->Text());
+    ASSERT_NE(same, nullptr) << n->Text();
+    EXPECT_EQ(StateOf(same), StateOf(n)) << n->Text();
+    if (IsSpecialFolderPidl(TShellTree::NodePidl(same), rsDrives)) computer = same;
+  }
+  ASSERT_NE(computer, nullptr);
+  EXPECT_EQ(StateOf(computer), csUnchecked);
+  computer->Expand(false);
+  ASSERT_GT(computer->Count(), 0);
+  for (TTreeNode* drive = computer->GetFirstChild(); drive != nullptr; drive = drive->GetNextSibling())
+    EXPECT_EQ(StateOf(drive), csUnchecked) << drive->Text();
+  // Folders loaded later below a restored desktop folder still take its tick.
+  TTreeNode* fix2 = ChildNamed(root2, fixture.Name());
+  fix2->Expand(false);
+  EXPECT_EQ(StateOf(ChildNamed(fix2, "Docs")), csChecked);
 }
 
 // A tick on a folder whose children are already loaded is applied, and the
