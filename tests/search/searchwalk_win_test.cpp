@@ -29,6 +29,15 @@ void WriteWide(const std::wstring& path, const std::string& bytes) {
   CloseHandle(h);
 }
 
+// Every entry of tree, for "needle" in every code page, recorded into r.
+void SearchForNeedle(TFindFile& search, TRecording& r, const TTree& tree) {
+  search.SetMasks("*");
+  search.SetPath(tree.Root());
+  search.CodePages = cpAllCodePages;
+  search.ContainsText = L"needle";
+  Record(search, r, tree);
+}
+
 }  // namespace
 
 // Names outside the system code page come by their short names: every
@@ -85,11 +94,7 @@ TEST(SearchWalk, WaitingHitIsHandedOverBeforeASlowDocumentIsRead) {
 
   TRecording r;
   TFindFile search;
-  search.SetMasks("*");
-  search.SetPath(tree.Root());
-  search.CodePages = cpAllCodePages;
-  search.ContainsText = L"needle";
-  Record(search, r, tree);
+  SearchForNeedle(search, r, tree);
   search.OnFileFound = [&r, &tree, &released](TObject*, const TFoundItem& found) {
     r.events.push_back(tree.Relative(found.FullName));
     if (found.FullName == tree / "a.txt")
@@ -110,11 +115,7 @@ TEST(SearchWalk, StopDuringABigFileAbandonsItAndReportsNothingMore) {
   tree.File("sub\\big.bin", std::string(4 << 20, ' ') + "needle");
   TRecording r;
   TFindFile search;
-  search.SetMasks("*");
-  search.SetPath(tree.Root());
-  search.CodePages = cpAllCodePages;
-  search.ContainsText = L"needle";
-  Record(search, r, tree);
+  SearchForNeedle(search, r, tree);
   // The second folder report is that of "sub", whose one entry is the big
   // file: it arrives before the file is read.
   search.OnFolder = [&r, &search](TObject*) {
