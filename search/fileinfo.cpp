@@ -82,6 +82,8 @@ void TFileInfoList::Delete(int index) {
 
 void TFileInfoList::GetItem(int index, TFileInfo& info) const { info = *At(index); }
 
+const TFileInfo& TFileInfoList::Item(int index) const { return *At(index); }
+
 void TFileInfoList::SortByName() { SortBy(items_, nameAscending_, NameUp, NameDown); }
 void TFileInfoList::SortByPath() { SortBy(items_, pathAscending_, PathUp, PathDown); }
 void TFileInfoList::SortByType() { SortBy(items_, typeAscending_, TypeUp, TypeDown); }

@@ -33,6 +33,9 @@ public:
   int Count() const { return items_.Count(); }
   // A copy of the record at index; EListError when out of range.
   void GetItem(int index, TFileInfo& info) const;
+  // The record at index itself, valid until the list changes; EListError
+  // when out of range.
+  const TFileInfo& Item(int index) const;
 
   // Each sorts the whole list by its column in the direction of the column's
   // flag, then turns the flag round: ascending first, then descending.

@@ -1,0 +1,107 @@
+#include "search/searchqueue.h"
+
+#include <algorithm>
+
+#include "classlib/strutils.h"
+#include "classlib/thread.h"
+#include "search/filelistthread.h"
+#include "search/folderindex.h"
+#include "search/searchthread.h"
+
+bool IsSameOrBelow(std::string_view path, std::string_view folder) {
+  return AnsiSameText(path, folder) || IsPathBelow(path, folder, false);
+}
+
+TSearchQueue::~TSearchQueue() {
+  StopAll();
+  WaitForAll(INFINITE);
+}
+
+void TSearchQueue::Append(TFindFile* thread) {
+  ForgetEndedThreads();
+  HANDLE copy = nullptr;
+  if (DuplicateHandle(GetCurrentProcess(), thread->Handle(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
+    handles_.push_back(copy);
+  threads_.push_back(thread);
+}
+
+bool TSearchQueue::Covers(std::string_view path) const {
+  return std::any_of(threads_.begin(), threads_.end(), [&](const TFindFile* thread) {
+    return thread->Recurse() && IsSameOrBelow(path, thread->StartFolder());
+  });
+}
+
+void TSearchQueue::StartFirst() {
+  if (!threads_.empty()) threads_.front()->Start();
+}
+
+bool TSearchQueue::Remove(TObject* thread) {
+  auto found = std::find(threads_.begin(), threads_.end(), thread);
+  if (found == threads_.end()) return false;
+  TFindFile* ended = *found;
+  threads_.erase(found);
+  if (!ended->FreeOnTerminate()) delete ended;
+  return true;
+}
+
+bool TSearchQueue::AnyWaiting() const {
+  return std::any_of(threads_.begin(), threads_.end(),
+                     [](const TFindFile* thread) { return thread->PauseRequest() || thread->Suspended(); });
+}
+
+void TSearchQueue::StopAll() {
+  while (!threads_.empty()) {
+    TFindFile* thread = threads_.back();
+    threads_.pop_back();
+    thread->Suspend();
+    thread->SetFreeOnTerminate(true);
+    thread->SetOnTerminate(nullptr);
+    thread->Terminate();
+    thread->Resume();
+  }
+}
+
+bool TSearchQueue::WaitForAll(DWORD timeoutMs) {
+  const ULONGLONG deadline = timeoutMs == INFINITE ? 0 : GetTickCount64() + timeoutMs;
+  for (;;) {
+    ForgetEndedThreads();
+    if (handles_.empty()) return true;
+    DWORD wait = 50;
+    if (timeoutMs != INFINITE) {
+      const ULONGLONG now = GetTickCount64();
+      if (now >= deadline) return false;
+      wait = static_cast<DWORD>(std::min<ULONGLONG>(wait, deadline - now));
+    }
+    // A stopped thread may be waiting in a synchronised call: serve it.
+    HANDLE waits[2] = {handles_.front(), SynchronizeEvent()};
+    WaitForMultipleObjects(2, waits, FALSE, wait);
+    CheckSynchronize();
+  }
+}
+
+void TSearchQueue::ForgetEndedThreads() {
+  auto ended = [](HANDLE handle) {
+    if (WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) return false;
+    CloseHandle(handle);
+    return true;
+  };
+  handles_.erase(std::remove_if(handles_.begin(), handles_.end(), ended), handles_.end());
+}
+
+TIndexerList::~TIndexerList() {
+  TerminateAll();
+  // Each indexer's destructor waits for it, serving its synchronised calls.
+  for (auto it = indexers_.rbegin(); it != indexers_.rend(); ++it) delete *it;
+}
+
+void TIndexerList::Add(TFileListThread* indexer) { indexers_.push_back(indexer); }
+
+TFileListThread* TIndexerList::FindCovering(std::string_view path) const {
+  for (TFileListThread* indexer : indexers_)
+    if (indexer->Recursive && IsSameOrBelow(path, indexer->Dir())) return indexer;
+  return nullptr;
+}
+
+void TIndexerList::TerminateAll() {
+  for (TFileListThread* indexer : indexers_) indexer->Terminate();
+}
