@@ -1,6 +1,7 @@
 #include "app/multilang.h"
 
 #include <cctype>
+#include <cstdio>
 
 #include "app/programfolder.h"
 #include "classlib/findfile.h"
@@ -29,6 +30,16 @@ std::string FormatConversions(std::string_view format) {
     i = end;
   }
   return conversions;
+}
+
+std::string FormatInt(std::string_view format, int value) {
+  const std::string text(format);
+  const int length = std::snprintf(nullptr, 0, text.c_str(), value);
+  if (length < 0) return text;
+  std::string result(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(result.data(), result.size(), text.c_str(), value);
+  result.resize(static_cast<size_t>(length));
+  return result;
 }
 
 std::string LanguageDisplayName(std::string_view fileName) {

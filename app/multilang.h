@@ -76,6 +76,9 @@ private:
 // conversion).
 std::string FormatConversions(std::string_view format);
 
+// A format holding one "%d" (as TranslateFormat hands it out) with value.
+std::string FormatInt(std::string_view format, int value);
+
 // The display name of a language file: its name up to the first ".lng" (any
 // letter case) with an upper-case first letter; empty for a name that is
 // only ".lng" or has no ".lng".

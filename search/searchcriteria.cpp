@@ -89,3 +89,10 @@ size_t FindCharOutsideAnsi(std::wstring_view text) {
   }
   return std::wstring_view::npos;
 }
+
+TDateTime EndOfDay(TDateTime value) {
+  int64_t days = 0;
+  int32_t ms = 0;
+  SplitDateTime(value, days, ms);
+  return ComposeDateTime(days, static_cast<int32_t>(MSecsPerDay) - 1);
+}

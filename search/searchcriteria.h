@@ -8,7 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "classlib/datetime.h"
 #include "search/codepageset.h"
+
+class TFindFile;
 
 // The mask text of a file-type line: the text after its first "(" (from its
 // start when there is none) up to its first ")"; empty when there is no ")"
@@ -62,3 +65,25 @@ private:
 // or std::wstring_view::npos. Such a character would reach the masks as "?"
 // and match anything.
 size_t FindCharOutsideAnsi(std::wstring_view text);
+
+// Everything one search looks for, read once when it starts and given to
+// each of its threads.
+struct TSearchCriteria {
+  std::string MaskText;
+  std::wstring ContainsText;
+  std::wstring NotContainsText;
+  bool CaseSensitive = false;
+  TCodePageSet CodePages = cpAnsi;
+  bool UseDates = false;
+  TDateTime DateFrom = 0;
+  TDateTime DateTo = 0;  // the moment the range ends, inclusive
+  bool InZip = false;
+  TSizeLimit SizeLimit;  // applied to the hits as they arrive
+};
+
+// The last moment of the day value falls on, so that a range "to" a day
+// holds all of that day.
+TDateTime EndOfDay(TDateTime value);
+
+// Sets a thread's masks, texts, case, code pages, dates and zip flag.
+void ConfigureSearchThread(TFindFile& thread, const TSearchCriteria& criteria);

@@ -83,3 +83,17 @@ TEST(SearchCriteria, PlainTextFitsTheAnsiCodePage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SearchCriteria, EndOfDayKeepsTheDayAndReachesItsLastMillisecond) {
+  const TDateTime noon = EncodeDate(2024, 2, 29) + 0.5;
+  const TDateTime end = EndOfDay(noon);
+  int y, mo, d, h, mi, s, ms;
+  DecodeDateTime(end, y, mo, d, h, mi, s, ms);
+  EXPECT_EQ(y * 10000 + mo * 100 + d, 20240229);
+  EXPECT_EQ(h * 10000000 + mi * 100000 + s * 1000 + ms, 235959999);
+  EXPECT_LT(EndOfDay(EncodeDate(1899, 12, 29)), EncodeDate(1899, 12, 30));  // before day 0 too
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+#include "app/filecommands_win.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/configform_win.h"
+#include "app/findform_win.h"
+#include "app/multilang.h"
+#include "app/resultlist_win.h"
+#include "classlib/application.h"
+#include "classlib/dialogs.h"
+#include "classlib/menus.h"
+#include "classlib/paths.h"
+#include "classlib/stdctrls.h"
+#include "classlib/stringlist.h"
+#include "classlib/strutils.h"
+#include "search/resultreport.h"
+#include "shell/dropfilesource.h"
+#include "shell/fileops.h"
+
+namespace {
+
+const char kHomePage[] = "https://www.marnok.example/ovalis";
+const char kSupportMail[] = "mailto:support@marnok.example";
+constexpr int kDragDistance = 10;
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A folder to hand to the shell: a drive letter alone ("C:") would open the
+// drive's current folder, not its root.
+std::string ShellFolder(const std::string& path) {
+  if (path.size() == 2 && path[1] == ':') return path + "\\";
+  return path;
+}
+
+void ShellOpen(const char* verb, const std::string& target, int show) {
+  ShellExecuteA(Application->Handle(), verb, target.c_str(), nullptr, nullptr, show);
+}
+
+}  // namespace
+
+void OpenHomePage() { ShellExecuteA(nullptr, nullptr, kHomePage, nullptr, nullptr, SW_SHOWNOACTIVATE); }
+
+void MailToSupport() { ShellExecuteA(nullptr, nullptr, kSupportMail, nullptr, nullptr, SW_SHOWNOACTIVATE); }
+
+TFileCommands::TFileCommands(TFindForm& form) : form_(form) {}
+
+void TFileCommands::GetSelectedFiles(TStrings* list) {
+  if (list == nullptr) return;
+  const std::vector<int> rows = form_.ResultList().SelectedIndexes();
+  if (rows.empty()) return;
+  list->Clear();
+  for (int row : rows) list->Add(form_.ResultList().FullPath(row));
+}
+
+void TFileCommands::mOpenClick() {
+  const int row = form_.ResultList().FirstSelected();
+  if (row < 0) return;
+  ShellOpen(nullptr, form_.ResultList().FullPath(row), SW_SHOWNORMAL);
+}
+
+void TFileCommands::mFolderClick() {
+  const int row = form_.ResultList().FirstSelected();
+  if (row < 0) return;
+  ShellOpen("open", ShellFolder(form_.ResultList().Results().Item(row).Path), SW_SHOWNORMAL);
+}
+
+bool TFileCommands::ResolveCollisions(TStrings& files, const std::string& folder) {
+  for (int i = files.Count() - 1; i >= 0; --i) {
+    const std::string target = IncludeTrailingBackslash(folder) + ExtractFileName(files[i]);
+    if (!PathExists(target) || AnsiSameText(target, files[i])) continue;
+    // The shell's rename-on-collision is not honoured everywhere: ask first.
+    const int answer = MessageDlg(target + "\r\n" + MultiLang->Translate("File already exists! Overwrite?"),
+                                  mtConfirmation, {mbYes, mbNo, mbCancel}, 0);
+    if (answer == mrCancel) return false;
+    if (answer == mrNo) files.Delete(i);
+  }
+  return true;
+}
+
+void TFileCommands::mCopyToClick() {
+  TStringList files;
+  GetSelectedFiles(&files);
+  if (files.Count() == 0) return;
+  const std::string folder = BrowseForFolderTitle(form_.Handle(), MultiLang->Translate("Copy to..."));
+  if (folder.empty()) return;
+  if (!ResolveCollisions(files, folder) || files.Count() == 0) return;
+  CopyFiles(files, folder);
+}
+
+void TFileCommands::mMove2SelectClick() {
+  TStringList files;
+  GetSelectedFiles(&files);
+  if (files.Count() == 0) return;
+  const std::vector<int> rows = form_.ResultList().SelectedIndexes();
+  const std::string folder = BrowseForFolderTitle(form_.Handle(), MultiLang->Translate("Move to..."));
+  if (folder.empty()) return;
+  if (MessageDlg(MultiLang->Translate("Please confirm moving selected files to") + " " + folder, mtConfirmation,
+                 {mbOK, mbCancel}, 0) != mrOk)
+    return;
+  if (!ResolveCollisions(files, folder) || files.Count() == 0) return;
+  MoveFiles(files, folder);
+  DropVanishedRows(rows);
+}
+
+void TFileCommands::DropVanishedRows(const std::vector<int>& rows) {
+  std::vector<int> gone;
+  for (int row : rows)
+    if (row < form_.ResultList().Results().Count() && !PathExists(form_.ResultList().FullPath(row)))
+      gone.push_back(row);
+  form_.ResultList().DeleteRows(gone);
+}
+
+void TFileCommands::mCopyClick() {
+  TStringList files;
+  GetSelectedFiles(&files);
+  form_.DropFileSource->SetFiles(&files);
+  form_.DropFileSource->CopyToClipboard();
+}
+
+void TFileCommands::mDeleteClick() {
+  TStringList files;
+  GetSelectedFiles(&files);
+  if (files.Count() == 0) return;
+  const std::vector<int> rows = form_.ResultList().SelectedIndexes();
+  if (!DeleteToRecycleBin(files)) return;
+  DropVanishedRows(rows);
+}
+
+void TFileCommands::mPropClick() {
+  const int row = form_.ResultList().FirstSelected();
+  if (row < 0) return;
+  ShowFileProperties(form_.ResultList().FullPath(row), "");
+}
+
+void TFileCommands::mListDelClick() {
+  const std::vector<int> rows = form_.ResultList().SelectedIndexes();
+  if (rows.empty()) return;
+  form_.ResultList().DeleteRows(rows);
+}
+
+void TFileCommands::mListDelFolderClick() {
+  const int row = form_.ResultList().FirstSelected();
+  if (row < 0) return;
+  if (MessageDlg(MultiLang->Translate("Do not show files from this folder?"), mtConfirmation, {mbOK, mbCancel}, 0) !=
+      mrOk)
+    return;
+  const std::string folder = form_.ResultList().Results().Item(row).Path;
+  form_.ResultList().DeleteFolderRows(folder);
+}
+
+void TFileCommands::mReportClick() {
+  if (form_.ResultList().Results().Count() == 0) {
+    Application->MessageBox(MultiLang->Translate("No files found. Nothing to report."), "Info", MB_OK);
+    return;
+  }
+  std::string fileName;
+  for (;;) {
+    form_.SaveDlg->SetInitialDir("");
+    if (!form_.SaveDlg->Execute()) return;
+    fileName = form_.SaveDlg->FileName();
+    if (!PathExists(fileName)) break;
+    if (Application->MessageBox(MultiLang->Translate("File already exists! Overwrite?"), "Info", MB_OKCANCEL) ==
+        IDOK)
+      break;
+  }
+  SaveReport(fileName);
+  if (ConfigForm->CheckReportOpen->Checked()) ShellOpen(nullptr, fileName, SW_SHOWNORMAL);
+}
+
+void TFileCommands::SaveReport(const std::string& fileName) {
+  const TConfigForm& options = *ConfigForm;
+  TReportFields fields;
+  fields.All = options.CheckRAll->Checked();
+  fields.FullPath = options.CheckRPath->Checked();
+  fields.FileName = options.CheckRFileName->Checked();
+  fields.PathOnly = options.CheckRFilePath->Checked();
+  fields.DateTime = options.CheckRDate->Checked();
+  fields.FileSize = options.CheckRSize->Checked();
+  const bool csv = IsCsvReportName(fileName);
+  const TFileInfoList& results = form_.ResultList().Results();
+  TStringList lines;
+  for (int i = 0; i < results.Count(); ++i) lines.Add(ReportLine(results.Item(i), fields, csv));
+  lines.SaveToFile(fileName);
+}
+
+void TFileCommands::miFileClick() {
+  const bool any = !form_.ResultList().SelectedIndexes().empty();
+  for (TMenuItem* item : {form_.miOpen, form_.miOpenFolder, form_.miCopyTo, form_.miMoveTo, form_.miCopy,
+                          form_.miDelete, form_.miProperties})
+    item->SetEnabled(any);
+}
+
+void TFileCommands::ListViewMouseDown(int x, int y) { DragStart = POINT{x, y}; }
+
+void TFileCommands::ListViewMouseMove(TShiftState shift, int x, int y) {
+  if (DragStart.x == -1 && DragStart.y == -1) return;
+  const TShiftState buttons = shift & (ssShift | ssAlt | ssCtrl | ssLeft | ssRight | ssMiddle);
+  if (buttons != ssLeft && buttons != ssRight) return;
+  if (std::abs(x - DragStart.x) < kDragDistance && std::abs(y - DragStart.y) < kDragDistance) return;
+  TStringList files;
+  GetSelectedFiles(&files);
+  if (files.Count() == 0) return;
+  form_.DropFileSource->SetFiles(&files);
+  form_.DropFileSource->Execute();
+}

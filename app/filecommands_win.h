@@ -1,0 +1,55 @@
+// What the user does with the results: open a file or its folder, copy or
+// move the selected files, put them on the clipboard or drag them out,
+// delete them to the recycle bin, show their properties, remove rows, and
+// save the list as a report.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "classlib/messages.h"
+
+class TFindForm;
+class TObject;
+class TStrings;
+
+class TFileCommands {
+public:
+  explicit TFileCommands(TFindForm& form);
+
+  void mOpenClick();
+  void mFolderClick();
+  void mCopyToClick();
+  void mMove2SelectClick();
+  void mCopyClick();
+  void mDeleteClick();
+  void mPropClick();
+  void mListDelClick();
+  void mListDelFolderClick();
+  void mReportClick();
+  // Opening the "File" menu: its file items work only with a selection.
+  void miFileClick();
+
+  void ListViewMouseDown(int x, int y);
+  void ListViewMouseMove(TShiftState shift, int x, int y);
+
+  // Clears list and adds the full path of every selected row.
+  void GetSelectedFiles(TStrings* list);
+  // Writes the report of every row, in list order.
+  void SaveReport(const std::string& fileName);
+
+private:
+  // Leaves out of files those that the user does not want to replace in
+  // folder; false when the user cancelled the whole operation.
+  bool ResolveCollisions(TStrings& files, const std::string& folder);
+  // Removes the rows whose files no longer exist at their old places.
+  void DropVanishedRows(const std::vector<int>& rows);
+
+  TFindForm& form_;
+  POINT DragStart{-1, -1};
+};
+
+// Opens the maker's home page and a new mail to the maker's support.
+void OpenHomePage();
+void MailToSupport();

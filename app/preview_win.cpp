@@ -1,0 +1,108 @@
+#include "app/preview_win.h"
+
+#include "app/configform_win.h"
+#include "app/findform_win.h"
+#include "app/multilang.h"
+#include "classlib/codepage.h"
+#include "classlib/extctrls.h"
+#include "classlib/paths.h"
+#include "classlib/richedit.h"
+#include "classlib/screen.h"
+#include "classlib/streams.h"
+#include "classlib/strutils.h"
+#include "classlib/webbrowser.h"
+#include "imaging/fileformatlist.h"
+#include "search/subreport.h"
+#include "shell/folders.h"
+
+namespace {
+
+// Restores the screen cursor when the scope ends, also on an exception.
+class THourGlass {
+public:
+  THourGlass() : saved_(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
+  ~THourGlass() { Screen->SetCursor(saved_); }
+  THourGlass(const THourGlass&) = delete;
+  THourGlass& operator=(const THourGlass&) = delete;
+
+private:
+  TCursor saved_;
+};
+
+}  // namespace
+
+TPreviewPane::TPreviewPane(TFindForm& form) : form_(form) {}
+
+void TPreviewPane::LoadImageExtensions() {
+  TStringList extensions;
+  if (FileFormatList != nullptr) FileFormatList->GetExtensionList(extensions);
+  ImageExtensions_.Clear();
+  for (int i = 0; i < extensions.Count(); ++i) ImageExtensions_.Add("." + AnsiUpperCase(extensions[i]));
+  ImageExtensions_.SetCaseSensitive(false);
+  ImageExtensions_.SetSorted(true);
+}
+
+bool TPreviewPane::UsesBrowser() const { return form_.WebBrowser->CanRender(); }
+
+void TPreviewPane::Show(const std::string& fileName, const std::wstring& text) { UpdatePreview(fileName, text); }
+
+void TPreviewPane::UpdatePreview(const std::string& fileName, const std::wstring& text) {
+  if (!ConfigForm->CheckPreview->Checked()) {
+    if (form_.pView->Visible()) form_.pView->Hide();
+    if (form_.SplitterView->Visible()) form_.SplitterView->Hide();
+    return;
+  }
+  if (!form_.pView->Visible()) form_.pView->Show();
+  if (!form_.SplitterView->Visible()) form_.SplitterView->Show();
+  if (!text.empty()) {
+    ShowReport(fileName, text);
+    return;
+  }
+  form_.pWeb->Hide();
+  const size_t cut = fileName.find_last_of("\\:");
+  const size_t dot = fileName.find_last_of('.');
+  const bool hasExtension = dot != std::string::npos && (cut == std::string::npos || dot > cut);
+  int index = -1;
+  if (hasExtension && ImageExtensions_.Find(AnsiUpperCase(fileName.substr(dot)), index)) {
+    ShowPicture(fileName);
+    return;
+  }
+  ShowUnavailable();
+}
+
+void TPreviewPane::ShowReport(const std::string& fileName, const std::wstring& text) {
+  form_.pWeb->Show();
+  THourGlass wait;
+  std::string page;
+  {
+    TSubStringReport report;
+    report.MakeReport(fileName, text);
+    page = report.Html();
+  }
+  if (UsesBrowser()) {
+    form_.PreviewText->Hide();
+    form_.WebBrowser->Show();
+    const std::string pageFile = GetTempDir() + "preview.htm";
+    TFileStream out(pageFile, fmCreate);
+    out.WriteBuffer(page.data(), static_cast<int64_t>(page.size()));
+    form_.WebBrowser->Navigate(MultiByteToWide(pageFile));
+    return;
+  }
+  form_.WebBrowser->Hide();
+  form_.PreviewText->Show();
+  form_.PreviewText->SetRtfText(ReportPageToRtf(page, text));
+}
+
+void TPreviewPane::ShowPicture(const std::string& fileName) {
+  form_.pView->SetCaption("");
+  form_.PreviewImage->Show();
+  THourGlass wait;
+  // The picture shown before must not stay when this one cannot be read.
+  form_.PreviewImage->Picture()->Assign(nullptr);
+  form_.PreviewImage->Picture()->LoadFromFile(fileName);
+}
+
+void TPreviewPane::ShowUnavailable() {
+  form_.pView->SetCaption(MultiLang->Translate("Preview is unavailable"));
+  form_.PreviewImage->Hide();
+}

@@ -1,0 +1,82 @@
+// The main window's result list: the owner-data list view over the result
+// stores, its rows, sorting by a column click, the live name filter and the
+// selection that the preview and the file commands act on.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "search/resultset.h"
+
+class TFindForm;
+class TListColumn;
+class TListItem;
+class TObject;
+class TStrings;
+
+class TResultList {
+public:
+  // Posted to the form when hits have been added: the list's row count
+  // follows once per batch of hits instead of once per hit.
+  static constexpr UINT WM_RESULTSGROWN = WM_USER + 0x1002;
+
+  explicit TResultList(TFindForm& form);
+
+  TFileInfoList& Results() { return set_.Results(); }
+  bool Filtering() const { return set_.Filtering(); }
+
+  // A new hit; the list shows it once the posted count update arrives.
+  void Add(const TFileInfo& info);
+  // Empties the list and both stores.
+  void Clear();
+  // Makes the list's row count that of the shown store.
+  void SyncCount();
+  // Adds every shown record's full path to list, in store order.
+  void AddFullPaths(TStrings& list) const;
+
+  // The selected rows, lowest first, and the first of them (-1 for none).
+  std::vector<int> SelectedIndexes() const;
+  int FirstSelected() const;
+  std::string FullPath(int index) const;
+  // Removes the rows at indexes (any order) from the shown store.
+  void DeleteRows(std::vector<int> indexes);
+  // Removes the rows whose folder is folder or lies below it.
+  int DeleteFolderRows(const std::string& folder);
+
+  // List view and filter events.
+  void ListViewData(TObject* Sender, TListItem* Item);
+  void ListViewInfoTip(TObject* Sender, TListItem* Item, std::string& InfoTip);
+  void ListViewDataHint(TObject* Sender, int StartIndex, int EndIndex);
+  void ListViewColumnClick(TObject* Sender, TListColumn* Column);
+  void ListViewSelectItem(TObject* Sender, TListItem* Item, bool Selected);
+  void eFileNameFilterChange(TObject* Sender);
+
+  static std::string FormatFileSize(int64_t size);
+
+private:
+  // Selection changes made by the list itself (sorting, filtering, removing
+  // rows) show no preview row by row: the preview follows once at the end.
+  class TSelectionBatch {
+  public:
+    explicit TSelectionBatch(TResultList& list) : list_(list) { ++list_.batchDepth_; }
+    ~TSelectionBatch() { --list_.batchDepth_; }
+    TSelectionBatch(const TSelectionBatch&) = delete;
+    TSelectionBatch& operator=(const TSelectionBatch&) = delete;
+
+  private:
+    TResultList& list_;
+  };
+  // The first selected row in the preview.
+  void PreviewSelection();
+  // Runs change (a sort or a filter) and selects the same records after it.
+  template <class Change>
+  void KeepingSelection(Change change);
+  void ScheduleCountSync();
+
+  TFindForm& form_;
+  TResultSet set_;
+  bool countSyncPosted_ = false;
+  int batchDepth_ = 0;
+};

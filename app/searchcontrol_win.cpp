@@ -1,0 +1,261 @@
+#include "app/searchcontrol_win.h"
+
+#include <windows.h>
+
+#include "app/configform_win.h"
+#include "app/findform_win.h"
+#include "app/multilang.h"
+#include "app/resultlist_win.h"
+#include "app/widemessage_win.h"
+#include "classlib/codepage.h"
+#include "classlib/combobox.h"
+#include "classlib/comctrls.h"
+#include "classlib/stdctrls.h"
+#include "classlib/stringlist.h"
+#include "classlib/strutils.h"
+#include "search/filelistthread.h"
+#include "search/searchthread.h"
+#include "shell/shelltree.h"
+#include "widecontrols/widecombobox.h"
+
+namespace {
+
+// How long an exit waits for the search threads it stopped; each notices
+// at its next entry or block, so this is only reached by a hung file system.
+constexpr DWORD kExitWaitMs = 15000;
+
+bool IsFixedDrive(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return false;
+  const std::string root = path.substr(0, 2) + "\\";
+  return GetDriveTypeA(root.c_str()) == DRIVE_FIXED;
+}
+
+std::string WithoutTrailingBackslash(std::string path) {
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+TSearchControl::TSearchControl(TFindForm& form) : form_(form) {}
+
+TSearchControl::~TSearchControl() { StopAndWaitForAll(); }
+
+void TSearchControl::tbStartClick() {
+  // Hits of an earlier search must not land in the list this one starts.
+  if (!SearchThreads.Empty()) SearchThreads.StopAll();
+  form_.ResultList().Clear();
+  StartSearch();
+}
+
+void TSearchControl::tbAddClick() { StartSearch(); }
+
+void TSearchControl::tbStopClick() {
+  const bool running = !SearchThreads.Empty();
+  SearchThreads.StopAll();
+  if (running) elapsed_ = Now() - StartTime;
+  ShowCountAndTime();
+}
+
+void TSearchControl::tbInResultsClick() {
+  std::optional<TSearchCriteria> criteria = ReadCriteria();
+  if (!criteria) return;
+  if (!SearchThreads.Empty()) SearchThreads.StopAll();
+  FoundCount_ = 0;
+  StartTime = Now();
+  sizeLimit_ = criteria->SizeLimit;
+  TStringList paths;
+  form_.ResultList().AddFullPaths(paths);
+  TFindFile* thread = NewThread(*criteria);
+  thread->ListMode = true;
+  thread->SetPathList(&paths);
+  thread->SetPath("");
+  form_.ResultList().Clear();
+  SearchThreads.Append(thread);
+  thread->Start();
+}
+
+std::optional<TSearchCriteria> TSearchControl::ReadCriteria() {
+  TSearchCriteria criteria;
+  const std::wstring maskField = form_.cbMask->Text();
+  const size_t bad = FindCharOutsideAnsi(maskField);
+  if (bad != std::wstring::npos) {
+    // The system's code page would turn the character into "?", a wildcard
+    // that lists files the user never asked for.
+    const std::wstring character = maskField.substr(bad, 1);
+    ShowWideMessage(form_.Handle(),
+                    MultiByteToWide(MultiLang->Translate("The file name cannot be searched for: this system cannot "
+                                                         "represent the character in file masks:")) +
+                        L" \"" + character + L"\"",
+                    MB_OK | MB_ICONWARNING);
+    return std::nullopt;
+  }
+  criteria.MaskText = BuildNameMask(WideToMultiByte(maskField), ExtractTypeMasks(form_.cbTypes->Text()));
+  criteria.ContainsText = form_.cbString->Text();
+  criteria.NotContainsText = form_.cbNoString->Text();
+  const TConfigForm& options = *ConfigForm;
+  criteria.CaseSensitive = options.CheckCase->Checked();
+  TCodePageChoice choice;
+  choice.All = options.CheckAllCP->Checked();
+  choice.Ansi = options.CheckAnsi->Checked();
+  choice.Oem = options.CheckOEM->Checked();
+  choice.Koi8 = options.CheckKOI8->Checked();
+  choice.Wp5Dos = options.CheckWP5dos->Checked();
+  choice.Unicode = options.CheckUnicode->Checked();
+  choice.Utf8 = options.CheckUTF8->Checked();
+  criteria.CodePages = CodePageSetOf(choice);
+  criteria.UseDates = form_.CheckDate->Checked();
+  criteria.DateFrom = form_.eDateFrom->DateTime();
+  criteria.DateTo = EndOfDay(form_.eDateTo->DateTime());
+  criteria.InZip = options.CheckInZip->Checked();
+  if (form_.checkSize->Checked())
+    criteria.SizeLimit = TSizeLimit(form_.eSize->Text(), form_.cbSize->ItemIndex(), form_.cbEquals->ItemIndex());
+  return criteria;
+}
+
+TFindFile* TSearchControl::NewThread(const TSearchCriteria& criteria) {
+  auto* thread = new TFindFile();
+  ConfigureSearchThread(*thread, criteria);
+  thread->SetFreeOnTerminate(true);
+  thread->OnFileFound = [this](TObject* sender, const TFoundItem& found) { OnFileFound(sender, found); };
+  thread->OnFolder = [this](TObject* sender) { OnFolder(sender); };
+  thread->SetOnTerminate([this](TObject* sender) { OnSearchTerminate(sender); });
+  return thread;
+}
+
+TFileListThread* TSearchControl::NewIndexer(const std::string& path) {
+  auto* indexer = new TFileListThread();
+  indexer->SetDir(path);
+  indexer->Recursive = true;
+  indexer->Target = &FolderIndex();
+  IndexThreads.Add(indexer);
+  return indexer;
+}
+
+bool TSearchControl::StartSearch() {
+  std::optional<TSearchCriteria> criteria = ReadCriteria();
+  if (!criteria) return false;
+  FoundCount_ = 0;
+  FolderCount_ = 0;
+  SetStatus(0, MultiLang->Translate("Searching..."));
+  StartTime = Now();
+  sizeLimit_ = criteria->SizeLimit;
+  if (form_.pcFilePath->ActivePageIndex() == 0) SearchTickedFolders(*criteria);
+  else SearchSpecialPath(*criteria);
+  if (SearchThreads.Empty()) {
+    elapsed_ = Now() - StartTime;
+    ShowCountAndTime();
+  }
+  return true;
+}
+
+void TSearchControl::SearchTickedFolders(const TSearchCriteria& criteria) {
+  TShellTree& tree = *form_.ShellTree;
+  const bool cache = ConfigForm->CheckCashe->Checked();
+  const int count = tree.Items()->Count();
+  for (int i = 0; i < count; ++i) {
+    if (tree.GetCheckState(i) != csChecked) continue;
+    const std::string path = WithoutTrailingBackslash(tree.GetNodePath(i));
+    // A virtual folder has no path: there is nothing on disk to search.
+    if (path.empty()) continue;
+    bool useIndex = false;
+    if (cache && IsFixedDrive(path)) {
+      TFileListThread* indexer = IndexThreads.FindCovering(path);
+      if (indexer == nullptr) {
+        indexer = NewIndexer(path);
+        indexer->Resume();
+      } else {
+        useIndex = !indexer->Pending();
+      }
+    }
+    if (SearchThreads.Covers(path)) continue;
+    TFindFile* thread = NewThread(criteria);
+    thread->ListMode = useIndex;
+    if (useIndex) thread->SetPathList(&FolderIndex());
+    thread->SetPath(path);
+    thread->SetRecurse(true);
+    SearchThreads.Append(thread);
+  }
+  SearchThreads.StartFirst();
+}
+
+void TSearchControl::SearchSpecialPath(const TSearchCriteria& criteria) {
+  const std::string path = WithoutTrailingBackslash(form_.cbFolder->Text());
+  TFindFile* thread = NewThread(criteria);
+  thread->SetPath(path);
+  thread->SetRecurse(form_.CheckSubDirs->Checked());
+  SearchThreads.Append(thread);
+  thread->Start();
+}
+
+void TSearchControl::StartIndexers() {
+  if (!ConfigForm->CheckCashe->Checked()) return;
+  TShellTree& tree = *form_.ShellTree;
+  const int count = tree.Items()->Count();
+  for (int i = 0; i < count; ++i) {
+    if (tree.GetCheckState(i) != csChecked) continue;
+    const std::string path = WithoutTrailingBackslash(tree.GetNodePath(i));
+    if (path.empty() || !IsFixedDrive(path)) continue;
+    SetStatus(0, MultiLang->Translate("Indexing..."));
+    TFileListThread* indexer = NewIndexer(path);
+    indexer->SetOnTerminate([this](TObject* sender) { OnIndexThreadTerminate(sender); });
+    indexer->Resume();
+  }
+}
+
+void TSearchControl::StopAndWaitForAll() {
+  SearchThreads.StopAll();
+  SearchThreads.WaitForAll(kExitWaitMs);
+  IndexThreads.TerminateAll();
+}
+
+void TSearchControl::OnFileFound(TObject* /*Sender*/, const TFoundItem& Found) {
+  TFileInfo info = MakeFileInfo(Found, typeNames_);
+  if (!sizeLimit_.Accepts(info.Size)) return;
+  ++FoundCount_;
+  form_.ResultList().Add(info);
+}
+
+void TSearchControl::OnFolder(TObject* /*Sender*/) {
+  ++FolderCount_;
+  SetStatus(2, FormatInt(MultiLang->TranslateFormat("Processed %d folders."), FolderCount_));
+}
+
+void TSearchControl::OnSearchTerminate(TObject* Sender) {
+  SearchThreads.Remove(Sender);
+  if (SearchThreads.AnyWaiting()) SearchThreads.StartFirst();
+  if (!SearchThreads.Empty()) return;
+  elapsed_ = Now() - StartTime;
+  ShowCountAndTime();
+  SignalEnd();
+}
+
+void TSearchControl::OnIndexThreadTerminate(TObject* Sender) {
+  auto* indexer = static_cast<TFileListThread*>(Sender);
+  TStatusPanel* panel2 = form_.StatusBar->Panels()->Items(2);
+  panel2->SetText(panel2->Text() + " " + indexer->Dir() + " " + TimeToStr(indexer->Elapsed()));
+  TStatusPanel* panel0 = form_.StatusBar->Panels()->Items(0);
+  if (panel0->Text() == MultiLang->Translate("Indexing...")) panel0->SetText("");
+}
+
+void TSearchControl::ShowCountAndTime() {
+  SetStatus(0, FormatInt(MultiLang->TranslateFormat("Found %d files."), FoundCount_));
+  SetStatus(1, TimeToStr(elapsed_));
+  form_.ResultList().SyncCount();
+}
+
+void TSearchControl::SignalEnd() {
+  if (ConfigForm->CheckBeep->Checked()) MessageBeep(0);
+  if (!ConfigForm->CheckFlashW->Checked()) return;
+  for (int i = 0; i < 3; ++i) {
+    FlashWindow(form_.Handle(), TRUE);
+    FlashWindow(Application->Handle(), TRUE);
+    Sleep(300);
+  }
+  FlashWindow(form_.Handle(), TRUE);
+  FlashWindow(Application->Handle(), TRUE);
+}
+
+void TSearchControl::SetStatus(int panel, const std::string& text) {
+  form_.StatusBar->Panels()->Items(panel)->SetText(text);
+}

@@ -1,0 +1,78 @@
+// The main window's search control: turns the criteria fields and the
+// options into search threads, runs them one after another, takes their
+// hits into the result list and shows progress, count and time in the
+// status bar; also the background indexers started for ticked folders.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "classlib/datetime.h"
+#include "search/searchcriteria.h"
+#include "search/searchqueue.h"
+#include "search/resultrecord.h"
+
+class TFindFile;
+class TFindForm;
+class TObject;
+struct TFoundItem;
+
+class TSearchControl {
+public:
+  explicit TSearchControl(TFindForm& form);
+  ~TSearchControl();
+  TSearchControl(const TSearchControl&) = delete;
+  TSearchControl& operator=(const TSearchControl&) = delete;
+
+  // Start: a running search is stopped first and the results are cleared.
+  void tbStartClick();
+  // Add: the new hits join the present results.
+  void tbAddClick();
+  void tbStopClick();
+  // Searches the files of the present result list again.
+  void tbInResultsClick();
+
+  // Creates, queues and starts the threads of a search of the ticked
+  // folders or the special path; false (nothing started) when the fields
+  // cannot make a search, after saying why.
+  bool StartSearch();
+
+  // The deferred start-up: an indexer for every ticked folder on a fixed
+  // drive, when "Cache results" is on.
+  void StartIndexers();
+
+  // Exit: every search and indexer thread is told to stop and waited for,
+  // serving the calls they wait on, before anything they use goes.
+  void StopAndWaitForAll();
+
+  bool Searching() const { return !SearchThreads.Empty(); }
+  int FoundCount() const { return FoundCount_; }
+  int FolderCount() const { return FolderCount_; }
+
+private:
+  // The criteria the fields and options give, or nothing after a message.
+  std::optional<TSearchCriteria> ReadCriteria();
+  TFindFile* NewThread(const TSearchCriteria& criteria);
+  TFileListThread* NewIndexer(const std::string& path);
+  void SearchTickedFolders(const TSearchCriteria& criteria);
+  void SearchSpecialPath(const TSearchCriteria& criteria);
+
+  void OnFileFound(TObject* Sender, const TFoundItem& Found);
+  void OnFolder(TObject* Sender);
+  void OnSearchTerminate(TObject* Sender);
+  void OnIndexThreadTerminate(TObject* Sender);
+  void ShowCountAndTime();
+  void SignalEnd();
+  void SetStatus(int panel, const std::string& text);
+
+  TFindForm& form_;
+  TSearchQueue SearchThreads;
+  TIndexerList IndexThreads;
+  TTypeNameCache typeNames_;
+  TSizeLimit sizeLimit_;
+  TDateTime StartTime = 0;
+  // The time the last search took (shown again by a Stop with nothing running).
+  TDateTime elapsed_ = 0;
+  int FoundCount_ = 0;
+  int FolderCount_ = 0;
+};
