@@ -33,6 +33,7 @@ class TPopupMenu;
 class TPreviewPane;
 class TRadioButton;
 class TResultList;
+class TRichEdit;
 class TSaveDialog;
 class TSearchControl;
 class TShellTree;
@@ -119,6 +120,7 @@ public:
   TImage* PreviewImage = nullptr;
   TPanel* pWeb = nullptr;
   TWebBrowser* WebBrowser = nullptr;
+  TRichEdit* PreviewText = nullptr;  // the report where the browser cannot render
   TStatusBar* StatusBar = nullptr;
 
   // --- menus and dialogs -----------------------------------------------------------
@@ -167,7 +169,13 @@ private:
   void LoadHistory();
   void SaveHistory();
   void ShowOptions(int page);
+  void ShowAbout();
   void ToggleOption(TCheckBox* option);
+  void ComboBoxExit(TControl* field);
+  void cbFieldsKeyUp(TControl* field, WORD& key);
+  void bBrowseClick();
+  void CheckDateClick();
+  void checkSizeClick();
 
   std::unique_ptr<TSearchControl> search_;
   std::unique_ptr<TResultList> resultList_;

@@ -114,6 +114,7 @@ void TMultiLang::ResetToDefault() {
 }
 
 std::string TMultiLang::Translate(std::string_view text) const {
+  if (text.empty()) return {};
   const int index = translations_.IndexOfName(text);
   if (index < 0) return std::string(text);
   return translations_.ValueFromIndex(index);

@@ -1,6 +1,7 @@
 #include "shell/pidls.h"
 
 #include <cstring>
+#include <memory>
 
 #include "classlib/exceptions.h"
 
@@ -30,10 +31,16 @@ private:
   PItemIDList desktopPidl_ = nullptr;
 };
 
+std::unique_ptr<TShellModule>& ModuleSlot() {
+  static std::unique_ptr<TShellModule> slot;
+  return slot;
+}
+
 // A failure to create the module raises EOleSysError; the next use tries again.
 TShellModule& Module() {
-  static TShellModule module;
-  return module;
+  std::unique_ptr<TShellModule>& slot = ModuleSlot();
+  if (!slot) slot = std::make_unique<TShellModule>();
+  return *slot;
 }
 
 constexpr int kCsidl[kRootSpecialCount] = {
@@ -58,6 +65,8 @@ TOwnedPidl TrySpecialFolderPidl(TRootSpecial folder, HRESULT* result = nullptr) 
 }
 
 }  // namespace
+
+void ReleaseShellObjects() { ModuleSlot().reset(); }
 
 int RootSpecialCsidl(TRootSpecial folder) {
   int index = static_cast<int>(folder);

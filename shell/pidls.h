@@ -57,6 +57,11 @@ PItemIDList GetSpecialFolderPidl(TRootSpecial folder);
 // never freed by the caller.
 PItemIDList DesktopPidl();
 
+// Gives the shell's allocator and desktop folder back, with the cached
+// desktop list: the program's exit calls it before OLE is uninitialised. A
+// later use gets them again.
+void ReleaseShellObjects();
+
 // A zero-filled block from the shell's allocator, or nil.
 PItemIDList PidlAlloc(uint32_t size);
 // PidlFree (nil ignored) is declared in shell/owners.h.
