@@ -21,6 +21,12 @@ int CompareStr(std::string_view a, std::string_view b);   // byte order
 int CompareText(std::string_view a, std::string_view b);  // ASCII case ignored
 int AnsiCompareStr(std::string_view a, std::string_view b);   // locale order
 int AnsiCompareText(std::string_view a, std::string_view b);  // locale order, case ignored
+// A byte string whose plain byte order (memcmp, shorter first on a tie) is
+// AnsiCompareText's order of the texts: a long sort computes each text's key
+// once instead of asking the locale at every comparison.
+std::string AnsiSortKeyText(std::string_view s);
+// Appends the same key to key (no allocation of its own for short texts).
+void AppendAnsiSortKey(std::string& key, std::string_view s);
 int WideCompareStr(std::wstring_view a, std::wstring_view b);
 int WideCompareText(std::wstring_view a, std::wstring_view b);
 bool SameText(std::string_view a, std::string_view b);

@@ -50,6 +50,17 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
 int AnsiCompareText(std::string_view a, std::string_view b) {
   return WideCompareText(MultiByteToWide(a), MultiByteToWide(b));
 }
+void AppendAnsiSortKey(std::string& key, std::string_view s) {
+  for (wchar_t c : WideUpperCase(MultiByteToWide(s))) {
+    const auto unit = static_cast<uint32_t>(c);
+    for (int shift = 24; shift >= 0; shift -= 8) key += static_cast<char>((unit >> shift) & 0xFF);
+  }
+}
+std::string AnsiSortKeyText(std::string_view s) {
+  std::string key;
+  AppendAnsiSortKey(key, s);
+  return key;
+}
 int WideCompareStr(std::wstring_view a, std::wstring_view b) { return Sign(a.compare(b)); }
 int WideCompareText(std::wstring_view a, std::wstring_view b) {
   return Sign(WideUpperCase(a).compare(WideUpperCase(b)));

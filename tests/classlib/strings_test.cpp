@@ -70,3 +70,19 @@ TEST(CodePage, ReportsCharactersTheCodePageCannotHold) {
   EXPECT_EQ(CharToOemString("\xE9"), "\x82");
   EXPECT_EQ(OemToCharString("\x82"), "\xE9");
 }
+
+namespace {
+
+TEST(Strings, SortKeysOrderTextsAsTheLocaleComparesThem) {
+  const std::vector<std::string> texts = {"b.txt", "A.txt", "a.TXT", "ab", "abc", "a-b", "a b", "Z", "z1", "",
+                                          "10.doc", "9.doc", "\xC9t\xE9", "Ete", "_x", "~y"};
+  for (const std::string& a : texts)
+    for (const std::string& b : texts) {
+      const int byCompare = AnsiCompareText(a, b);
+      const int byKey = AnsiSortKeyText(a).compare(AnsiSortKeyText(b));
+      EXPECT_EQ(byCompare < 0, byKey < 0) << "'" << a << "' vs '" << b << "'";
+      EXPECT_EQ(byCompare == 0, byKey == 0) << "'" << a << "' vs '" << b << "'";
+    }
+}
+
+}  // namespace
