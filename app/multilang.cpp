@@ -1,7 +1,7 @@
 #include "app/multilang.h"
 
-#include <cctype>
 #include <cstdio>
+#include <string_view>
 
 #include "app/programfolder.h"
 #include "classlib/findfile.h"
@@ -11,7 +11,9 @@ TMultiLang* MultiLang = nullptr;
 
 namespace {
 
-bool IsConversionEnd(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+// Flags, width, precision and length modifiers come before a conversion's
+// letter ("%-5s", "%I64d"); anything else ends it.
+bool IsConversionEnd(char c) { return std::string_view("-+ #0123456789.*hlLqjztI").find(c) == std::string_view::npos; }
 
 }  // namespace
 
