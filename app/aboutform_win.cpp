@@ -5,7 +5,9 @@
 #include "app/programfolder.h"
 #include "app/versioninfo.h"
 #include "classlib/canvas.h"
-#include "classlib/stdctrls.h"
+#include "classlib/buttons.h"
+#include "classlib/edits.h"
+#include "classlib/label.h"
 
 TAboutForm* AboutForm = nullptr;
 

@@ -7,10 +7,16 @@
 #include "app/shellregistration.h"
 #include "classlib/canvas.h"
 #include "classlib/combobox.h"
-#include "classlib/comctrls.h"
+#include "classlib/coolbar.h"
+#include "classlib/datetimepicker.h"
+#include "classlib/pagecontrol.h"
+#include "classlib/statusbar.h"
+#include "classlib/toolbar.h"
 #include "classlib/dialogs.h"
 #include "classlib/registry.h"
-#include "classlib/stdctrls.h"
+#include "classlib/buttons.h"
+#include "classlib/edits.h"
+#include "classlib/label.h"
 #include "classlib/strutils.h"
 
 TConfigForm* ConfigForm = nullptr;

@@ -1,16 +1,27 @@
 // The main window's controls, their places and names.
 #include "app/findform_win.h"
 
+#include <commctrl.h>
+
 #include "app/formbuilder.h"
 #include "classlib/combobox.h"
-#include "classlib/comctrls.h"
-#include "classlib/extctrls.h"
+#include "classlib/coolbar.h"
+#include "classlib/datetimepicker.h"
+#include "classlib/pagecontrol.h"
+#include "classlib/statusbar.h"
+#include "classlib/toolbar.h"
+#include "classlib/image.h"
+#include "classlib/panels.h"
+#include "classlib/splitter.h"
+#include "classlib/bitmap.h"
 #include "classlib/imagelist.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
 #include "classlib/richedit.h"
 #include "classlib/statusbar.h"
-#include "classlib/stdctrls.h"
+#include "classlib/buttons.h"
+#include "classlib/edits.h"
+#include "classlib/label.h"
 #include "classlib/webbrowser.h"
 #include "shell/dropfilesource.h"
 #include "shell/shelltree.h"
@@ -19,7 +30,7 @@
 namespace {
 
 constexpr int kFieldWidth = 217;
-constexpr TAnchors kStretch = TAnchors{akLeft, akTop, akRight};
+constexpr TAnchors kStretch = akLeft | akTop | akRight;
 
 template <class Combo>
 Combo* MakeField(TComponent* owner, TWinControl* parent, const char* name, int top) {
@@ -40,7 +51,12 @@ void TFindForm::BuildToolBars() {
   ToolImages->SetName("ToolImages");
   ToolImages->SetWidth(24);
   ToolImages->SetHeight(24);
-  ToolImages->AddMaskedResource("TOOLBAR", RGB(255, 0, 255));
+  {
+    // The strip's magenta is the transparent colour.
+    TBitmap strip;
+    strip.LoadFromResourceName(GetModuleHandleA(nullptr), "TOOLBAR");
+    ImageList_AddMasked(ToolImages->Handle(), strip.Handle(), RGB(255, 0, 255));
+  }
   ToolBar = MakeControl<TToolBar>(this, CoolBar, "ToolBar", 0, 0, 500, 40);
   ToolBar->SetShowCaptions(true);
   ToolBar->SetFlat(true);
@@ -155,7 +171,7 @@ void TFindForm::BuildLocations() {
   pSelectLocation->SetCaption("");
   lSelectLocation = MakeCaptioned<TLabel>(this, pSelectLocation, "lSelectLocation", "Select location:", 8, 10, 110, 13);
   bStart = MakeCaptioned<TButton>(this, pSelectLocation, "bStart", "Start search", 140, 4, 95, 25);
-  bStart->SetAnchors(TAnchors{akTop, akRight});
+  bStart->SetAnchors(akTop | akRight);
 
   pcFilePath = MakeControl<TPageControl>(this, pLeft, "pcFilePath", 0, 238, 241, 160);
   pcFilePath->SetAlign(alClient);
@@ -176,7 +192,7 @@ void TFindForm::BuildLocations() {
   CheckSubDirs = MakeCaptioned<TCheckBox>(this, Page, "CheckSubDirs", "Include subfolders", 8, 52, 150, 17);
   CheckSubDirs->SetChecked(true);
   bBrowse = MakeCaptioned<TButton>(this, Page, "bBrowse", "Browse...", 150, 74, 75, 25);
-  bBrowse->SetAnchors(TAnchors{akTop, akRight});
+  bBrowse->SetAnchors(akTop | akRight);
 }
 
 void TFindForm::BuildResultArea() {

@@ -9,7 +9,9 @@
 #include "app/searchcontrol_win.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
-#include "classlib/stdctrls.h"
+#include "classlib/buttons.h"
+#include "classlib/edits.h"
+#include "classlib/label.h"
 
 namespace {
 

@@ -14,15 +14,23 @@
 #include "app/searchcontrol_win.h"
 #include "classlib/boundary.h"
 #include "classlib/combobox.h"
-#include "classlib/comctrls.h"
+#include "classlib/coolbar.h"
+#include "classlib/datetimepicker.h"
+#include "classlib/pagecontrol.h"
+#include "classlib/statusbar.h"
+#include "classlib/toolbar.h"
 #include "classlib/datetime.h"
-#include "classlib/extctrls.h"
+#include "classlib/image.h"
+#include "classlib/panels.h"
+#include "classlib/splitter.h"
 #include "classlib/imagelist.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
 #include "classlib/registry.h"
 #include "classlib/screen.h"
-#include "classlib/stdctrls.h"
+#include "classlib/buttons.h"
+#include "classlib/edits.h"
+#include "classlib/label.h"
 #include "classlib/strutils.h"
 #include "classlib/webbrowser.h"
 #include "shell/fileinfo.h"
@@ -104,6 +112,7 @@ void TFindForm::WireEvents() {
   };
   ListView->SetPopupMenu(ListPopup);
   eFileNameFilter->OnChange = [&list](TObject* sender) { list.eFileNameFilterChange(sender); };
+  WebBrowser->OnCannotRender = [this](TObject*) { preview_->BrowserCannotRender(); };
 }
 
 void TFindForm::FormCreate(TObject* /*Sender*/) {

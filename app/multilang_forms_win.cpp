@@ -2,12 +2,20 @@
 #include "app/multilang.h"
 
 #include "classlib/application.h"
-#include "classlib/comctrls.h"
-#include "classlib/extctrls.h"
+#include "classlib/coolbar.h"
+#include "classlib/datetimepicker.h"
+#include "classlib/pagecontrol.h"
+#include "classlib/statusbar.h"
+#include "classlib/toolbar.h"
+#include "classlib/image.h"
+#include "classlib/panels.h"
+#include "classlib/splitter.h"
 #include "classlib/forms.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
-#include "classlib/stdctrls.h"
+#include "classlib/buttons.h"
+#include "classlib/edits.h"
+#include "classlib/label.h"
 #include "classlib/strutils.h"
 
 namespace {

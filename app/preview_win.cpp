@@ -4,7 +4,9 @@
 #include "app/findform_win.h"
 #include "app/multilang.h"
 #include "classlib/codepage.h"
-#include "classlib/extctrls.h"
+#include "classlib/image.h"
+#include "classlib/panels.h"
+#include "classlib/splitter.h"
 #include "classlib/paths.h"
 #include "classlib/richedit.h"
 #include "classlib/screen.h"
@@ -42,7 +44,12 @@ void TPreviewPane::LoadImageExtensions() {
   ImageExtensions_.SetSorted(true);
 }
 
-bool TPreviewPane::UsesBrowser() const { return form_.WebBrowser->CanRender(); }
+bool TPreviewPane::UsesBrowser() const { return !browserFailed_; }
+
+void TPreviewPane::BrowserCannotRender() {
+  browserFailed_ = true;
+  if (!lastPage_.empty()) ShowFallback();
+}
 
 void TPreviewPane::Show(const std::string& fileName, const std::wstring& text) { UpdatePreview(fileName, text); }
 
@@ -73,24 +80,31 @@ void TPreviewPane::UpdatePreview(const std::string& fileName, const std::wstring
 void TPreviewPane::ShowReport(const std::string& fileName, const std::wstring& text) {
   form_.pWeb->Show();
   THourGlass wait;
-  std::string page;
   {
     TSubStringReport report;
     report.MakeReport(fileName, text);
-    page = report.Html();
+    lastPage_ = report.Html();
+  }
+  lastText_ = text;
+  const std::string pageFile = GetTempDir() + "preview.htm";
+  {
+    TFileStream out(pageFile, fmCreate);
+    out.WriteBuffer(lastPage_.data(), static_cast<int64_t>(lastPage_.size()));
   }
   if (UsesBrowser()) {
     form_.PreviewText->Hide();
     form_.WebBrowser->Show();
-    const std::string pageFile = GetTempDir() + "preview.htm";
-    TFileStream out(pageFile, fmCreate);
-    out.WriteBuffer(page.data(), static_cast<int64_t>(page.size()));
-    form_.WebBrowser->Navigate(MultiByteToWide(pageFile));
-    return;
+    // A control that turns out unable to render says so (BrowserCannotRender)
+    // and the page is shown as text instead.
+    if (form_.WebBrowser->Navigate(MultiByteToWide(pageFile))) return;
   }
+  ShowFallback();
+}
+
+void TPreviewPane::ShowFallback() {
   form_.WebBrowser->Hide();
   form_.PreviewText->Show();
-  form_.PreviewText->SetRtfText(ReportPageToRtf(page, text));
+  form_.PreviewText->LoadRtf(ReportPageToRtf(lastPage_, lastText_));
 }
 
 void TPreviewPane::ShowPicture(const std::string& fileName) {

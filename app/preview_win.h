@@ -27,14 +27,21 @@ public:
 
   // Whether reports go to the web browser (false: to the text fallback).
   bool UsesBrowser() const;
+  // The browser's word that it cannot show pages: reports go to the text
+  // fallback from now on, the one being shown included.
+  void BrowserCannotRender();
 
 private:
   void ShowReport(const std::string& fileName, const std::wstring& text);
   void ShowPicture(const std::string& fileName);
   void ShowUnavailable();
+  void ShowFallback();
 
   TFindForm& form_;
   TStringList ImageExtensions_;
+  bool browserFailed_ = false;
+  std::string lastPage_;  // the report being shown
+  std::wstring lastText_;
 };
 
 // The report page as rich text for the fallback: one paragraph per row, the
