@@ -14,7 +14,7 @@ TAboutForm* AboutForm = nullptr;
 namespace {
 
 void StyleAsLink(TLabel* label) {
-  label->Font()->SetColor(clBlue);
+  label->Font()->SetColor(RGBColor(0, 0, 255));
   label->Font()->SetStyle(fsUnderline);
   label->SetCursor(crHandPoint);
 }

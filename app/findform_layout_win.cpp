@@ -14,6 +14,7 @@
 #include "classlib/panels.h"
 #include "classlib/splitter.h"
 #include "classlib/bitmap.h"
+#include "classlib/dialogs.h"
 #include "classlib/imagelist.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
@@ -54,7 +55,7 @@ void TFindForm::BuildToolBars() {
   {
     // The strip's magenta is the transparent colour.
     TBitmap strip;
-    strip.LoadFromResourceName(GetModuleHandleA(nullptr), "TOOLBAR");
+    strip.LoadFromResourceName(GetModuleHandleA(nullptr), "TOOLIMAGES");
     ImageList_AddMasked(ToolImages->Handle(), strip.Handle(), RGB(255, 0, 255));
   }
   ToolBar = MakeControl<TToolBar>(this, CoolBar, "ToolBar", 0, 0, 500, 40);

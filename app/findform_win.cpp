@@ -13,6 +13,7 @@
 #include "app/resultlist_win.h"
 #include "app/searchcontrol_win.h"
 #include "classlib/boundary.h"
+#include "classlib/canvas.h"
 #include "classlib/combobox.h"
 #include "classlib/coolbar.h"
 #include "classlib/datetimepicker.h"

@@ -58,6 +58,9 @@ public:
   const std::string& Title() const { return title_; }
   // The text of the taskbar button too.
   void SetTitle(const std::string& title);
+  // The program's help file, for those who open it.
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const std::string& value) { helpFile_ = value; }
 
   // Handles one message if there is one; returns whether there was. The
   // message goes to OnMessage, then (unless handled) a key goes to the
@@ -157,6 +160,7 @@ private:
 
   HWND handle_ = nullptr;
   std::string title_;
+  std::string helpFile_;
   bool terminated_ = false;
   TCustomForm* mainForm_ = nullptr;
   HWND dialogHandle_ = nullptr;
