@@ -37,11 +37,6 @@ std::string ShellFolder(const std::string& path) {
   return path;
 }
 
-// A confirmation owned by the active window; the system's answer (IDOK ...).
-int Confirm(const std::string& text, UINT buttons) {
-  return Application->MessageBox(text, "Confirm", buttons | MB_ICONQUESTION);
-}
-
 void ShellOpen(const char* verb, const std::string& target, int show) {
   ShellExecuteA(Application->Handle(), verb, target.c_str(), nullptr, nullptr, show);
 }
@@ -79,10 +74,10 @@ bool TFileCommands::ResolveCollisions(TStrings& files, const std::string& folder
     const std::string target = IncludeTrailingBackslash(folder) + ExtractFileName(files[i]);
     if (!PathExists(target) || AnsiSameText(target, files[i])) continue;
     // The shell's rename-on-collision is not honoured everywhere: ask first.
-    const int answer = Confirm(target + "\r\n" + MultiLang->Translate("File already exists! Overwrite?"),
-                               MB_YESNOCANCEL);
-    if (answer == IDCANCEL) return false;
-    if (answer == IDNO) files.Delete(i);
+    const TModalResult answer = MessageDlg(target + "\r\n" + MultiLang->Translate("File already exists! Overwrite?"),
+                                           mtConfirmation, mbYes | mbNo | mbCancel, 0);
+    if (answer == mrCancel) return false;
+    if (answer == mrNo) files.Delete(i);
   }
   return true;
 }
@@ -104,7 +99,8 @@ void TFileCommands::mMove2SelectClick() {
   const std::vector<int> rows = form_.ResultList().SelectedIndexes();
   const std::string folder = BrowseForFolderTitle(form_.Handle(), MultiLang->Translate("Move to..."));
   if (folder.empty()) return;
-  if (Confirm(MultiLang->Translate("Please confirm moving selected files to") + " " + folder, MB_OKCANCEL) != IDOK)
+  if (MessageDlg(MultiLang->Translate("Please confirm moving selected files to") + " " + folder, mtConfirmation,
+                 mbOK | mbCancel, 0) != mrOk)
     return;
   if (!ResolveCollisions(files, folder) || files.Count() == 0) return;
   MoveFiles(files, folder);
@@ -150,7 +146,9 @@ void TFileCommands::mListDelClick() {
 void TFileCommands::mListDelFolderClick() {
   const int row = form_.ResultList().FirstSelected();
   if (row < 0) return;
-  if (Confirm(MultiLang->Translate("Do not show files from this folder?"), MB_OKCANCEL) != IDOK) return;
+  if (MessageDlg(MultiLang->Translate("Do not show files from this folder?"), mtConfirmation, mbOK | mbCancel, 0) !=
+      mrOk)
+    return;
   const std::string folder = form_.ResultList().Results().Item(row).Path;
   form_.ResultList().DeleteFolderRows(folder);
 }

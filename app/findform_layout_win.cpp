@@ -123,6 +123,9 @@ void TFindForm::BuildCriteriaPages() {
   PageMore->SetName("PageMore");
   PageMore->SetPageControl(PageCtrl);
   PageMore->SetCaption("Advanced options");
+  // Anchored fields keep their distance to the sheet's edges as it was
+  // when they were placed: the sheets get their display area's size first.
+  for (TTabSheet* sheet : {PageFind, PageMore}) sheet->SetBounds(4, 24, 233, 178);
 
   lMask = MakeCaptioned<TLabel>(this, PageFind, "lMask", "All or part of the file name:", 8, 6, kFieldWidth, 13);
   cbMask = MakeField<TWideComboBox>(this, PageFind, "cbMask", 22);
@@ -184,9 +187,12 @@ void TFindForm::BuildLocations() {
   Page->SetName("Page");
   Page->SetPageControl(pcFilePath);
   Page->SetCaption("Special path");
+  for (TTabSheet* sheet : {PageTree, Page}) sheet->SetBounds(4, 24, 233, 132);
 
   ShellTree = MakeControl<TShellTree>(this, PageTree, "ShellTree", 0, 0, 233, 130);
   ShellTree->SetAlign(alClient);
+  // No form stream brings the tree its check images: it takes its own.
+  ShellTree->SetCheckBitmap(nullptr);
 
   lFolder = MakeCaptioned<TLabel>(this, Page, "lFolder", "Look in:", 8, 8, 100, 13);
   cbFolder = MakeField<TComboBox>(this, Page, "cbFolder", 24);
@@ -217,7 +223,7 @@ void TFindForm::BuildResultArea() {
   pFilter->SetCaption("");
   lFilter = MakeCaptioned<TLabel>(this, pFilter, "lFilter", "File name filter. Type here to filter result list.", 6, 7,
                                   240, 13);
-  eFileNameFilter = MakeControl<TEdit>(this, pFilter, "eFileNameFilter", 250, 3, 156, 21);
+  eFileNameFilter = MakeControl<TEdit>(this, pFilter, "eFileNameFilter", 268, 3, 138, 21);
   eFileNameFilter->SetAnchors(kStretch);
   pFilter->Hide();
 
@@ -227,6 +233,9 @@ void TFindForm::BuildResultArea() {
   pView->SetCaption("");
   SplitterView = MakeControl<TSplitter>(this, pClient, "SplitterView", 0, 277, 411, 4);
   SplitterView->SetAlign(alBottom);
+  // Placed while it still stood on the left (a splitter's first side), it
+  // took the full height: back to a thin bar.
+  SplitterView->SetHeight(4);
   SplitterView->SetMinSize(40);
   PreviewImage = MakeControl<TImage>(this, pView, "PreviewImage", 1, 1, 409, 148);
   PreviewImage->SetAlign(alClient);

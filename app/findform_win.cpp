@@ -73,7 +73,11 @@ TFindForm::TFindForm(TComponent* owner)
   OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
 }
 
-TFindForm::~TFindForm() = default;
+TFindForm::~TFindForm() {
+  // The destroy event stops the searches and saves the history: the concern
+  // objects it uses must still be there.
+  BeforeDestruction();
+}
 
 void TFindForm::WireEvents() {
   TSearchControl& search = *search_;

@@ -10,7 +10,7 @@
 namespace {
 
 // The report page's markup, read as far as the fallback needs it: rows,
-// cells and line breaks; the head, scripts and styles are skipped.
+// cells and line breaks; scripts, styles and the title are skipped.
 class TReportPageReader {
 public:
   explicit TReportPageReader(std::string_view html) : html_(html) {}
@@ -47,7 +47,7 @@ private:
     size_t nameEnd = !body.empty() && body[0] == '/' ? 1 : 0;
     while (nameEnd < body.size() && std::isalnum(static_cast<unsigned char>(body[nameEnd])) != 0) ++nameEnd;
     const std::string name = LowerCase(body.substr(0, nameEnd));
-    if (name == "head" || name == "script" || name == "style" || name == "title") {
+    if (name == "script" || name == "style" || name == "title") {
       SkipPast("</" + name);
       return;
     }

@@ -525,7 +525,10 @@ void TWinControl::CreateWnd() {
 }
 
 void TWinControl::CreateHandle() {
-  if (handle_ != nullptr) return;
+  // A child asking for its window first makes its parents' windows, and a
+  // parent makes its children's: the control whose window is under way must
+  // not get a second one from that.
+  if (handle_ != nullptr || (ControlState() & csCreatingHandle) != 0) return;
   SetControlState(csCreatingHandle, true);
   try {
     CreateWnd();

@@ -37,6 +37,10 @@ public:
 
   // Ends construction: Loaded, then OnCreate (CreateForm calls it).
   void AfterConstruction();
+  // Starts destruction: OnDestroy runs while the form and its children are
+  // still whole. A derived form whose handlers use its own members calls it
+  // first thing in its destructor; otherwise the form's destructor does.
+  void BeforeDestruction();
 
   // Hides the form, or ends the program for the main form (OnClose may
   // change the action); a modal form gets ModalResult mrCancel instead.
@@ -122,6 +126,7 @@ private:
 
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
+  bool destroyEventRun_ = false;
   TFormBorderStyle borderStyle_ = bsSizeable;
   TPosition position_ = poDesigned;
   TWindowState windowState_ = wsNormal;

@@ -23,10 +23,16 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
 }
 
 TCustomForm::~TCustomForm() {
-  Destroying();
-  if (OnDestroy) OnDestroy(this);
+  BeforeDestruction();
   if (Application != nullptr && Application->MainForm() == this) Application->SetMainForm(nullptr);
   if (HandleAllocated()) DestroyHandle();
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (destroyEventRun_) return;
+  destroyEventRun_ = true;
+  Destroying();
+  if (OnDestroy) OnDestroy(this);
 }
 
 void TCustomForm::AfterConstruction() {

@@ -74,9 +74,9 @@ TRect TakeAlignedPlace(TAlign align, TRect& free, int width, int height) {
       free.Right -= width;
       break;
     case alClient:
+      // Every client control gets all that is left (they lie on top of one
+      // another, as a pane showing one of several views does).
       place = Rect(free.Left, free.Top, free.Left + spanWidth, free.Top + spanHeight);
-      free.Left = place.Right;
-      free.Top = place.Bottom;
       break;
     case alNone:
       place = Rect(free.Left, free.Top, free.Left + width, free.Top + height);

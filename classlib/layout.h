@@ -43,8 +43,9 @@ private:
 };
 
 // The place of a control of size (width, height) aligned to a side of the
-// free rectangle, which loses the strip the control takes. alClient takes
-// all that is left; alNone takes nothing and keeps the control's size.
+// free rectangle, which loses the strip the control takes. alClient gets
+// all that is left and leaves it for the next alClient control too; alNone
+// takes nothing and keeps the control's size.
 TRect TakeAlignedPlace(TAlign align, TRect& free, int width, int height);
 
 // Where an anchored control goes when its parent's client size changes from

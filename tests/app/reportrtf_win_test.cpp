@@ -26,7 +26,7 @@ TEST(ReportRtf, ErrorPageAndMarkupCharactersReadAsText) {
 }
 
 TEST(ReportRtf, BrokenMarkupEndsWithoutReadingPastThePage) {
-  for (const char* page : {"<tr><td", "&amp", "<head>never closed", "<td>&#99999999;</td>", "<"})
+  for (const char* page : {"<tr><td", "&amp", "<script>never closed", "<td>&#99999999;</td>", "<"})
     EXPECT_EQ(ReportPageToRtf(page, L"x").rfind("{\\rtf1", 0), 0u) << page;
 }
 

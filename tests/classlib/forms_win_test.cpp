@@ -138,3 +138,26 @@ TEST_F(FormTest, ApplicationWindowHooksSeeMessagesNewestFirst) {
   SendMessageA(Application->Handle(), WM_USER + 9, 0, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"second", "first"}));
 }
+
+namespace {
+
+// A form whose destroy handler uses a member of its own class.
+class TFormWithState : public TForm {
+public:
+  explicit TFormWithState(std::vector<std::string>& log) : TForm(nullptr), log_(log), state_("alive") {
+    OnDestroy = [this](TObject*) { log_.push_back(state_); };
+  }
+  ~TFormWithState() override { BeforeDestruction(); }
+
+private:
+  std::vector<std::string>& log_;
+  std::string state_;
+};
+
+TEST(FormDestruction, DestroyEventRunsOnceWhileTheDerivedFormIsWhole) {
+  std::vector<std::string> log;
+  delete new TFormWithState(log);
+  EXPECT_EQ(log, std::vector<std::string>{"alive"});
+}
+
+}  // namespace
