@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/aboutform_win.h"
+#include "app/commandline.h"
 #include "app/configform_win.h"
 #include "app/fieldhistory.h"
 #include "app/filecommands_win.h"
@@ -256,6 +257,14 @@ void TFindForm::ApplyOptions() {
   miViewToolbar->SetChecked(options.CheckToolbar->Checked());
   CoolBar->Bands()->Items(1)->SetVisible(options.CheckToolbar->Checked());
   preview_->UpdatePreview("", L"");
+}
+
+void TFindForm::ApplyCommandLine(const TCommandLine& commandLine) {
+  if (!commandLine.Folder.empty()) {
+    cbFolder->SetText(commandLine.Folder);
+    pcFilePath->SetActivePageIndex(1);
+  }
+  if (!commandLine.FileMask.empty()) cbMask->SetText(commandLine.FileMask);
 }
 
 void TFindForm::ShowOptions(int page) {

@@ -16,6 +16,7 @@
 class TButton;
 class TCheckBox;
 class TComboBox;
+struct TCommandLine;
 class TCoolBar;
 class TDateTimePicker;
 class TDropFileSource;
@@ -148,6 +149,9 @@ public:
   // How the options take effect in the window (after the options dialog,
   // a View toggle, and at the end of the window's creation).
   void ApplyOptions();
+  // "-F folder" into "Look in:" with the special path shown; "-L file" into
+  // the file-name field. No search starts.
+  void ApplyCommandLine(const TCommandLine& commandLine);
   // Opens "Help.chm" beside the program when it is there.
   void ShowHelpFile();
 

@@ -35,14 +35,6 @@ F* CreateSideForm() {
   return form;
 }
 
-void ApplyCommandLine(const TCommandLine& commandLine) {
-  if (!commandLine.Folder.empty()) {
-    FindForm->cbFolder->SetText(commandLine.Folder);
-    FindForm->pcFilePath->SetActivePageIndex(1);
-  }
-  if (!commandLine.FileMask.empty()) FindForm->cbMask->SetText(commandLine.FileMask);
-}
-
 void RunProgram() {
   MultiLang = new TMultiLang();
   MultiLang->LoadLanguageList();
@@ -54,7 +46,7 @@ void RunProgram() {
   AboutForm = CreateSideForm<TAboutForm>();
   ConfigForm = CreateSideForm<TConfigForm>();
   CreateForm(FindForm);
-  ApplyCommandLine(commandLine);
+  FindForm->ApplyCommandLine(commandLine);
   Application->Run();
 
   // Main window first: its exit stops and waits for every search thread

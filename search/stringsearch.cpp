@@ -186,8 +186,9 @@ bool TStringSearch::Finish(int64_t origin, TEncodingSlot slot, int64_t start, in
 }
 
 // Up to kContextUnits text units on either side of the occurrence's last unit,
-// never the unit where the search began, read again from the stream so that
-// the read size does not matter.
+// read again from the stream so that the read size does not matter. The
+// stream's first unit belongs to the text like any other: a context that
+// dropped it would show "ear all" for a file that says "Dear all".
 std::string TStringSearch::ReadContext(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length) {
   const int64_t unit = UnitSize(slot);
   const int64_t reach = kContextUnits + 1;
@@ -208,7 +209,7 @@ std::string TStringSearch::ReadContext(int64_t origin, TEncodingSlot slot, int64
     return unit == 1 ? p[0] : static_cast<uint32_t>(p[0] | (p[1] << 8));
   };
   int64_t q = last;
-  while (last - q < reach && q > 0 && q < available && IsTextUnit(unitAt(q))) --q;
+  while (last - q < reach && q >= 0 && q < available && IsTextUnit(unitAt(q))) --q;
   int64_t r = last;
   while (r - last < reach && r < available && IsTextUnit(unitAt(r))) ++r;
   if (r <= q + 1) return {};

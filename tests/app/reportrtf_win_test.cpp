@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/preview_win.h"
+#include "app_fixtures.h"
 #include "search/subreport.h"
 
 namespace {
@@ -28,6 +29,20 @@ TEST(ReportRtf, ErrorPageAndMarkupCharactersReadAsText) {
 TEST(ReportRtf, BrokenMarkupEndsWithoutReadingPastThePage) {
   for (const char* page : {"<tr><td", "&amp", "<script>never closed", "<td>&#99999999;</td>", "<"})
     EXPECT_EQ(ReportPageToRtf(page, L"x").rfind("{\\rtf1", 0), 0u) << page;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReportRtf, RealReportOfAFileKeepsEveryCharacterOfItsContext) {
+  app_test::TTempFolder folder;
+  const std::string file = folder.Write("letter.txt", "Dear all,\r\nthe meeting is on Monday.\r\n");
+  TSubStringReport report;
+  ASSERT_EQ(report.MakeReport(file, L"monday"), 1);
+  const std::string rtf = ReportPageToRtf(report.Html(), L"monday");
+  EXPECT_NE(rtf.find("1\\tab Dear all,\\line the meeting is on {\\highlight1\\b Monday}."), std::string::npos)
+      << report.Html() << "\n" << rtf;
 }
 
 }  // namespace

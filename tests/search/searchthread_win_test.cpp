@@ -269,7 +269,7 @@ TEST(SearchThread, DocumentsAreSearchedAsTextAndArchivesInside) {
   EXPECT_EQ(zipped.Hits(), Names{"docs\\zip_deflated.zip"});
   ASSERT_EQ(zipped.contexts.size(), 1u);
   // The entry's first byte is where the search began, which no context holds.
-  EXPECT_EQ(zipped.contexts[0].rfind("amma beta zip", 0), 0u) << zipped.contexts[0];
+  EXPECT_EQ(zipped.contexts[0].rfind("gamma beta zip", 0), 0u) << zipped.contexts[0];
   EXPECT_TRUE(Search(tree, "*.txt *.*", inZip).Hits().empty()) << "the last mask is *.*: archives stay shut";
   EXPECT_TRUE(Search(tree, "*.txt", [](TFindFile& s) { s.ContainsText = L"gamma beta zip"; }).Hits().empty());
   EXPECT_EQ(Search(tree, "*.txt", [](TFindFile& s) { s.InZip = true; }).SortedHits(),

@@ -106,8 +106,9 @@ TEST(StringSearch, ContextStopsAtControlCharactersAndAfter55Units) {
   const std::string left(100, 'a'), right(100, 'b');
   EXPECT_EQ(Hits(left + "key" + right, {L"key"})[0].context, std::string(53, 'a') + "key" + std::string(55, 'b'));
   EXPECT_EQ(Hits(Encode(L"\x01" L"foo key bar\t", kUtf16), {L"key"})[0].context, "foo key bar");
-  // The context never holds the unit where the search began.
-  EXPECT_EQ(Hits("key rest", {L"key"})[0].context, "ey rest");
+  // The text's first unit is part of the context like any other.
+  EXPECT_EQ(Hits("key rest", {L"key"})[0].context, "key rest");
+  EXPECT_EQ(Hits("Dear all, key", {L"key"})[0].context, "Dear all, key");
 }
 
 // Nothing to find: an empty stream, no encoding, an empty text. A miss leaves
@@ -154,11 +155,12 @@ TEST(StringSearch, FirstEncodingInSearchOrderWinsWithinABlock) {
 TEST(StringSearch, FollowingSearchResumesOneLengthAfterTheOccurrence) {
   const auto hits = Hits("ababab", {L"ab"});
   ASSERT_EQ(hits.size(), 2u);
-  EXPECT_EQ(hits[0], (Hit{0, 2, cpAnsi, "babab", 3}));
-  EXPECT_EQ(hits[1], (Hit{4, 2, cpAnsi, "ab", 7}));
+  EXPECT_EQ(hits[0], (Hit{0, 2, cpAnsi, "ababab", 3}));
+  // The context is read from where the following search began.
+  EXPECT_EQ(hits[1], (Hit{4, 2, cpAnsi, "bab", 7}));
   // UTF-16: the resume point counts 16-bit units.
   EXPECT_EQ(Hits(Encode(L"abab", kUtf16), {L"ab", cpUnicode}),
-            (std::vector<Hit>{{0, 4, cpUnicode, "bab", 6}}));
+            (std::vector<Hit>{{0, 4, cpUnicode, "abab", 6}}));
 }
 
 // Each case form is compared over its own length: U+023A and its lower case

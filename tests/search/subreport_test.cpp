@@ -109,10 +109,11 @@ TEST(SubStringReport, CountsEveryOccurrenceResumingAfterEachOne) {
 TEST(SubStringReport, PageHasTheHeaderTableAndAlternatingRows) {
   Report r = ReportOn("- a<b -\r\n- a<b -", L"A<B");
   ASSERT_EQ(r.count, 2);
-  // Each context starts one byte after where its search began.
+  // Each context starts where its search began (the file's first byte
+  // included).
   EXPECT_EQ(r.html, std::string(kSubReportHeader) + kTableStart +
-                        "<tr bgcolor=\"#DDDDDD\"><td>1</td><td> a&lt;b -<br>\n- a&lt;b -</td></tr>"
-                        "<tr bgcolor=\"#FFFFFF\"><td>2</td><td>-<br>\n- a&lt;b -</td></tr>"
+                        "<tr bgcolor=\"#DDDDDD\"><td>1</td><td>- a&lt;b -<br>\n- a&lt;b -</td></tr>"
+                        "<tr bgcolor=\"#FFFFFF\"><td>2</td><td> -<br>\n- a&lt;b -</td></tr>"
                         "</table>" + kPageEnd);
 
   Report none = ReportOn("no such text", L"needle");
