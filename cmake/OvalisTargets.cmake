@@ -54,13 +54,16 @@ function(ovalis_library target folder)
   endif()
 endfunction()
 
-# ovalis_tests(<folder> [WINDOWS_ONLY] [LIBS targets...] [WINDOWS_ENVIRONMENT VAR=value...])
+# ovalis_tests(<folder> [WINDOWS_ONLY] [TIMEOUT s] [LOCK name] [LIBS targets...]
+#              [WINDOWS_ENVIRONMENT VAR=value...])
+# Tests of folders that share a LOCK never run at the same time (they share
+# the registry key or the screen of the program they drive).
 # One executable per tests/<folder>: its *_test.cpp files (*_win_test.cpp only
 # for Windows). A test_main.cpp in the folder replaces gtest_main. Data files
 # live in tests/<folder>/data and are found through OVALIS_TEST_DATA. The
 # Windows tests run with WINDOWS_ENVIRONMENT set for Wine.
 function(ovalis_tests folder)
-  cmake_parse_arguments(ARG "WINDOWS_ONLY" "TIMEOUT" "LIBS;WINDOWS_ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "WINDOWS_ONLY" "TIMEOUT;LOCK" "LIBS;WINDOWS_ENVIRONMENT" ${ARGN})
   if(OVALIS_NATIVE AND ARG_WINDOWS_ONLY)
     return()
   endif()
@@ -97,9 +100,13 @@ function(ovalis_tests folder)
   if(NOT OVALIS_NATIVE AND ARG_WINDOWS_ENVIRONMENT)
     set(environment ENVIRONMENT "${ARG_WINDOWS_ENVIRONMENT}")
   endif()
+  set(lock_property)
+  if(ARG_LOCK)
+    set(lock_property RESOURCE_LOCK ${ARG_LOCK})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT} ${environment})
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT} ${environment} ${lock_property})
 endfunction()
