@@ -1,0 +1,162 @@
+// The program itself, started as a user starts it: a separate process with
+// "-F folder", driven through its windows and read back through their
+// messages, then closed; what it saves at exit is read from the registry.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/programfolder.h"
+#include "app/registryvalues.h"
+#include "app_fixtures.h"
+#include "classlib/registry.h"
+#include "mainwindow_fixture_win.h"
+
+namespace {
+
+using app_test::TTempFolder;
+
+const char kMainCaption[] = "..:: Marnok ovalis ::..";
+
+// A block of the other process's memory, for messages that hand over a
+// pointer (the system copies nothing for them between processes).
+class TRemoteBuffer {
+public:
+  TRemoteBuffer(HANDLE process, size_t size)
+      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+  ~TRemoteBuffer() {
+    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  TRemoteBuffer(const TRemoteBuffer&) = delete;
+  TRemoteBuffer& operator=(const TRemoteBuffer&) = delete;
+  char* Address() const { return static_cast<char*>(address_); }
+  void Write(size_t offset, const void* data, size_t size) const {
+    WriteProcessMemory(process_, Address() + offset, data, size, nullptr);
+  }
+  std::string ReadText(size_t offset, size_t size) const {
+    std::string text(size, '\0');
+    ReadProcessMemory(process_, Address() + offset, text.data(), size, nullptr);
+    return text.substr(0, text.find('\0'));
+  }
+
+private:
+  HANDLE process_;
+  void* address_;
+};
+
+struct TFoundWindows {
+  std::vector<HWND> windows;
+  const char* className;
+};
+
+BOOL CALLBACK CollectByClass(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<TFoundWindows*>(param);
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::string(name) == found->className) found->windows.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const char* className) {
+  TFoundWindows found{{}, className};
+  EnumChildWindows(parent, CollectByClass, reinterpret_cast<LPARAM>(&found));
+  return found.windows;
+}
+
+template <class Done>
+bool WaitFor(Done done, DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  while (!done()) {
+    if (GetTickCount() > end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+class ProgramTest : public testing::Test {
+protected:
+  void SetUp() override { app_test::ClearSettings(); }
+  void TearDown() override {
+    if (info_.hProcess == nullptr) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+
+  // Starts the program and waits for its main window.
+  HWND Start(const std::string& arguments) {
+    const std::string program = ProgramFolder() + "..\\Ovalis.exe";
+    std::string line = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_))
+      return nullptr;
+    HWND window = nullptr;
+    WaitFor([&] { return (window = FindWindowA(nullptr, kMainCaption)) != nullptr && IsWindowVisible(window); },
+            60000);
+    return window;
+  }
+
+  std::string StatusText(HWND statusBar, int panel) {
+    TRemoteBuffer buffer(info_.hProcess, 1024);
+    SendMessageA(statusBar, SB_GETTEXTA, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(buffer.Address()));
+    return buffer.ReadText(0, 1024);
+  }
+
+  std::vector<std::string> Names(HWND list) {
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<std::string> names;
+    TRemoteBuffer buffer(info_.hProcess, sizeof(LVITEMA) + 512);
+    for (int row = 0; row < count; ++row) {
+      LVITEMA item{};
+      item.iSubItem = 0;
+      item.pszText = buffer.Address() + sizeof(LVITEMA);
+      item.cchTextMax = 512;
+      buffer.Write(0, &item, sizeof item);
+      SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buffer.Address()));
+      names.push_back(buffer.ReadText(sizeof(LVITEMA), 512));
+    }
+    return names;
+  }
+
+  PROCESS_INFORMATION info_{};
+};
+
+TEST_F(ProgramTest, StartedOnAFolderItFindsACyrillicPhraseAndKeepsItAfterExit) {
+  TTempFolder folder;
+  folder.Write("letter.txt", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, world");
+  folder.Write("other.txt", "hello, world");
+  const HWND window = Start("-F \"" + folder.Path() + "\"");
+  ASSERT_NE(window, nullptr) << "the program showed no main window";
+
+  // The text fields are the wide combo boxes: name, containing, not containing.
+  const std::vector<HWND> wideCombos = ChildrenOfClass(window, "TComboBox.UnicodeClass");
+  ASSERT_EQ(wideCombos.size(), 3u);
+  const HWND edit = FindWindowExA(wideCombos[1], nullptr, "Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  for (wchar_t c : std::wstring(L"\x041F\x0440\x0438\x0432\x0435\x0442")) PostMessageW(edit, WM_CHAR, c, 1);
+  PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageA(edit, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
+
+  const std::vector<HWND> bars = ChildrenOfClass(window, "TStatusBar");
+  ASSERT_EQ(bars.size(), 1u);
+  ASSERT_TRUE(WaitFor([&] { return StatusText(bars[0], 0) == "Found 1 files."; }, 60000)) << StatusText(bars[0], 0);
+  const std::vector<HWND> lists = ChildrenOfClass(window, "TListView");
+  ASSERT_EQ(lists.size(), 1u);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(lists[0], LVM_GETITEMCOUNT, 0, 0) == 1; }, 10000));
+  EXPECT_EQ(Names(lists[0]), std::vector<std::string>{"letter.txt"});
+
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(info_.hProcess, 30000), WAIT_OBJECT_0) << "the program did not end";
+  DWORD code = 1;
+  GetExitCodeProcess(info_.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  TRegistry registry(KEY_READ);
+  ASSERT_TRUE(registry.OpenKeyReadOnly(kHistoryKey));
+  EXPECT_EQ(ReadWideTextValue(registry, "SubStr0"), L"\x041F\x0440\x0438\x0432\x0435\x0442");
+}
+
+}  // namespace
