@@ -12,6 +12,9 @@
 
 TTabSheet::TTabSheet(TComponent* owner) : TWinControl(owner) {
   visible_ = false;  // until it becomes the active page
+  // A sheet shows the colour of the form around it, and so do the check
+  // boxes and labels on it.
+  SetParentColor(true);
   width_ = 100;
   height_ = 100;
 }
@@ -72,6 +75,7 @@ void TTabSheet::Dispatch(TMessage& message) {
 // --- TPageControl ----------------------------------------------------------------------
 
 TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
+  SetParentColor(true);
   width_ = 289;
   height_ = 193;
   SetTabStop(true);
