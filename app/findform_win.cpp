@@ -138,6 +138,10 @@ void TFindForm::FormCreate(TObject* /*Sender*/) {
   WebBrowser->Navigate(L"about:blank");
 }
 
+std::vector<TFindForm::THistoryField> TFindForm::HistoryFields() const {
+  return {{"Mask", cbMask}, {"SubStr", cbString}, {"NoStr", cbNoString}};
+}
+
 void TFindForm::LoadHistory() {
   TRegistry registry(KEY_READ);
   const bool open = registry.OpenKeyReadOnly(kHistoryKey);
@@ -149,11 +153,7 @@ void TFindForm::LoadHistory() {
   if (open) {
     for (int i = 0; i < kHistoryLength; ++i) {
       const std::string n = IntToStr(i);
-      const struct {
-        const char* value;
-        TWideComboBox* field;
-      } histories[] = {{"Mask", cbMask}, {"SubStr", cbString}, {"NoStr", cbNoString}};
-      for (const auto& history : histories) {
+      for (const THistoryField& history : HistoryFields()) {
         std::optional<std::wstring> text = ReadWideTextValue(registry, history.value + n);
         if (text && !text->empty()) history.field->Items()->Add(*text);
       }
@@ -221,11 +221,7 @@ void TFindForm::SaveHistory() {
     registry.WriteInteger("ListViewColumn" + IntToStr(i), ListView->Columns()->Items(i)->Width());
   for (int i = 0; i < kHistoryLength; ++i) {
     const std::string n = IntToStr(i);
-    const struct {
-      const char* value;
-      TWideComboBox* field;
-    } histories[] = {{"Mask", cbMask}, {"SubStr", cbString}, {"NoStr", cbNoString}};
-    for (const auto& history : histories) {
+    for (const THistoryField& history : HistoryFields()) {
       TWideStrings& items = *history.field->Items();
       WriteWideTextValue(registry, history.value + n, i < items.Count() ? items.Get(i) : std::wstring());
     }

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "classlib/forms.h"
 
@@ -170,6 +171,13 @@ private:
   void BuildMenus();
   void WireEvents();
 
+  // The text fields whose lists are kept, and the value names they are
+  // kept under (followed by the entry's number).
+  struct THistoryField {
+    const char* value;
+    TWideComboBox* field;
+  };
+  std::vector<THistoryField> HistoryFields() const;
   void LoadHistory();
   void SaveHistory();
   void ShowOptions(int page);

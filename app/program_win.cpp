@@ -4,11 +4,9 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "app/aboutform_win.h"
 #include "app/commandline.h"
-#include "app/configform_win.h"
 #include "app/findform_win.h"
-#include "app/multilang.h"
+#include "app/programforms.h"
 #include "classlib/application.h"
 #include "classlib/boundary.h"
 #include "classlib/combobox.h"
@@ -26,41 +24,19 @@
 
 namespace {
 
-// A form owned by the application that is not its main form: made and its
-// creation events run, hidden until shown.
-template <class F>
-F* CreateSideForm() {
-  F* form = new F(Application);
-  form->AfterConstruction();
-  return form;
-}
-
 void RunProgram() {
-  MultiLang = new TMultiLang();
-  MultiLang->LoadLanguageList();
   InstallJPEGWarningBox();
   Application->SetTitle("Ovalis");
   Application->SetHelpFile("ovalis.chm");
   const TCommandLine commandLine = ReadCommandLine();
 
-  AboutForm = CreateSideForm<TAboutForm>();
-  ConfigForm = CreateSideForm<TConfigForm>();
-  CreateForm(FindForm);
+  CreateProgramForms();
   FindForm->ApplyCommandLine(commandLine);
   Application->Run();
 
-  // Main window first: its exit stops and waits for every search thread
-  // and saves the history while the options still exist.
-  delete FindForm;
-  FindForm = nullptr;
-  delete ConfigForm;
-  ConfigForm = nullptr;
-  delete AboutForm;
-  AboutForm = nullptr;
+  DestroyProgramForms();
   // Indexers may still be adding to the folder index: they go before it.
   WaitForIndexers();
-  delete MultiLang;
-  MultiLang = nullptr;
 }
 
 }  // namespace

@@ -10,10 +10,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/aboutform_win.h"
 #include "app/configform_win.h"
 #include "app/findform_win.h"
-#include "app/multilang.h"
+#include "app/programforms.h"
 #include "app/resultlist_win.h"
 #include "app/searchcontrol_win.h"
 #include "bench/stopwatch.h"
@@ -67,14 +66,8 @@ struct TSearchRun {
 // messages (a message handled, or a batch of hits handed over) is timed.
 TSearchRun SearchThroughTheWindow(const std::string& root) {
   TRegistry().DeleteKey("\\Software\\Marnok\\Ovalis");
-  MultiLang = new TMultiLang();
-  AboutForm = new TAboutForm(Application);
-  AboutForm->AfterConstruction();
-  ConfigForm = new TConfigForm(Application);
-  ConfigForm->AfterConstruction();
+  CreateProgramForms(false);
   for (TCheckBox* box : {ConfigForm->CheckFlashW, ConfigForm->CheckBeep}) box->SetChecked(false);
-  FindForm = new TFindForm(Application);
-  FindForm->AfterConstruction();
   FindForm->Show();
   Application->ProcessMessages();
   FindForm->pcFilePath->SetActivePageIndex(1);
@@ -96,14 +89,7 @@ TSearchRun SearchThroughTheWindow(const std::string& root) {
   }
   run.seconds = SecondsBetween(start, TickNow());
   run.listed = FindForm->ListView->Items()->Count();
-  delete FindForm;
-  FindForm = nullptr;
-  delete ConfigForm;
-  ConfigForm = nullptr;
-  delete AboutForm;
-  AboutForm = nullptr;
-  delete MultiLang;
-  MultiLang = nullptr;
+  DestroyProgramForms();
   return run;
 }
 

@@ -17,6 +17,7 @@
 #include "app/configform_win.h"
 #include "app/findform_win.h"
 #include "app/multilang.h"
+#include "app/programforms.h"
 #include "classlib/application.h"
 #include "classlib/combobox.h"
 #include "classlib/listview.h"
@@ -42,14 +43,7 @@ protected:
   void Open(bool clear = true) {
     if (clear) ClearSettings();
     Application->OnException = [this](TObject*, const Exception& e) { errors.push_back(e.Message()); };
-    MultiLang = new TMultiLang();
-    MultiLang->LoadLanguageList();
-    AboutForm = new TAboutForm(Application);
-    AboutForm->AfterConstruction();
-    ConfigForm = new TConfigForm(Application);
-    ConfigForm->AfterConstruction();
-    FindForm = new TFindForm(Application);
-    FindForm->AfterConstruction();
+    CreateProgramForms(false);
     FindForm->Show();
     Pump(20);
   }
@@ -57,14 +51,7 @@ protected:
   // As the program ends: the main window first, then the options, the About
   // box and the translation.
   void CloseForms() {
-    delete FindForm;
-    FindForm = nullptr;
-    delete ConfigForm;
-    ConfigForm = nullptr;
-    delete AboutForm;
-    AboutForm = nullptr;
-    delete MultiLang;
-    MultiLang = nullptr;
+    DestroyProgramForms();
     Application->ProcessMessages();
     Application->OnException = nullptr;
   }
