@@ -31,13 +31,13 @@ using TShowHintEvent = std::function<void(std::string& HintStr, bool& CanShow, T
 // A hook of the application window: an (object, member function) pair, so
 // that it can be found again to unhook it. Returns true when it handled the
 // message (Result set).
-struct TWindowHook {
+struct TMainWindowHook {
   using Method = bool (TObject::*)(TMessage&);
-  TWindowHook() = default;
+  TMainWindowHook() = default;
   template <class C>
-  TWindowHook(C* object, bool (C::*method)(TMessage&)) : Object(object), Code(static_cast<Method>(method)) {}
+  TMainWindowHook(C* object, bool (C::*method)(TMessage&)) : Object(object), Code(static_cast<Method>(method)) {}
   bool operator()(TMessage& message) const { return (Object->*Code)(message); }
-  friend bool operator==(const TWindowHook&, const TWindowHook&) = default;
+  friend bool operator==(const TMainWindowHook&, const TMainWindowHook&) = default;
   TObject* Object = nullptr;
   Method Code = nullptr;
 };
@@ -114,8 +114,8 @@ public:
 
   // Hooks see every message of the application window first, the last
   // added first; one that returns true ends the handling.
-  void HookMainWindow(const TWindowHook& hook);
-  void UnhookMainWindow(const TWindowHook& hook);
+  void HookMainWindow(const TMainWindowHook& hook);
+  void UnhookMainWindow(const TMainWindowHook& hook);
 
   // --- hints --------------------------------------------------------------
   bool ShowHint() const { return showHint_; }
@@ -164,7 +164,7 @@ private:
   bool terminated_ = false;
   TCustomForm* mainForm_ = nullptr;
   HWND dialogHandle_ = nullptr;
-  std::vector<TWindowHook> windowHooks_;
+  std::vector<TMainWindowHook> windowHooks_;
   std::vector<TApplicationEvents*> events_;
   bool showHint_ = true;
   bool hintShortCuts_ = true;

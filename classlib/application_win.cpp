@@ -76,7 +76,7 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 LRESULT TApplication::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   TMessage message{msg, wParam, lParam, 0};
   // A hook may unhook itself: walk a copy, newest first.
-  std::vector<TWindowHook> hooks = windowHooks_;
+  std::vector<TMainWindowHook> hooks = windowHooks_;
   for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
     if ((*it)(message)) return message.Result;
   switch (msg) {
@@ -119,12 +119,12 @@ LRESULT TApplication::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(handle_, msg, wParam, lParam);
 }
 
-void TApplication::HookMainWindow(const TWindowHook& hook) {
+void TApplication::HookMainWindow(const TMainWindowHook& hook) {
   if (std::find(windowHooks_.begin(), windowHooks_.end(), hook) == windowHooks_.end())
     windowHooks_.push_back(hook);
 }
 
-void TApplication::UnhookMainWindow(const TWindowHook& hook) {
+void TApplication::UnhookMainWindow(const TMainWindowHook& hook) {
   windowHooks_.erase(std::remove(windowHooks_.begin(), windowHooks_.end(), hook), windowHooks_.end());
 }
 

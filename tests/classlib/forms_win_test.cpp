@@ -130,11 +130,11 @@ TEST_F(FormTest, ApplicationWindowHooksSeeMessagesNewestFirst) {
   second.name = "second";
   first.handle = true;
   second.handle = false;
-  Application->HookMainWindow(TWindowHook(&first, &Hook::Run));
-  Application->HookMainWindow(TWindowHook(&second, &Hook::Run));
+  Application->HookMainWindow(TMainWindowHook(&first, &Hook::Run));
+  Application->HookMainWindow(TMainWindowHook(&second, &Hook::Run));
   EXPECT_EQ(SendMessageA(Application->Handle(), WM_USER + 9, 0, 0), 5);
-  Application->UnhookMainWindow(TWindowHook(&first, &Hook::Run));
-  Application->UnhookMainWindow(TWindowHook(&second, &Hook::Run));
+  Application->UnhookMainWindow(TMainWindowHook(&first, &Hook::Run));
+  Application->UnhookMainWindow(TMainWindowHook(&second, &Hook::Run));
   SendMessageA(Application->Handle(), WM_USER + 9, 0, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"second", "first"}));
 }
