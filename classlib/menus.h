@@ -113,6 +113,9 @@ private:
 class TMenu : public TComponent {
 public:
   explicit TMenu(TComponent* owner);
+  // Items it owns are freed after the menu has let go of its root item, so
+  // none reports a change to a menu half destroyed.
+  ~TMenu() override;
   TMenuItem* Items() const { return items_; }
   HMENU Handle() { return items_->Handle(); }
   // Runs the item of a WM_COMMAND's identifier; false when none has it.
@@ -163,8 +166,19 @@ public:
   ~TPopupMenu() override;
   // Shows the menu at a screen point and runs the chosen item.
   void Popup(int x, int y);
+  // Whether whoever owns the menu shows it by itself on a right click.
+  bool AutoPopup() const { return autoPopup_; }
+  void SetAutoPopup(bool value) { autoPopup_ = value; }
+  // The component the menu was last shown for (set by that component).
+  TComponent* PopupComponent() const { return popupComponent_; }
+  void SetPopupComponent(TComponent* value);
+
+protected:
+  void Notification(TComponent* component, TOperation operation) override;
 
 private:
+  bool autoPopup_ = true;
+  TComponent* popupComponent_ = nullptr;
   void WndProc(TMessage& message);
   HWND window_ = nullptr;
 };

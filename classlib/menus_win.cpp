@@ -212,6 +212,11 @@ void TMenuItem::Click() {
 
 TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) { items_->menu_ = this; }
 
+TMenu::~TMenu() {
+  Destroying();
+  items_->menu_ = nullptr;
+}
+
 bool TMenu::DispatchCommand(UINT command) {
   TMenuItem* item = items_->Find(command);
   if (item == nullptr || item == items_) return false;
@@ -264,6 +269,17 @@ void TMainMenu::MenuChanged() {
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {}
 
 TPopupMenu::~TPopupMenu() { DeallocateHWnd(window_); }
+
+void TPopupMenu::SetPopupComponent(TComponent* value) {
+  if (popupComponent_ != nullptr) RemoveFreeNotification(popupComponent_);
+  popupComponent_ = value;
+  if (value != nullptr) FreeNotification(value);
+}
+
+void TPopupMenu::Notification(TComponent* component, TOperation operation) {
+  TMenu::Notification(component, operation);
+  if (operation == opRemove && component == popupComponent_) popupComponent_ = nullptr;
+}
 
 void TPopupMenu::Popup(int x, int y) {
   if (window_ == nullptr) window_ = AllocateHWnd(TWndMethod(this, &TPopupMenu::WndProc));

@@ -106,7 +106,7 @@ inline WORD CharCodeOf(const TMessage& m) { return m.WParamLo(); }
 inline void SetCharCode(TMessage& m, WORD code) { m.SetWParamLo(code); }
 
 // Modifier state of a key or mouse message.
-enum TShiftStateFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+enum TShiftStateFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
 using TShiftState = uint8_t;
 // The shift state from the key state of the current message.
 TShiftState KeyboardStateToShiftState();

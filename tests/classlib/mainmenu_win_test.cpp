@@ -183,3 +183,16 @@ TEST_F(MainMenuTest, AnItemOutlivesTheMenuItWasIn) {
   EXPECT_EQ(file->Parent(), nullptr);
   EXPECT_EQ(GetMenuItemCount(file->Handle()), 3);
 }
+
+// A menu that owns its items, shown once, is freed without its items
+// reporting their removal to it.
+TEST(PopupMenuOwnership, MenuOwningItsItemsIsFreed) {
+  auto* menu = new TPopupMenu(nullptr);
+  for (const char* caption : {"Open", "-", "Close"}) {
+    auto* item = new TMenuItem(menu);
+    item->SetCaption(caption);
+    menu->Items()->Add(item);
+  }
+  EXPECT_EQ(GetMenuItemCount(menu->Handle()), 3);
+  delete menu;
+}
