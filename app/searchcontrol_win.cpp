@@ -48,13 +48,18 @@ TSearchControl::TSearchControl(TFindForm& form) : form_(form) {}
 TSearchControl::~TSearchControl() { StopAndWaitForAll(); }
 
 void TSearchControl::tbStartClick() {
+  // Fields that cannot make a search leave the present results alone.
+  std::optional<TSearchCriteria> criteria = ReadCriteria();
+  if (!criteria) return;
   // Hits of an earlier search must not land in the list this one starts.
   if (!SearchThreads.Empty()) SearchThreads.StopAll();
   form_.ResultList().Clear();
-  StartSearch();
+  StartSearch(*criteria);
 }
 
-void TSearchControl::tbAddClick() { StartSearch(); }
+void TSearchControl::tbAddClick() {
+  if (std::optional<TSearchCriteria> criteria = ReadCriteria()) StartSearch(*criteria);
+}
 
 void TSearchControl::tbStopClick() {
   const bool running = !SearchThreads.Empty();
@@ -138,21 +143,18 @@ TFileListThread* TSearchControl::NewIndexer(const std::string& path) {
   return indexer;
 }
 
-bool TSearchControl::StartSearch() {
-  std::optional<TSearchCriteria> criteria = ReadCriteria();
-  if (!criteria) return false;
+void TSearchControl::StartSearch(const TSearchCriteria& criteria) {
   FoundCount_ = 0;
   FolderCount_ = 0;
   SetStatus(0, MultiLang->Translate("Searching..."));
   StartTime = Now();
-  sizeLimit_ = criteria->SizeLimit;
-  if (form_.pcFilePath->ActivePageIndex() == 0) SearchTickedFolders(*criteria);
-  else SearchSpecialPath(*criteria);
+  sizeLimit_ = criteria.SizeLimit;
+  if (form_.pcFilePath->ActivePageIndex() == 0) SearchTickedFolders(criteria);
+  else SearchSpecialPath(criteria);
   if (SearchThreads.Empty()) {
     elapsed_ = Now() - StartTime;
     ShowCountAndTime();
   }
-  return true;
 }
 
 void TSearchControl::SearchTickedFolders(const TSearchCriteria& criteria) {

@@ -33,9 +33,8 @@ public:
   void tbInResultsClick();
 
   // Creates, queues and starts the threads of a search of the ticked
-  // folders or the special path; false (nothing started) when the fields
-  // cannot make a search, after saying why.
-  bool StartSearch();
+  // folders or the special path.
+  void StartSearch(const TSearchCriteria& criteria);
 
   // The deferred start-up: an indexer for every ticked folder on a fixed
   // drive, when "Cache results" is on.
@@ -50,7 +49,8 @@ public:
   int FolderCount() const { return FolderCount_; }
 
 private:
-  // The criteria the fields and options give, or nothing after a message.
+  // The criteria the fields and options give, or nothing after saying why
+  // they cannot make a search.
   std::optional<TSearchCriteria> ReadCriteria();
   TFindFile* NewThread(const TSearchCriteria& criteria);
   TFileListThread* NewIndexer(const std::string& path);
