@@ -23,7 +23,9 @@ public:
   explicit TBasicAction(TComponent* owner) : TComponent(owner) {}
   ~TBasicAction() override;
 
-  // OnExecute; false when there is none.
+  // OnExecute; without one the action is offered to the program's windows
+  // (CM_ACTIONEXECUTE to the application window), where a control that
+  // knows it may take it (a status bar a hint). False when nobody did.
   virtual bool Execute();
   // OnUpdate; false when there is none.
   virtual bool Update();
@@ -61,6 +63,10 @@ public:
   void SetShortCut(TShortCut value);
 
   bool Execute() override;
+
+protected:
+  // Another action receives this one's values and handlers.
+  void AssignTo(TPersistent* dest) override;
 
 private:
   std::string caption_;
@@ -134,6 +140,57 @@ protected:
 };
 
 class TWinControlActionLink : public TControlActionLink {
+public:
+  using TControlActionLink::TControlActionLink;
+  static TControlActionLinkClass StaticClass();
+};
+
+// A client (control or menu item) takes action: its link is made on first
+// use (of the client's link class) and goes with no action; the client
+// hears of the action's removal and takes its values (keeping its own
+// while it is loading).
+template <class Client, class Link>
+void SetClientAction(Client* client, Link*& link, TBasicAction* action) {
+  if (action == nullptr) {
+    delete link;
+    link = nullptr;
+    return;
+  }
+  if (link == nullptr) link = client->GetActionLinkClass()->Create(client);
+  link->SetAction(action);
+  action->FreeNotification(client);
+  client->ActionChange(action, client->HasState(csLoading));
+}
+
+// The links of the kinds of control that have their own (a derived layer
+// tells them apart by class); each behaves as its base.
+class TButtonActionLink : public TWinControlActionLink {
+public:
+  using TWinControlActionLink::TWinControlActionLink;
+  static TControlActionLinkClass StaticClass();
+};
+
+class TListViewActionLink : public TWinControlActionLink {
+public:
+  using TWinControlActionLink::TWinControlActionLink;
+  static TControlActionLinkClass StaticClass();
+};
+
+class TComboBoxExActionLink : public TWinControlActionLink {
+public:
+  using TWinControlActionLink::TWinControlActionLink;
+  static TControlActionLinkClass StaticClass();
+};
+
+class TToolButtonActionLink : public TControlActionLink {
+public:
+  using TControlActionLink::TControlActionLink;
+  static TControlActionLinkClass StaticClass();
+};
+
+// The class library has no speed button of its own: a control that
+// answers this link from GetActionLinkClass is one.
+class TSpeedButtonActionLink : public TControlActionLink {
 public:
   using TControlActionLink::TControlActionLink;
   static TControlActionLinkClass StaticClass();

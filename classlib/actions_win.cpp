@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/application.h"
 #include "classlib/controls.h"
 
 TBasicAction::~TBasicAction() {
@@ -14,9 +15,12 @@ TBasicAction::~TBasicAction() {
 }
 
 bool TBasicAction::Execute() {
-  if (!OnExecute) return false;
-  OnExecute(this);
-  return true;
+  if (OnExecute) {
+    OnExecute(this);
+    return true;
+  }
+  if (Application == nullptr || Application->Handle() == nullptr) return false;
+  return SendMessageA(Application->Handle(), CM_ACTIONEXECUTE, 0, reinterpret_cast<LPARAM>(this)) == 1;
 }
 
 bool TBasicAction::Update() {
@@ -81,6 +85,18 @@ void TCustomAction::SetShortCut(TShortCut value) {
   Change();
 }
 
+void TCustomAction::AssignTo(TPersistent* dest) {
+  auto* action = dynamic_cast<TCustomAction*>(dest);
+  if (action == nullptr) return TBasicAction::AssignTo(dest);
+  action->SetCaption(caption_);
+  action->SetHint(hint_);
+  action->SetEnabled(enabled_);
+  action->SetVisible(visible_);
+  action->SetShortCut(shortCut_);
+  action->OnExecute = OnExecute;
+  action->OnUpdate = OnUpdate;
+}
+
 bool TCustomAction::Execute() {
   Update();
   if (!enabled_) return false;
@@ -114,6 +130,31 @@ TControlActionLinkClass TControlActionLink::StaticClass() {
 TControlActionLinkClass TWinControlActionLink::StaticClass() {
   return ClassInfoOf<TWinControlActionLink, TControlActionLink, TControl*>("TWinControlActionLink",
                                                                           TControlActionLink::StaticClass());
+}
+
+TControlActionLinkClass TButtonActionLink::StaticClass() {
+  return ClassInfoOf<TButtonActionLink, TControlActionLink, TControl*>("TButtonActionLink",
+                                                                      TWinControlActionLink::StaticClass());
+}
+
+TControlActionLinkClass TListViewActionLink::StaticClass() {
+  return ClassInfoOf<TListViewActionLink, TControlActionLink, TControl*>("TListViewActionLink",
+                                                                        TWinControlActionLink::StaticClass());
+}
+
+TControlActionLinkClass TComboBoxExActionLink::StaticClass() {
+  return ClassInfoOf<TComboBoxExActionLink, TControlActionLink, TControl*>("TComboBoxExActionLink",
+                                                                          TWinControlActionLink::StaticClass());
+}
+
+TControlActionLinkClass TToolButtonActionLink::StaticClass() {
+  return ClassInfoOf<TToolButtonActionLink, TControlActionLink, TControl*>("TToolButtonActionLink",
+                                                                          TControlActionLink::StaticClass());
+}
+
+TControlActionLinkClass TSpeedButtonActionLink::StaticClass() {
+  return ClassInfoOf<TSpeedButtonActionLink, TControlActionLink, TControl*>("TSpeedButtonActionLink",
+                                                                           TControlActionLink::StaticClass());
 }
 
 bool TControlActionLink::IsCaptionLinked() {

@@ -15,6 +15,7 @@
 
 class Exception;
 class TApplicationEvents;
+class TBasicAction;
 class TControl;
 class TCustomForm;
 class THintWindow;
@@ -145,7 +146,8 @@ public:
   // Hides a showing hint and stops the hint timer.
   void CancelHint();
 
-  // The idle work: OnIdle, the application hint; Done tells whether to wait.
+  // The idle work: the application hint, OnIdle, then the actions of the
+  // shown forms' controls and menus update themselves.
   void Idle(const MSG& msg);
 
 protected:
@@ -157,6 +159,11 @@ private:
   bool IsDlgMsg(MSG& msg);
   bool IsKeyMsg(MSG& msg);
   void HintTimerExpired();
+  // Every shown, enabled form of the program brings its actions up to date.
+  void UpdateFormActions();
+  // An action nobody executed (CM_ACTIONEXECUTE): offered to the active
+  // form, then to the main form; true when one took it.
+  bool DispatchAction(TBasicAction* action);
 
   HWND handle_ = nullptr;
   std::string title_;
@@ -180,3 +187,7 @@ private:
 
 // The program's application object (created by the class library at start-up).
 extern TApplication* Application;
+
+// The part of a hint after the first "|" (all of it without one): what the
+// application shows as its hint.
+std::string GetLongHint(const std::string& hint);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/actions.h"
 #include "classlib/appevents.h"
 #include "classlib/boundary.h"
 #include "classlib/canvas.h"
@@ -13,6 +14,13 @@
 
 namespace {
 const char kWindowClass[] = "OvalisApplication";
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  return GuardBoundary<BOOL>(FALSE, [&] {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+  });
+}
 constexpr UINT_PTR kHintTimer = 1;
 constexpr UINT_PTR kHintHideTimer = 2;
 
@@ -96,6 +104,8 @@ LRESULT TApplication::WindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (mainForm_ != nullptr) mainForm_->Close();
       return 0;
+    case CM_ACTIONEXECUTE:
+      return DispatchAction(reinterpret_cast<TBasicAction*>(lParam)) ? 1 : 0;
     case WM_SETFOCUS: {
       // The taskbar button activates this window: the form last active
       // gets the focus.
@@ -222,16 +232,47 @@ void TApplication::Idle(const MSG&) {
   for (HWND w = WindowFromPoint(p); w != nullptr && control == nullptr; w = GetParent(w)) control = FindControl(w);
   std::string hint;
   for (TControl* c = control; c != nullptr && hint.empty(); c = c->Parent()) hint = c->Hint();
-  size_t bar = hint.find('|');
-  SetHint(bar == std::string::npos ? hint : hint.substr(bar + 1));
+  SetHint(GetLongHint(hint));
   bool done = true;
   if (OnIdle) OnIdle(this, done);
+  UpdateFormActions();
+}
+
+void TApplication::UpdateFormActions() {
+  std::vector<HWND> windows;
+  EnumThreadWindows(GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  // A form may go while another one's actions update: each is looked up
+  // again from its window.
+  for (HWND window : windows) {
+    auto* form = dynamic_cast<TCustomForm*>(FindControl(window));
+    if (form != nullptr && IsWindowVisible(window) && IsWindowEnabled(window)) form->UpdateActions();
+  }
+}
+
+bool TApplication::DispatchAction(TBasicAction* action) {
+  if (action == nullptr) return false;
+  auto* active = dynamic_cast<TCustomForm*>(FindControl(GetActiveWindow()));
+  if (active != nullptr && active->Perform(CM_ACTIONEXECUTE, 0, reinterpret_cast<LPARAM>(action)) == 1) return true;
+  return mainForm_ != nullptr && mainForm_ != active &&
+         mainForm_->Perform(CM_ACTIONEXECUTE, 0, reinterpret_cast<LPARAM>(action)) == 1;
+}
+
+std::string GetLongHint(const std::string& hint) {
+  size_t bar = hint.find('|');
+  return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
 void TApplication::SetHint(const std::string& value) {
   if (value == hint_) return;
   hint_ = value;
-  if (OnHint) OnHint(this);
+  if (OnHint) {
+    OnHint(this);
+    return;
+  }
+  // Whoever shows hints (a status bar) takes them from a hint action.
+  THintAction action(nullptr);
+  action.SetHint(value);
+  action.Execute();
 }
 
 void TApplication::SetShowHint(bool value) {

@@ -23,6 +23,7 @@ public:
 
   void Click() override;
   void Dispatch(TMessage& message) override;
+  TControlActionLinkClass GetActionLinkClass() override;
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -41,6 +42,7 @@ private:
 class TButtonControl : public TWinControl {
 public:
   void Dispatch(TMessage& message) override;
+  TControlActionLinkClass GetActionLinkClass() override;
 
 protected:
   TButtonControl(TComponent* owner, DWORD style, int width);

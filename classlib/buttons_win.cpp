@@ -1,5 +1,6 @@
 #include "classlib/buttons.h"
 
+#include "classlib/actions.h"
 #include "classlib/forms.h"
 
 namespace {
@@ -140,3 +141,6 @@ void TRadioButton::SetChecked(bool value) {
   }
   Click();
 }
+
+TControlActionLinkClass TButton::GetActionLinkClass() { return TButtonActionLink::StaticClass(); }
+TControlActionLinkClass TButtonControl::GetActionLinkClass() { return TButtonActionLink::StaticClass(); }

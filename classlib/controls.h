@@ -232,9 +232,17 @@ public:
   // The action changed (or was just assigned: checkDefaults then keeps
   // what the control already has).
   virtual void ActionChange(TObject* sender, bool checkDefaults);
+  // Lets the action bring itself up to date (OnUpdate); the program does
+  // it at idle time for every visible control of a shown form.
+  void InitiateAction();
+  // An action nobody executed is offered to the controls of the active
+  // and the main form: true when this control did its work.
+  virtual bool ExecuteAction(TBasicAction* /*action*/) { return false; }
 
 protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // An action receives the control's caption, hint, state and visibility.
+  void AssignTo(TPersistent* dest) override;
   virtual void FontChanged();
   void SetControlState(uint32_t flags, bool on);
   // Asks the parent to lay out its children again (unless it is doing so).

@@ -359,17 +359,7 @@ void TControl::FontChanged() { Perform(CM_FONTCHANGED); }
 
 TBasicAction* TControl::Action() const { return actionLink_ != nullptr ? actionLink_->Action() : nullptr; }
 
-void TControl::SetAction(TBasicAction* action) {
-  if (action == nullptr) {
-    delete actionLink_;
-    actionLink_ = nullptr;
-    return;
-  }
-  if (actionLink_ == nullptr) actionLink_ = GetActionLinkClass()->Create(this);
-  actionLink_->SetAction(action);
-  action->FreeNotification(this);
-  ActionChange(action, HasState(csLoading));
-}
+void TControl::SetAction(TBasicAction* action) { SetClientAction(this, actionLink_, action); }
 
 TControlActionLinkClass TControl::GetActionLinkClass() { return TControlActionLink::StaticClass(); }
 
@@ -381,6 +371,19 @@ void TControl::ActionChange(TObject* sender, bool checkDefaults) {
   if (!checkDefaults || enabled_) SetEnabled(action->Enabled());
   if (!checkDefaults || hint_.empty()) SetHint(action->Hint());
   if (!checkDefaults || visible_) SetVisible(action->Visible());
+}
+
+void TControl::InitiateAction() {
+  if (actionLink_ != nullptr) actionLink_->Update();
+}
+
+void TControl::AssignTo(TPersistent* dest) {
+  auto* action = dynamic_cast<TCustomAction*>(dest);
+  if (action == nullptr) return TComponent::AssignTo(dest);
+  action->SetEnabled(enabled_);
+  action->SetHint(hint_);
+  action->SetCaption(Caption());
+  action->SetVisible(visible_);
 }
 
 void TControl::Click() {

@@ -86,6 +86,14 @@ public:
   // form owns); true when one ran.
   bool IsShortCut(WORD key, TShiftState shift);
 
+  // --- actions ----------------------------------------------------------------
+  // The actions of every visible control and of the menu bar's items bring
+  // themselves up to date (the application does it at idle time).
+  void UpdateActions();
+  // An action nobody executed (CM_ACTIONEXECUTE): the active control, the
+  // form, then every visible control may take it (ExecuteAction).
+  bool DispatchActionExecute(TBasicAction* action);
+
   // --- menus ------------------------------------------------------------------
   // The menu bar of the window (nullptr: none). Its items' shortcuts and
   // commands run through the form.

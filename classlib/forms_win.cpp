@@ -234,6 +234,42 @@ bool TCustomForm::IsShortCut(WORD key, TShiftState shift) {
   return false;
 }
 
+namespace {
+// Each visible control inside parent, depth first, until visit answers true.
+template <class F>
+bool ForEachVisibleControl(const TWinControl* parent, F&& visit) {
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TControl* control = parent->Controls(i);
+    if (!control->Visible()) continue;
+    if (visit(control)) return true;
+    if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed != nullptr && ForEachVisibleControl(windowed, visit))
+      return true;
+  }
+  return false;
+}
+
+void InitiateMenuActions(TMenuItem* item) {
+  for (int i = 0; i < item->Count(); ++i) {
+    item->Items(i)->InitiateAction();
+    InitiateMenuActions(item->Items(i));
+  }
+}
+}  // namespace
+
+void TCustomForm::UpdateActions() {
+  ForEachVisibleControl(this, [](TControl* control) {
+    control->InitiateAction();
+    return false;
+  });
+  if (menu_ != nullptr) InitiateMenuActions(menu_->Items());
+}
+
+bool TCustomForm::DispatchActionExecute(TBasicAction* action) {
+  if (activeControl_ != nullptr && activeControl_->ExecuteAction(action)) return true;
+  if (ExecuteAction(action)) return true;
+  return ForEachVisibleControl(this, [action](TControl* control) { return control->ExecuteAction(action); });
+}
+
 void TCustomForm::SetMenu(TMainMenu* menu) {
   if (menu == menu_) return;
   if (menu_ != nullptr) {
@@ -313,6 +349,15 @@ void TCustomForm::Dispatch(TMessage& message) {
       for (TMenu* menu : FormMenus())
         if (menu->DispatchPopup(reinterpret_cast<HMENU>(message.WParam))) break;
       DefaultHandler(message);
+      return;
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+      for (TMenu* menu : FormMenus())
+        if (menu->DispatchOwnerDraw(message)) return;
+      TWinControl::Dispatch(message);
+      return;
+    case CM_ACTIONEXECUTE:
+      message.Result = DispatchActionExecute(reinterpret_cast<TBasicAction*>(message.LParam)) ? 1 : 0;
       return;
     case WM_SYSCOMMAND:
       // The main form's minimise button minimises the program (its window

@@ -30,8 +30,8 @@ void THintWindow::Dispatch(TMessage& message) {
       SIZE size = Canvas()->TextExtent(caption);
       Canvas()->SetHandle(nullptr);
       ReleaseDC(nullptr, dc);
-      width_ = size.cx + 6;
-      height_ = size.cy + 6;
+      // The window follows its text (one line of it).
+      SetBounds(left_, top_, size.cx + 6, size.cy + 6);
       return;
     }
     case WM_NCHITTEST:

@@ -194,6 +194,7 @@ public:
   TNotifyEvent OnDblClick;
 
   void Dispatch(TMessage& message) override;
+  TControlActionLinkClass GetActionLinkClass() override;
 
 protected:
   void CreateParams(TCreateParams& params) override;

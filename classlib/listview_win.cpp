@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/actions.h"
 #include "classlib/codepage.h"
 #include "classlib/commoncontrols.h"
 #include "classlib/imagelist.h"
@@ -409,3 +410,5 @@ void TCustomListView::Dispatch(TMessage& message) {
   }
   TWinControl::Dispatch(message);
 }
+
+TControlActionLinkClass TCustomListView::GetActionLinkClass() { return TListViewActionLink::StaticClass(); }

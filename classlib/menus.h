@@ -14,10 +14,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "classlib/actions.h"
+#include "classlib/graphics.h"
 #include "classlib/component.h"
 #include "classlib/messages.h"
 
@@ -34,11 +36,45 @@ std::string ShortCutToText(TShortCut shortCut);
 // The class library's own name of key (empty when it has none).
 std::string KeyNameFromTable(WORD key);
 
+// A caption without its hot-key markers ("&&" leaves one "&").
+std::string StripHotkey(const std::string& text);
+// Equal once the markers are stripped, case ignored.
+bool AnsiSameCaption(const std::string& text1, const std::string& text2);
+
+class TCanvas;
 class TControl;
 class TMenu;
+class TMenuItem;
+class TMenuActionLink;
+using TMenuActionLinkClass = const TClassInfo<TMenuActionLink, TMenuItem*>*;
 
 // A menu item's break: it starts a new column (with a bar before it).
 enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
+
+// The size of an owner-drawn item, after the item measured itself.
+using TMenuMeasureItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
+
+// The link between a menu item and its action.
+class TMenuActionLink : public TActionLink {
+public:
+  explicit TMenuActionLink(TMenuItem* client) : client_(client) {}
+  static TMenuActionLinkClass StaticClass();
+  TMenuItem* Client() const { return client_; }
+
+  bool IsCaptionLinked() override;
+  bool IsHintLinked() override;
+  bool IsEnabledLinked() override;
+  bool IsVisibleLinked() override;
+  bool IsShortCutLinked() override;
+  void SetCaption(const std::string& value) override;
+  void SetHint(const std::string& value) override;
+  void SetEnabled(bool value) override;
+  void SetVisible(bool value) override;
+  void SetShortCut(TShortCut value) override;
+
+protected:
+  TMenuItem* client_;
+};
 
 class TMenuItem : public TComponent {
 public:
@@ -81,9 +117,50 @@ public:
   TMenuItem* FindShortCut(TShortCut shortCut);
   // The system menu of the sub-items (made when first needed).
   HMENU Handle();
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  // The menu whose tree holds the item (nullptr for a loose item).
+  TMenu* GetParentMenu() const;
 
   TNotifyEvent OnClick;
+  // OnClick, else the action's execution.
   virtual void Click();
+
+  // --- action -----------------------------------------------------------------
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* action);
+  TMenuActionLink* ActionLink() const { return actionLink_; }
+  // The action changed (or was just assigned: checkDefaults then keeps
+  // what the item already has).
+  virtual void ActionChange(TObject* sender, bool checkDefaults);
+  virtual TMenuActionLinkClass GetActionLinkClass();
+  // Lets the action bring itself up to date (at idle time).
+  void InitiateAction();
+
+  // --- owner drawing (TMenu::OwnerDraw) -----------------------------------------
+  // Draws the item on canvas within rect; state holds the ODS_ flags, and
+  // topLevel marks an entry of a menu bar.
+  virtual void AdvancedDrawItem(TCanvas* canvas, const TRect& rect, UINT state, bool topLevel);
+  // The item's size: its own measurement, then OnMeasureItem may change it.
+  virtual void MeasureItem(TCanvas* canvas, int& width, int& height);
+  TMenuMeasureItemEvent OnMeasureItem;
+
+protected:
+  // Something about the item changed. With rebuild its entry in the
+  // parent's system menu is made again (the parent's whole menu); the
+  // parent calls it without rebuild for every entry it has just made.
+  virtual void MenuChanged(bool rebuild);
+  void Notification(TComponent* component, TOperation operation) override;
+
+  enum TMenuItemText { mtCaption, mtShortCut };
+  // Draws one of the item's texts in rect, embossed when the item is
+  // disabled; with DT_CALCRECT in flags only measures it into rect.
+  virtual void DoDrawText(TCanvas* canvas, TMenuItemText which, TRect& rect, bool selected, UINT flags);
+  // The flags and emboss of DoDrawText around draw, which draws the text
+  // (or measures it) on the canvas's context.
+  void DrawItemText(TCanvas* canvas, TRect& rect, bool selected, UINT flags,
+                    const std::function<void(HDC dc, RECT& r, UINT flags)>& draw);
+  // The width of text as the item measures its texts (a blank for none).
+  int MeasureText(TCanvas* canvas, const std::string& text);
 
 private:
   friend class TMenu;
@@ -91,6 +168,8 @@ private:
   void Changed();
   void Rebuild();
   void DetachSubMenus();
+  // Makes the system menus of the tree again (owner drawing switched).
+  void RebuildTree();
 
   std::string caption_;
   std::string hint_;
@@ -104,6 +183,7 @@ private:
   TMenuItem* parent_ = nullptr;
   UINT command_;
   HMENU handle_ = nullptr;
+  TMenuActionLink* actionLink_ = nullptr;
   // Set on the root item of a menu: the menu it belongs to, and whether
   // its system menu is a menu bar.
   TMenu* menu_ = nullptr;
@@ -130,6 +210,19 @@ public:
   // whenever they change, until it is removed.
   void AddChangeNotification(TControl* control);
   void RemoveChangeNotification(TControl* control);
+  // With OwnerDraw every item draws and measures itself (AdvancedDrawItem,
+  // MeasureItem) when its window asks (WM_DRAWITEM, WM_MEASUREITEM).
+  bool OwnerDraw() const { return ownerDraw_; }
+  void SetOwnerDraw(bool value);
+  // The item of a WM_DRAWITEM / WM_MEASUREITEM for a menu: false when it is
+  // not this menu's.
+  bool DispatchDrawItem(const DRAWITEMSTRUCT& item);
+  bool DispatchMeasureItem(MEASUREITEMSTRUCT& item);
+  // Either of the two messages, answered TRUE when the item is this menu's.
+  bool DispatchOwnerDraw(TMessage& message);
+  // The item of a menu identifier (a command, or a sub-menu's handle),
+  // nullptr when none.
+  TMenuItem* FindItem(UINT_PTR id);
 
 protected:
   // The system menu of the root item changed.
@@ -141,6 +234,7 @@ private:
 
   TMenuItem* items_;
   std::vector<TControl*> changeNotified_;
+  bool ownerDraw_ = false;
 };
 
 // A menu bar: bound to a form's window (TCustomForm::SetMenu) or shown by a
@@ -160,11 +254,13 @@ private:
   HWND window_ = nullptr;
 };
 
+// Joins the popup list (PopupList) while it lives.
 class TPopupMenu : public TMenu {
 public:
   explicit TPopupMenu(TComponent* owner);
   ~TPopupMenu() override;
-  // Shows the menu at a screen point and runs the chosen item.
+  // Shows the menu at a screen point, owned by the popup list's window,
+  // which runs the chosen item when the loop next handles its command.
   void Popup(int x, int y);
   // Whether whoever owns the menu shows it by itself on a right click.
   bool AutoPopup() const { return autoPopup_; }
@@ -179,6 +275,36 @@ protected:
 private:
   bool autoPopup_ = true;
   TComponent* popupComponent_ = nullptr;
-  void WndProc(TMessage& message);
+};
+
+// The hidden window that owns every popup menu shown, and the menus it
+// serves: it runs their commands, lets a sub-menu prepare as it opens,
+// shows the hint of the item under the mouse as the application's hint,
+// and has owner-drawn items draw themselves.
+class TPopupList : public TObject {
+public:
+  TPopupList() = default;
+  ~TPopupList() override;
+  int Count() const { return static_cast<int>(menus_.size()); }
+  TPopupMenu* Items(int index) const { return menus_.at(static_cast<size_t>(index)); }
+  void Add(TPopupMenu* menu);
+  void Remove(TPopupMenu* menu);
+  // Moves every menu of other into this list (one list serves at a time).
+  void TakeOver(TPopupList& other);
+  // Made when first needed.
+  HWND Window();
+
+protected:
+  virtual void WndProc(TMessage& message);
+  // The item of a WM_MENUSELECT among the menus, nullptr for none.
+  TMenuItem* SelectedItem(const TMessage& message) const;
+
+private:
+  void MainWndProc(TMessage& message) { WndProc(message); }
+  std::vector<TPopupMenu*> menus_;
   HWND window_ = nullptr;
 };
+
+// The list every popup menu joins: the class library's own, unless a layer
+// put its own in place (taking over the menus).
+extern TPopupList* PopupList;

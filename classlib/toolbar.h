@@ -40,6 +40,7 @@ public:
   void SetParent(TWinControl* parent) override;
   // Caption, visibility and state changes show at once.
   void Dispatch(TMessage& message) override;
+  TControlActionLinkClass GetActionLinkClass() override;
 
 private:
   friend class TToolBar;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "classlib/actions.h"
 #include "classlib/commoncontrols.h"
 #include "classlib/coolbar.h"
 #include "classlib/imagelist.h"
@@ -409,3 +410,5 @@ void TToolBar::Dispatch(TMessage& message) {
       TWinControl::Dispatch(message);
   }
 }
+
+TControlActionLinkClass TToolButton::GetActionLinkClass() { return TToolButtonActionLink::StaticClass(); }

@@ -78,6 +78,12 @@ wchar_t GetWideCharFromWMCharMsg(const TMessage& message);
 void SetWideCharForWMCharMsg(TMessage& message, wchar_t ch);
 bool IsTextMessage(UINT msg);
 
+// Starts the layer (once): its atoms, the wide application with its message
+// hook, and the wide popup list. The first Unicode window starts it anyway;
+// a program calls it before it builds its forms, so that the menus it
+// makes find the layer in place.
+void InitializeWideControls();
+
 // Set when the layer has shut down: the traps then do nothing.
 extern bool WideControlsFinalized;
 

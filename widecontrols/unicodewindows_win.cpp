@@ -104,6 +104,8 @@ LRESULT CALLBACK InitWndProcW(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
+void InitializeWideControls() { Module(); }
+
 // --- caption holders -------------------------------------------------------------
 
 TWideCaptionHolder::TWideCaptionHolder(TControl* control) : TComponent(nullptr), control_(control) {

@@ -6,6 +6,7 @@
 
 #include "classlib/actions.h"
 #include "classlib/controls.h"
+#include "classlib/menus.h"
 
 // What marks an action that keeps wide values.
 class IWideAction {
@@ -47,6 +48,10 @@ void WideAction_SetHint(TBasicAction* action, const std::wstring& value);
 std::wstring WideAction_GetNewCaption(TBasicAction* action, const std::wstring& defaultValue);
 std::wstring WideAction_GetNewHint(TBasicAction* action, const std::wstring& defaultValue);
 
+// After the class library's Assign: the wide caption and hint of an action
+// source, or the wide text and hint of a control source, become action's.
+void WideAction_AfterInherited_Assign(TCustomAction* action, TPersistent* source);
+
 class TWideAction : public TAction, public IWideAction {
 public:
   using TAction::TAction;
@@ -54,6 +59,16 @@ public:
   void SetCaption(const std::wstring& value) { WideAction_SetCaption(this, value); }
   std::wstring Hint() { return WideAction_GetHint(this); }
   void SetHint(const std::wstring& value) { WideAction_SetHint(this, value); }
+  void Assign(TPersistent* source) override;
+};
+
+// The hint action with a wide hint: what a wide-aware hint shower gets.
+class TWideHintAction : public THintAction, public IWideAction {
+public:
+  using THintAction::THintAction;
+  std::wstring Hint() { return WideAction_GetHint(this); }
+  void SetHint(const std::wstring& value) { WideAction_SetHint(this, value); }
+  void Assign(TPersistent* source) override;
 };
 
 // The link classes of the wide controls.
@@ -79,9 +94,52 @@ public:
   static TControlActionLinkClass StaticClass();
 };
 
-// The link class for a wide control: windowed controls get
-// TWideWinControlActionLink, any other control TWideControlActionLink; the
-// class chosen must derive directly from inheritedClass.
+class TWideButtonActionLink : public TWideLinkOf<TButtonActionLink> {
+public:
+  using TWideLinkOf<TButtonActionLink>::TWideLinkOf;
+  static TControlActionLinkClass StaticClass();
+};
+
+class TWideListViewActionLink : public TWideLinkOf<TListViewActionLink> {
+public:
+  using TWideLinkOf<TListViewActionLink>::TWideLinkOf;
+  static TControlActionLinkClass StaticClass();
+};
+
+class TWideComboBoxExActionLink : public TWideLinkOf<TComboBoxExActionLink> {
+public:
+  using TWideLinkOf<TComboBoxExActionLink>::TWideLinkOf;
+  static TControlActionLinkClass StaticClass();
+};
+
+class TWideToolButtonActionLink : public TWideLinkOf<TToolButtonActionLink> {
+public:
+  using TWideLinkOf<TToolButtonActionLink>::TWideLinkOf;
+  static TControlActionLinkClass StaticClass();
+};
+
+class TWideSpeedButtonActionLink : public TWideLinkOf<TSpeedButtonActionLink> {
+public:
+  using TWideLinkOf<TSpeedButtonActionLink>::TWideLinkOf;
+  static TControlActionLinkClass StaticClass();
+};
+
+// The link of a wide menu item: its wide caption (compared ignoring case
+// and hot-key markers) and hint follow the action's.
+class TWideMenuActionLink : public TMenuActionLink {
+public:
+  using TMenuActionLink::TMenuActionLink;
+  static TMenuActionLinkClass StaticClass();
+  bool IsCaptionLinked() override;
+  bool IsHintLinked() override;
+  void SetCaption(const std::string& value) override;
+  void SetHint(const std::string& value) override;
+};
+
+// The link class for a wide control by its kind, the first that fits: list
+// view, speed button, tool button, button, windowed control, any control
+// (the extended combo box's is never chosen). The class chosen must derive
+// directly from inheritedClass.
 TControlActionLinkClass WideControl_GetActionLinkClass(TControl* control, TControlActionLinkClass inheritedClass);
 // Before the class library's ActionChange: the wide caption and hint of a
 // wide action reach the control (checkDefaults keeps what it has).

@@ -1,10 +1,16 @@
 #include "widecontrols/wideactions.h"
 
+#include "classlib/buttons.h"
+#include "classlib/listview.h"
+#include "classlib/toolbar.h"
+
 #include "widecontrols/codepageconv.h"
 #include "widecontrols/platform.h"
 #include "widecontrols/syncedstrings.h"
 #include "widecontrols/unicodewindows.h"
 #include "widecontrols/wideerrors.h"
+#include "widecontrols/widehotkeys.h"
+#include "widecontrols/widemenus.h"
 
 namespace {
 std::string AnsiImage(const std::wstring& s) { return WideStringToStringEx(s, DefaultSystemCodePage); }
@@ -114,24 +120,113 @@ void TWideLinkOf<Base>::SetHint(const std::string& value) {
 
 template class TWideLinkOf<TControlActionLink>;
 template class TWideLinkOf<TWinControlActionLink>;
+template class TWideLinkOf<TButtonActionLink>;
+template class TWideLinkOf<TListViewActionLink>;
+template class TWideLinkOf<TComboBoxExActionLink>;
+template class TWideLinkOf<TToolButtonActionLink>;
+template class TWideLinkOf<TSpeedButtonActionLink>;
+
+namespace {
+template <class Link, class Parent>
+TControlActionLinkClass WideLinkClass(const char* name) {
+  return ClassInfoOf<Link, TControlActionLink, TControl*>(name, Parent::StaticClass());
+}
+}  // namespace
 
 TControlActionLinkClass TWideControlActionLink::StaticClass() {
-  return ClassInfoOf<TWideControlActionLink, TControlActionLink, TControl*>("TWideControlActionLink",
-                                                                           TControlActionLink::StaticClass());
+  return WideLinkClass<TWideControlActionLink, TControlActionLink>("TWideControlActionLink");
 }
 
 TControlActionLinkClass TWideWinControlActionLink::StaticClass() {
-  return ClassInfoOf<TWideWinControlActionLink, TControlActionLink, TControl*>(
-      "TWideWinControlActionLink", TWinControlActionLink::StaticClass());
+  return WideLinkClass<TWideWinControlActionLink, TWinControlActionLink>("TWideWinControlActionLink");
+}
+
+TControlActionLinkClass TWideButtonActionLink::StaticClass() {
+  return WideLinkClass<TWideButtonActionLink, TButtonActionLink>("TWideButtonActionLink");
+}
+
+TControlActionLinkClass TWideListViewActionLink::StaticClass() {
+  return WideLinkClass<TWideListViewActionLink, TListViewActionLink>("TWideListViewActionLink");
+}
+
+TControlActionLinkClass TWideComboBoxExActionLink::StaticClass() {
+  return WideLinkClass<TWideComboBoxExActionLink, TComboBoxExActionLink>("TWideComboBoxExActionLink");
+}
+
+TControlActionLinkClass TWideToolButtonActionLink::StaticClass() {
+  return WideLinkClass<TWideToolButtonActionLink, TToolButtonActionLink>("TWideToolButtonActionLink");
+}
+
+TControlActionLinkClass TWideSpeedButtonActionLink::StaticClass() {
+  return WideLinkClass<TWideSpeedButtonActionLink, TSpeedButtonActionLink>("TWideSpeedButtonActionLink");
+}
+
+TMenuActionLinkClass TWideMenuActionLink::StaticClass() {
+  return ClassInfoOf<TWideMenuActionLink, TMenuActionLink, TMenuItem*>("TWideMenuActionLink",
+                                                                      TMenuActionLink::StaticClass());
+}
+
+namespace {
+// The link class is made only for wide items.
+TWideMenuItem* WideClient(TMenuItem* item) { return static_cast<TWideMenuItem*>(item); }
+}  // namespace
+
+bool TWideMenuActionLink::IsCaptionLinked() {
+  return TMenuActionLink::IsCaptionLinked() &&
+         WideSameCaption(WideAction_GetCaption(action_), WideClient(client_)->Caption());
+}
+
+bool TWideMenuActionLink::IsHintLinked() {
+  return TMenuActionLink::IsHintLinked() && WideAction_GetHint(action_) == WideClient(client_)->Hint();
+}
+
+void TWideMenuActionLink::SetCaption(const std::string& value) {
+  if (IsCaptionLinked()) WideClient(client_)->SetCaption(WideAction_GetNewCaption(action_, FromAnsi(value)));
+}
+
+void TWideMenuActionLink::SetHint(const std::string& value) {
+  if (IsHintLinked()) WideClient(client_)->SetHint(WideAction_GetNewHint(action_, FromAnsi(value)));
 }
 
 TControlActionLinkClass WideControl_GetActionLinkClass(TControl* control, TControlActionLinkClass inheritedClass) {
-  TControlActionLinkClass result = dynamic_cast<TWinControl*>(control) != nullptr
-                                       ? TWideWinControlActionLink::StaticClass()
-                                       : TWideControlActionLink::StaticClass();
+  TControlActionLinkClass result;
+  if (dynamic_cast<TCustomListView*>(control) != nullptr)
+    result = TWideListViewActionLink::StaticClass();
+  else if (inheritedClass != nullptr && inheritedClass->InheritsFrom(TSpeedButtonActionLink::StaticClass()))
+    result = TWideSpeedButtonActionLink::StaticClass();
+  else if (dynamic_cast<TToolButton*>(control) != nullptr)
+    result = TWideToolButtonActionLink::StaticClass();
+  else if (dynamic_cast<TButton*>(control) != nullptr || dynamic_cast<TButtonControl*>(control) != nullptr)
+    result = TWideButtonActionLink::StaticClass();
+  else if (dynamic_cast<TWinControl*>(control) != nullptr)
+    result = TWideWinControlActionLink::StaticClass();
+  else
+    result = TWideControlActionLink::StaticClass();
   if (result->Parent != inheritedClass)
     throw EWideInternalError("Internal Error: WideControl_GetActionLinkClass: unexpected link class.");
   return result;
+}
+
+void WideAction_AfterInherited_Assign(TCustomAction* action, TPersistent* source) {
+  // Through the wide setters, so that the wide values come across whole
+  // and not as their 8-bit images.
+  if (auto* sourceAction = dynamic_cast<TCustomAction*>(source)) {
+    WideAction_SetCaption(action, WideAction_GetCaption(sourceAction));
+    WideAction_SetHint(action, WideAction_GetHint(sourceAction));
+  } else if (auto* control = dynamic_cast<TControl*>(source)) {
+    WideAction_SetCaption(action, WideControl_GetText(control));
+    WideAction_SetHint(action, WideControl_GetHint(control));
+  }
+}
+
+void TWideAction::Assign(TPersistent* source) {
+  TAction::Assign(source);
+  WideAction_AfterInherited_Assign(this, source);
+}
+
+void TWideHintAction::Assign(TPersistent* source) {
+  THintAction::Assign(source);
+  WideAction_AfterInherited_Assign(this, source);
 }
 
 void WideControl_BeforeInherited_ActionChange(TControl* control, TObject* sender, bool checkDefaults) {

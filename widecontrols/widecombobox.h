@@ -14,7 +14,9 @@
 class TWideCustomComboBox;
 
 // The wide items: through the window when it is Unicode, else through the
-// 8-bit items.
+// 8-bit items. Until the window exists (on NT) they wait in a wide list, so
+// a combo box without a parent holds items too; the window takes them when
+// it is made.
 class TWideComboBoxStrings : public TWideStrings {
 public:
   explicit TWideComboBoxStrings(TWideCustomComboBox* combo) : combo_(combo) {}
@@ -86,6 +88,10 @@ protected:
   void KeyPress(char& key) override;
 
 private:
+  friend class TWideComboBoxStrings;
+  // Where the items wait while there is no window (nullptr: none yet, and
+  // not made unless create).
+  TWideStringList* WindowlessItems(bool create);
   std::wstring WideHint();
   void AutoCompleteKeyPress(TMessage& message);
   void AutoSearchKeyPress(TMessage& message);

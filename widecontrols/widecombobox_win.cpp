@@ -4,6 +4,7 @@
 
 #include "classlib/canvas.h"
 #include "classlib/graphics.h"
+#include "classlib/list.h"
 #include "widecontrols/codepageconv.h"
 #include "widecontrols/platform.h"
 #include "widecontrols/unicodewindows.h"
@@ -34,9 +35,14 @@ LRESULT CallDefaultProc(TMessage& message, HWND child, WNDPROC proc) {
 
 // --- wide items ------------------------------------------------------------------------
 
-int TWideComboBoxStrings::Count() const { return combo_->AnsiItems()->Count(); }
+int TWideComboBoxStrings::Count() const {
+  if (TWideStringList* list = combo_->WindowlessItems(false)) return list->Count();
+  if (Win32PlatformIsUnicode && !combo_->HandleAllocated()) return 0;
+  return combo_->AnsiItems()->Count();
+}
 
 std::wstring TWideComboBoxStrings::Get(int index) const {
+  if (TWideStringList* list = combo_->WindowlessItems(false)) return list->Get(index);
   if (!IsUnicodeWindowOf(combo_)) return FromAnsi(combo_->AnsiItems()->Get(index));
   HWND window = combo_->Handle();
   LRESULT length = SendMessageW(window, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
@@ -48,11 +54,18 @@ std::wstring TWideComboBoxStrings::Get(int index) const {
   return text;
 }
 
-TObject* TWideComboBoxStrings::GetObject(int index) const { return combo_->AnsiItems()->GetObject(index); }
+TObject* TWideComboBoxStrings::GetObject(int index) const {
+  if (TWideStringList* list = combo_->WindowlessItems(false)) return list->GetObject(index);
+  return combo_->AnsiItems()->GetObject(index);
+}
 
-void TWideComboBoxStrings::PutObject(int index, TObject* object) { combo_->AnsiItems()->PutObject(index, object); }
+void TWideComboBoxStrings::PutObject(int index, TObject* object) {
+  if (TWideStringList* list = combo_->WindowlessItems(false)) return list->PutObject(index, object);
+  combo_->AnsiItems()->PutObject(index, object);
+}
 
 int TWideComboBoxStrings::Add(const std::wstring& s) {
+  if (TWideStringList* list = combo_->WindowlessItems(true)) return list->Add(s);
   if (!IsUnicodeWindowOf(combo_)) return combo_->AnsiItems()->Add(AnsiImage(s));
   LRESULT result = SendMessageW(combo_->Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
   if (result < 0) RaiseInsertLineError();
@@ -60,14 +73,21 @@ int TWideComboBoxStrings::Add(const std::wstring& s) {
 }
 
 void TWideComboBoxStrings::Insert(int index, const std::wstring& s) {
+  if (TWideStringList* list = combo_->WindowlessItems(true)) return list->Insert(index, s);
   if (!IsUnicodeWindowOf(combo_)) return combo_->AnsiItems()->Insert(index, AnsiImage(s));
   if (SendMessageW(combo_->Handle(), CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str())) < 0)
     RaiseInsertLineError();
 }
 
-void TWideComboBoxStrings::Delete(int index) { combo_->AnsiItems()->Delete(index); }
+void TWideComboBoxStrings::Delete(int index) {
+  if (TWideStringList* list = combo_->WindowlessItems(false)) return list->Delete(index);
+  if (Win32PlatformIsUnicode && !combo_->HandleAllocated()) RaiseListIndexError(index);
+  combo_->AnsiItems()->Delete(index);
+}
 
 void TWideComboBoxStrings::Clear() {
+  if (TWideStringList* list = combo_->WindowlessItems(false)) return list->Clear();
+  if (Win32PlatformIsUnicode && !combo_->HandleAllocated()) return;
   std::wstring text = WideControl_GetText(combo_);
   SendMessageA(combo_->Handle(), CB_RESETCONTENT, 0, 0);
   WideControl_SetText(combo_, text);
@@ -75,6 +95,8 @@ void TWideComboBoxStrings::Clear() {
 }
 
 int TWideComboBoxStrings::IndexOf(std::wstring_view s) const {
+  if (TWideStringList* list = combo_->WindowlessItems(false)) return list->IndexOf(s);
+  if (Win32PlatformIsUnicode && !combo_->HandleAllocated()) return -1;
   if (!IsUnicodeWindowOf(combo_)) return combo_->AnsiItems()->IndexOf(AnsiImage(std::wstring(s)));
   std::wstring text(s);
   return static_cast<int>(SendMessageW(combo_->Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -82,6 +104,7 @@ int TWideComboBoxStrings::IndexOf(std::wstring_view s) const {
 }
 
 void TWideComboBoxStrings::SetUpdateState(bool updating) {
+  if (Win32PlatformIsUnicode && !combo_->HandleAllocated()) return;
   if (updating) combo_->AnsiItems()->BeginUpdate();
   else combo_->AnsiItems()->EndUpdate();
 }
@@ -109,6 +132,12 @@ TWideCustomComboBox::~TWideCustomComboBox() {
 }
 
 TComboBoxStringsFactory TWideCustomComboBox::GetItemsClass() { return &MakePatchedStrings; }
+
+TWideStringList* TWideCustomComboBox::WindowlessItems(bool create) {
+  if (!Win32PlatformIsUnicode || HandleAllocated()) return nullptr;
+  if (savedItems_ == nullptr && create) savedItems_ = new TWideStringList;
+  return savedItems_;
+}
 
 std::wstring TWideCustomComboBox::Text() { return WideControl_GetText(this); }
 void TWideCustomComboBox::SetText(const std::wstring& value) { WideControl_SetText(this, value); }

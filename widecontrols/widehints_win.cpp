@@ -161,14 +161,15 @@ void TWideCustomHintWindow::Dispatch(TMessage& message) {
   if (message.Msg != CM_TEXTCHANGED) return THintWindow::Dispatch(message);
   if (activating_) return;
   std::wstring caption = Caption();
+  SIZE size{0, 0};
   HDC dc = GetDC(nullptr);
   {
     CanvasHandleScope scope(Canvas(), dc);
     Canvas()->Font()->Assign(Font());
-    width_ = WideCanvasTextWidth(Canvas(), caption) + 6;
-    height_ = WideCanvasTextHeight(Canvas(), caption) + 6;
+    size = WideCanvasTextExtent(Canvas(), caption);
   }
   ReleaseDC(nullptr, dc);
+  SetBounds(left_, top_, size.cx + 6, size.cy + 6);
 }
 
 void TWideCustomHintWindow::Paint() {

@@ -196,3 +196,70 @@ TEST(PopupMenuOwnership, MenuOwningItsItemsIsFreed) {
   EXPECT_EQ(GetMenuItemCount(menu->Handle()), 3);
   delete menu;
 }
+
+// A popup menu's choice comes back to the popup list's window as a
+// command, which runs the item; the item under the mouse is the
+// application's hint meanwhile.
+TEST_F(MainMenuTest, APopupMenuRunsItsChoiceThroughThePopupList) {
+  auto* popup = new TPopupMenu(form.get());
+  auto* remove = Item(popup->Items(), "&Remove");
+  remove->SetHint("Remove|Removes the rows");
+  remove->OnClick = [this](TObject*) { log.push_back("remove"); };
+  form->Show();
+  PostMessageA(PopupList->Window(), WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(PopupList->Window(), WM_CHAR, VK_RETURN, 0);
+  popup->Popup(100, 100);
+  Pump();
+  EXPECT_EQ(log, std::vector<std::string>{"remove"});
+  SendMessageA(PopupList->Window(), WM_MENUSELECT, MAKEWPARAM(remove->Command(), 0),
+               reinterpret_cast<LPARAM>(popup->Handle()));
+  EXPECT_EQ(Application->Hint(), "Removes the rows");
+  delete popup;
+  EXPECT_EQ(PopupList->Count(), 0);
+}
+
+namespace {
+// An item that tells how it was asked to draw.
+class TDrawnItem : public TMenuItem {
+public:
+  using TMenuItem::TMenuItem;
+  void AdvancedDrawItem(TCanvas* canvas, const TRect& rect, UINT state, bool topLevel) override {
+    draws.push_back(topLevel);
+    TMenuItem::AdvancedDrawItem(canvas, rect, state, topLevel);
+  }
+  std::vector<bool> draws;
+};
+}  // namespace
+
+TEST_F(MainMenuTest, AnOwnerDrawnMenuHasItsItemsMeasureAndDrawThemselves) {
+  auto* drawn = new TDrawnItem(form.get());
+  drawn->SetCaption("&Drawn");
+  menu->Items()->Add(drawn);
+  int measured = 0;
+  drawn->OnMeasureItem = [&measured](TObject*, TCanvas*, int& width, int& height) {
+    measured = width;
+    height += 2;
+  };
+  menu->SetOwnerDraw(true);
+  form->SetMenu(menu);
+  form->Show();
+  Pump();
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE;
+  GetMenuItemInfoA(GetMenu(form->Handle()), 2, TRUE, &info);
+  EXPECT_TRUE(info.fType & MFT_OWNERDRAW);
+  EXPECT_GT(measured, 0);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_MENU;
+  item.itemID = drawn->Command();
+  item.hDC = GetDC(form->Handle());
+  item.rcItem = RECT{0, 0, 60, 20};
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item)), TRUE);
+  ReleaseDC(form->Handle(), item.hDC);
+  ASSERT_FALSE(drawn->draws.empty());
+  EXPECT_TRUE(drawn->draws.back());  // an entry of the menu bar
+  menu->SetOwnerDraw(false);
+  GetMenuItemInfoA(GetMenu(form->Handle()), 2, TRUE, &info);
+  EXPECT_FALSE(info.fType & MFT_OWNERDRAW);
+}

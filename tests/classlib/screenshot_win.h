@@ -23,10 +23,9 @@ inline void PutChunk(std::string& out, const char* type, const std::string& data
   PutBig32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
 }
 
-// True when the file was written.
-inline bool SaveWindowPng(HWND window, const std::string& path) {
-  RECT r{};
-  GetWindowRect(window, &r);
+// What the screen shows within r (screen co-ordinates); true when the file
+// was written.
+inline bool SaveScreenPng(const RECT& r, const std::string& path) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return false;
   HDC screen = GetDC(nullptr);
@@ -69,6 +68,13 @@ inline bool SaveWindowPng(HWND window, const std::string& path) {
   std::ofstream out(path, std::ios::binary);
   out.write(png.data(), static_cast<std::streamsize>(png.size()));
   return out.good();
+}
+
+// True when the file was written.
+inline bool SaveWindowPng(HWND window, const std::string& path) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return SaveScreenPng(r, path);
 }
 
 }  // namespace screenshot

@@ -10,6 +10,7 @@
 #include "classlib/buttons.h"
 #include "classlib/canvas.h"
 #include "classlib/edits.h"
+#include "classlib/hintwindow.h"
 #include "classlib/image.h"
 #include "classlib/label.h"
 #include "classlib/panels.h"
@@ -55,6 +56,18 @@ protected:
 
 // The options dialog relies on this: loading a stored value into a box runs
 // the box's side effects exactly when the state changes.
+TEST_F(ControlsTest, AHintWindowTakesTheSizeOfItsText) {
+  THintWindow window(nullptr);
+  window.HandleNeeded();
+  window.SetCaption("Short");
+  RECT small{}, large{};
+  GetWindowRect(window.Handle(), &small);
+  window.SetCaption("A much longer hint than that");
+  GetWindowRect(window.Handle(), &large);
+  EXPECT_GT(large.right - large.left, small.right - small.left);
+  EXPECT_EQ(window.Width(), large.right - large.left);
+}
+
 TEST_F(ControlsTest, CheckBoxClickRunsOnEveryChangeOfStateFromCodeOrUser) {
   auto* box = Add<TCheckBox>(form.get(), 10, 10, 150, 20);
   std::vector<TCheckBoxState> seen;

@@ -97,6 +97,44 @@ TEST_F(WideComboBoxTest, AutoSearchInAListStyleBuildsAPrefixUntilAPause) {
   EXPECT_EQ(combo->ItemIndex(), 2);
 }
 
+// Without a parent the combo box can have no window yet: its items wait,
+// wide, for the window it gets later.
+TEST_F(WideComboBoxTest, ItemsGivenBeforeTheWindowKeepTheirWideText) {
+  auto* combo = new TWideComboBox(form.get());
+  TWideStrings* items = combo->Items();
+  items->Clear();
+  TWideStringList list;
+  list.Add(L"x");
+  list.Add(kZhuk);
+  items->Assign(&list);
+  items->Insert(0, kZhukova);
+  items->Delete(1);
+  EXPECT_EQ(items->Count(), 2);
+  EXPECT_EQ(items->IndexOf(kZhuk), 1);
+  EXPECT_EQ(items->Get(0), kZhukova);
+  EXPECT_FALSE(combo->HandleAllocated());
+  combo->SetParent(form.get());
+  form->Show();
+  ASSERT_TRUE(IsWindowUnicode(combo->Handle()));
+  EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETCOUNT, 0, 0), 2);
+  wchar_t text[32] = {};
+  SendMessageW(combo->Handle(), CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_EQ(std::wstring(text), kZhuk);
+  EXPECT_EQ(items->Get(0), kZhukova);
+}
+
+TEST_F(WideComboBoxTest, TheWideHintWindowTakesTheSizeOfItsText) {
+  TWideCustomHintWindow window(nullptr);
+  window.HandleNeeded();
+  WideControl_SetText(&window, kZhuk);
+  RECT small{}, large{};
+  GetWindowRect(window.Handle(), &small);
+  WideControl_SetText(&window, kZhukova + L" " + kZhukova);
+  GetWindowRect(window.Handle(), &large);
+  EXPECT_GT(large.right - large.left, small.right - small.left);
+  EXPECT_EQ(window.Width(), large.right - large.left);
+}
+
 TEST_F(WideComboBoxTest, RecreatingTheWindowKeepsItemsSelectionAndText) {
   TWideComboBox* combo = ShownCombo();
   combo->SetItemIndex(1);
