@@ -227,6 +227,10 @@ public:
 
   uint32_t ControlState() const { return controlState_; }
 
+  // Publishes Left, Top, Width, Height, Enabled, Visible, Hint and ShowHint.
+  static const TPublishedClass* StaticPublishedClass();
+  const TPublishedClass* PublishedClass() const override { return StaticPublishedClass(); }
+
   // The link class made for an action; a derived class may give its own.
   virtual TControlActionLinkClass GetActionLinkClass();
   // The action changed (or was just assigned: checkDefaults then keeps

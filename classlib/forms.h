@@ -25,6 +25,7 @@ class TMenu;
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
 enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
@@ -104,10 +105,15 @@ public:
   TMenu* ShortCutMenu() const { return shortCutMenu_; }
   void SetShortCutMenu(TMenu* menu);
 
+  // Whether the form may close now: OnCloseQuery decides (yes without one).
+  virtual bool CloseQuery();
+
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TNotifyEvent OnDestroy;
+  // Asked before a form that is not modal closes; CanClose false keeps it.
+  TCloseQueryEvent OnCloseQuery;
   TCloseEvent OnClose;
 
 protected:

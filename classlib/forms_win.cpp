@@ -142,6 +142,7 @@ void TCustomForm::Close() {
     modalResult_ = mrCancel;
     return;
   }
+  if (!CloseQuery()) return;
   TCloseAction action = Application != nullptr && Application->MainForm() == this ? caFree : caHide;
   if (OnClose) OnClose(this, action);
   if (action == caNone) return;
@@ -154,6 +155,12 @@ void TCustomForm::Close() {
     return;
   }
   Hide();
+}
+
+bool TCustomForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
 }
 
 void TCustomForm::PlaceOnShow() {

@@ -161,3 +161,17 @@ TEST(FormDestruction, DestroyEventRunsOnceWhileTheDerivedFormIsWhole) {
 }
 
 }  // namespace
+
+// A form asked whether it may close stays open when the answer is no.
+TEST_F(FormTest, CloseQueryCanKeepTheFormOpen) {
+  TForm form(nullptr);
+  form.AfterConstruction();
+  form.Show();
+  bool allow = false;
+  form.OnCloseQuery = [&](TObject*, bool& canClose) { canClose = allow; };
+  form.Close();
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+  allow = true;
+  form.Close();
+  EXPECT_FALSE(IsWindowVisible(form.Handle()));
+}
