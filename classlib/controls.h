@@ -426,6 +426,8 @@ private:
   // The window's bounds after the system moved or sized it.
   void UpdateBoundsFromWindow();
   bool HandleSetCursor(TMessage& message);
+  // WM_CONTEXTMENU: the control's popup menu, when it pops up by itself.
+  bool ShowContextPopup(const TMessage& message);
 
   HWND handle_ = nullptr;
   HWND parentWindow_ = nullptr;

@@ -1,5 +1,7 @@
 #include "classlib/controls.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -675,6 +677,9 @@ void TWinControl::Dispatch(TMessage& message) {
     case WM_SETCURSOR:
       if (!HandleSetCursor(message)) DefaultHandler(message);
       return;
+    case WM_CONTEXTMENU:
+      if (!ShowContextPopup(message)) DefaultHandler(message);
+      return;
     case CN_KEYDOWN:
     case CN_SYSKEYDOWN:
       message.Result = HandleKeyBeforeDispatch(message) ? 1 : 0;
@@ -712,6 +717,17 @@ void TWinControl::UpdateBoundsFromWindow() {
   top_ = r.top;
   width_ = r.right - r.left;
   height_ = r.bottom - r.top;
+}
+
+bool TWinControl::ShowContextPopup(const TMessage& message) {
+  TPopupMenu* menu = PopupMenu();
+  if (menu == nullptr || !menu->AutoPopup()) return false;
+  POINT at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+  // From the keyboard (Shift+F10, the menu key) the point is -1, -1.
+  if (message.LParam == -1) at = ClientToScreen(POINT{0, 0});
+  menu->SetPopupComponent(this);
+  menu->Popup(at.x, at.y);
+  return true;
 }
 
 bool TWinControl::HandleSetCursor(TMessage& message) {
