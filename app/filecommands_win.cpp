@@ -83,22 +83,30 @@ bool TFileCommands::ResolveCollisions(TStrings& files, const std::string& folder
 }
 
 void TFileCommands::mCopyToClick() {
+  if (form_.ResultList().FirstSelected() < 0) return;
+  const std::string folder = BrowseForFolderTitle(form_.Handle(), MultiLang->Translate("Copy to..."));
+  if (!folder.empty()) CopySelectedTo(folder);
+}
+
+void TFileCommands::CopySelectedTo(const std::string& folder) {
   TStringList files;
   GetSelectedFiles(&files);
   if (files.Count() == 0) return;
-  const std::string folder = BrowseForFolderTitle(form_.Handle(), MultiLang->Translate("Copy to..."));
-  if (folder.empty()) return;
   if (!ResolveCollisions(files, folder) || files.Count() == 0) return;
   CopyFiles(files, folder);
 }
 
 void TFileCommands::mMove2SelectClick() {
+  if (form_.ResultList().FirstSelected() < 0) return;
+  const std::string folder = BrowseForFolderTitle(form_.Handle(), MultiLang->Translate("Move to..."));
+  if (!folder.empty()) MoveSelectedTo(folder);
+}
+
+void TFileCommands::MoveSelectedTo(const std::string& folder) {
   TStringList files;
   GetSelectedFiles(&files);
   if (files.Count() == 0) return;
   const std::vector<int> rows = form_.ResultList().SelectedIndexes();
-  const std::string folder = BrowseForFolderTitle(form_.Handle(), MultiLang->Translate("Move to..."));
-  if (folder.empty()) return;
   if (MessageDlg(MultiLang->Translate("Please confirm moving selected files to") + " " + folder, mtConfirmation,
                  mbOK | mbCancel, 0) != mrOk)
     return;
@@ -127,7 +135,9 @@ void TFileCommands::mDeleteClick() {
   GetSelectedFiles(&files);
   if (files.Count() == 0) return;
   const std::vector<int> rows = form_.ResultList().SelectedIndexes();
-  if (!DeleteToRecycleBin(files)) return;
+  // Whatever the shell reports (a user who stops it half-way has some files
+  // deleted), only the rows of files that are gone leave the list.
+  DeleteToRecycleBin(files);
   DropVanishedRows(rows);
 }
 

@@ -35,6 +35,12 @@ public:
   void ListViewMouseDown(int x, int y);
   void ListViewMouseMove(TShiftState shift, int x, int y);
 
+  // What "Copy to..." and "Move to..." do once a folder is chosen. A file
+  // of the same name already there is replaced only when the user says so;
+  // a move drops only the rows whose files left their places.
+  void CopySelectedTo(const std::string& folder);
+  void MoveSelectedTo(const std::string& folder);
+
   // Clears list and adds the full path of every selected row.
   void GetSelectedFiles(TStrings* list);
   // Writes the report of every row, in list order.

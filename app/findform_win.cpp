@@ -72,6 +72,7 @@ TFindForm::TFindForm(TComponent* owner)
   WireEvents();
   OnCreate = [this](TObject* sender) { FormCreate(sender); };
   OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
+  BuildWindowState();
 }
 
 TFindForm::~TFindForm() {

@@ -14,6 +14,7 @@
 
 #include "classlib/forms.h"
 
+class TApplicationEvents;
 class TButton;
 class TCheckBox;
 class TComboBox;
@@ -23,6 +24,7 @@ class TDateTimePicker;
 class TDropFileSource;
 class TEdit;
 class TFileCommands;
+class TFormStorage;
 class TImage;
 class TImageList;
 class TLabel;
@@ -44,6 +46,7 @@ class TStatusBar;
 class TTabSheet;
 class TToolBar;
 class TToolButton;
+class TTrayIcon;
 class TWebBrowser;
 class TWideComboBox;
 
@@ -141,6 +144,16 @@ public:
   TMenuItem* miDelete = nullptr;
   TMenuItem* miProperties = nullptr;
 
+  // --- window state ------------------------------------------------------------------
+  // Keeps the window's placement, the left panel's width and the preview's
+  // height under the settings key's "Place".
+  TFormStorage* ConfigStorage = nullptr;
+  // Stands in for the window while the program is minimised to the tray.
+  TTrayIcon* TrayIcon = nullptr;
+  TApplicationEvents* AppEvents = nullptr;
+  void AppEventsMinimize(TObject* Sender);
+  void TrayIconClick(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+
   // --- lifecycle ---------------------------------------------------------------------
   void FormCreate(TObject* Sender);
   void FormDestroy(TObject* Sender);
@@ -170,6 +183,8 @@ private:
   void BuildResultArea();
   void BuildMenus();
   void WireEvents();
+  // Last in construction: the storage takes over the form's events.
+  void BuildWindowState();
 
   // The text fields whose lists are kept, and the value names they are
   // kept under (followed by the entry's number).

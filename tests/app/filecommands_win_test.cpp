@@ -1,0 +1,318 @@
+// What the user does with found files, on real files in a private HOME (the
+// recycle bin is its Trash folder): moving, copying onto names already
+// taken, deleting, dropping a folder's rows, and the report read back.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/configform_win.h"
+#include "app/filecommands_win.h"
+#include "app/resultlist_win.h"
+#include "app_fixtures.h"
+#include "classlib/buttons.h"
+#include "classlib/codepage.h"
+#include "classlib/listview.h"
+#include "classlib/registry.h"
+#include "mainwindow_fixture_win.h"
+
+namespace {
+
+using app_test::MainWindowTest;
+using app_test::TTempFolder;
+
+// Presses the given buttons, one per dialog box this process shows, in
+// order; later boxes get the last one. Counts the boxes.
+class TButtonPresser {
+public:
+  explicit TButtonPresser(std::vector<int> buttons) : buttons_(std::move(buttons)), worker_([this] { Run(); }) {}
+  ~TButtonPresser() {
+    stop_ = true;
+    worker_.join();
+  }
+  int Boxes() const { return boxes_; }
+
+private:
+  void Run() {
+    HWND last = nullptr;
+    while (!stop_) {
+      HWND box = nullptr;
+      while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        if (process != GetCurrentProcessId() || !IsWindowVisible(box) || box == last) continue;
+        const size_t n = static_cast<size_t>(boxes_++);
+        PostMessageA(box, WM_COMMAND, buttons_[std::min(n, buttons_.size() - 1)], 0);
+        last = box;
+      }
+      Sleep(50);
+    }
+  }
+
+  std::vector<int> buttons_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> boxes_{0};
+  std::thread worker_;
+};
+
+// The Windows name of a file of the host, as Wine maps it.
+std::string DosName(const std::string& unixPath) {
+  using TDosName = wchar_t* (*)(const char*);
+  auto convert = reinterpret_cast<TDosName>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+  if (convert == nullptr) return std::string();
+  wchar_t* name = convert(unixPath.c_str());
+  if (name == nullptr) return std::string();
+  std::string result = WideToMultiByte(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The fields of a report line: ";" or TAB separated, a field in double
+// quotes with its inner quotes doubled.
+std::vector<std::string> Fields(const std::string& line, char separator) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == separator && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t at = 0, end; at < text.size(); at = end + 2) {
+    end = text.find("\r\n", at);
+    if (end == std::string::npos) break;
+    lines.push_back(text.substr(at, end - at));
+  }
+  return lines;
+}
+
+class FileCommandsTest : public MainWindowTest {
+protected:
+  // Searches folder and waits for the list.
+  void Find(const std::string& folder) {
+    LookIn(folder);
+    FindForm->bStart->Click();
+    ASSERT_TRUE(WaitForSearchEnd());
+    Pump(5);
+  }
+  int Row(const std::string& name) {
+    const std::vector<std::string> names = Column(0);
+    return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+  }
+  void Select(std::initializer_list<const char*> names) {
+    for (int i = 0; i < FindForm->ListView->Items()->Count(); ++i) FindForm->ListView->SetSelected(i, false);
+    for (const char* name : names) FindForm->ListView->SetSelected(Row(name), true);
+    Pump(2);
+  }
+  static std::vector<std::string> SortedColumn(int column) {
+    std::vector<std::string> v = Column(column);
+    std::sort(v.begin(), v.end());
+    return v;
+  }
+  TFileCommands& Commands() { return FindForm->FileCommands(); }
+};
+
+using Names = std::vector<std::string>;
+
+// A move the user confirms, with one name taken in the target that the user
+// will not replace: the other file moves and its row goes; the refused one
+// stays in place, keeps its row, and the file in the target is untouched.
+TEST_F(FileCommandsTest, MoveDropsOnlyRowsOfFilesThatMovedAndNeverOverwritesUnasked) {
+  TTempFolder source, target;
+  source.Write("a.txt", "new a");
+  source.Write("b.txt", "new b");
+  source.Write("c.txt", "new c");
+  target.Write("b.txt", "old b");
+  Find(source.Path());
+  Select({"a.txt", "b.txt"});
+  {
+    TButtonPresser presser({IDOK, IDNO});  // confirm the move, keep the old b.txt
+    Commands().MoveSelectedTo(target.Path());
+    EXPECT_EQ(presser.Boxes(), 2);
+  }
+  Pump(5);
+  EXPECT_EQ(Read(target.Path() + "\\a.txt"), "new a");
+  EXPECT_FALSE(Exists(source.Path() + "\\a.txt"));
+  EXPECT_EQ(Read(target.Path() + "\\b.txt"), "old b");
+  EXPECT_EQ(Read(source.Path() + "\\b.txt"), "new b");
+  EXPECT_EQ(SortedColumn(0), (Names{"b.txt", "c.txt"}));
+
+  // Cancelling the confirmation changes nothing.
+  Select({"c.txt"});
+  {
+    TButtonPresser presser({IDCANCEL});
+    Commands().MoveSelectedTo(target.Path());
+  }
+  EXPECT_TRUE(Exists(source.Path() + "\\c.txt"));
+  EXPECT_EQ(SortedColumn(0), (Names{"b.txt", "c.txt"}));
+}
+
+TEST_F(FileCommandsTest, CopyOntoATakenNameAsksFirst) {
+  TTempFolder source, target;
+  source.Write("b.txt", "new b");
+  target.Write("b.txt", "old b");
+  Find(source.Path());
+  Select({"b.txt"});
+  for (int answer : {IDNO, IDCANCEL}) {
+    TButtonPresser presser({answer});
+    Commands().CopySelectedTo(target.Path());
+    EXPECT_EQ(presser.Boxes(), 1);
+    EXPECT_EQ(Read(target.Path() + "\\b.txt"), "old b");
+  }
+  {
+    TButtonPresser presser({IDYES});
+    Commands().CopySelectedTo(target.Path());
+  }
+  // Told to go ahead, the copy lands (replacing the file, or beside it where
+  // the shell renames on a collision); the source stays listed.
+  EXPECT_TRUE(Read(target.Path() + "\\b.txt") == "new b" || Exists(target.Path() + "\\Copy of b.txt"));
+  EXPECT_EQ(Column(0), (Names{"b.txt"}));
+}
+
+// Deleted files go to the recycle bin (the Trash folder of the private HOME)
+// and their rows go; a file the shell could not take keeps its row.
+TEST_F(FileCommandsTest, DeleteToTheRecycleBinKeepsRowsOfFilesThatStayed) {
+  TTempFolder source;
+  const std::string tag = std::to_string(GetCurrentProcessId());
+  const std::string gone = "gone-" + tag + ".txt", kept = "kept-" + tag + ".txt";
+  source.Write(gone, "bin me");
+  source.Write(kept, "keep me");
+  source.Write("other.txt", "x");
+  Find(source.Path());
+  Select({gone.c_str(), kept.c_str()});
+  HANDLE lock = CreateFileA((source.Path() + "\\" + kept).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  {
+    TButtonPresser presser({IDYES});
+    Commands().mDeleteClick();
+  }
+  CloseHandle(lock);
+  Pump(5);
+  EXPECT_FALSE(Exists(source.Path() + "\\" + gone));
+  EXPECT_TRUE(Exists(source.Path() + "\\" + kept));
+  char dataHome[MAX_PATH] = {};
+  if (GetEnvironmentVariableA("XDG_DATA_HOME", dataHome, MAX_PATH) != 0) {
+    const std::string trash = DosName(std::string(dataHome) + "/Trash/files/" + gone);
+    ASSERT_FALSE(trash.empty());
+    EXPECT_EQ(Read(trash), "bin me");
+  }
+  EXPECT_EQ(SortedColumn(0), (Names{kept, "other.txt"}));
+}
+
+// "Not this folder" takes the folder and those below it, never a folder
+// whose name merely starts the same.
+TEST_F(FileCommandsTest, NotThisFolderTakesTheFolderAndItsSubfoldersOnly) {
+  TTempFolder root;
+  CreateDirectoryA((root.Path() + "\\Data").c_str(), nullptr);
+  CreateDirectoryA((root.Path() + "\\Data\\Old").c_str(), nullptr);
+  CreateDirectoryA((root.Path() + "\\Data2").c_str(), nullptr);
+  root.Write("Data\\a.txt", "x");
+  root.Write("Data\\Old\\b.txt", "x");
+  root.Write("Data2\\c.txt", "x");
+  Find(root.Path());
+  ASSERT_EQ(SortedColumn(0), (Names{"Data", "Data2", "Old", "a.txt", "b.txt", "c.txt"}));
+  Select({"a.txt"});
+  {
+    TButtonPresser presser({IDOK});
+    Commands().mListDelFolderClick();
+  }
+  // The folders Data and Data2 themselves lie in the root, which stays.
+  EXPECT_EQ(SortedColumn(0), (Names{"Data", "Data2", "c.txt"}));
+}
+
+// The report read back field by field: CSV quotes every text field and
+// doubles inner quotes, a name with a comma or a semicolon comes back
+// whole; TXT quotes only what holds its TAB or a quote.
+TEST_F(FileCommandsTest, ReportsReadBackIntoTheirFields) {
+  {
+    TRegistry classes;
+    classes.SetRootKey(HKEY_CLASSES_ROOT);
+    classes.OpenKey("\\.ovq", true);
+    classes.WriteString("", "ovq_auto_file");
+    classes.OpenKey("\\ovq_auto_file", true);
+    classes.WriteString("", "Quoted \"type\" file");
+  }
+  TTempFolder source, out;
+  source.Write("one, two.ovq", "12345");
+  source.Write("semi;colon.ovq", "1");
+  Find(source.Path());
+  ConfigForm->CheckRAll->SetChecked(true);
+  const std::string csv = out.Path() + "\\list.CSV", txt = out.Path() + "\\list.txt";
+  Commands().SaveReport(csv);
+  Commands().SaveReport(txt);
+  const std::vector<std::string> names = Column(0);
+  const std::vector<std::string> csvLines = Lines(Read(csv)), txtLines = Lines(Read(txt));
+  ASSERT_EQ(csvLines.size(), 2u);
+  ASSERT_EQ(txtLines.size(), 2u);
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    const std::vector<std::string> fields = Fields(csvLines[i], ';');
+    ASSERT_EQ(fields.size(), 4u) << csvLines[i];
+    EXPECT_EQ(fields[0], source.Path() + "\\" + names[i]);
+    EXPECT_EQ(fields[1], "Quoted \"type\" file");
+    EXPECT_EQ(fields[3], names[i] == "one, two.ovq" ? "5" : "1");
+    EXPECT_EQ(csvLines[i].substr(0, 1), "\"");
+    EXPECT_EQ(csvLines[i].back() == '"', false);  // the size is never quoted
+    EXPECT_EQ(Fields(txtLines[i], '\t'), (std::vector<std::string>{fields[0], fields[1], fields[2], fields[3]}));
+    EXPECT_NE(txtLines[i].substr(0, 1), "\"");  // a plain path needs no quotes
+  }
+  ConfigForm->CheckRAll->SetChecked(false);
+  ConfigForm->CheckRPath->SetChecked(false);
+  ConfigForm->CheckRFileName->SetChecked(true);
+  ConfigForm->CheckRSize->SetChecked(true);
+  Commands().SaveReport(csv);
+  EXPECT_EQ(Lines(Read(csv))[0], "\"" + names[0] + "\";" + (names[0] == "one, two.ovq" ? "5" : "1"));
+  TRegistry classes;
+  classes.SetRootKey(HKEY_CLASSES_ROOT);
+  classes.DeleteKey("\\.ovq");
+  classes.DeleteKey("\\ovq_auto_file");
+}
+
+// On a Cyrillic system the names come back in its code page.
+TEST_F(FileCommandsTest, CyrillicSystemReportKeepsCyrillicNames) {
+  if (AnsiCodePage() != 1251) GTEST_SKIP() << "needs code page 1251";
+  TTempFolder source, out;
+  const std::wstring name = L"\x041E\x0442\x0447\x0451\x0442, \x0438\x0442\x043E\x0433.txt";
+  const std::string ansi = WideToMultiByte(name);
+  source.Write(ansi, "x");
+  Find(source.Path());
+  ConfigForm->CheckRAll->SetChecked(false);
+  ConfigForm->CheckRPath->SetChecked(false);
+  ConfigForm->CheckRFileName->SetChecked(true);
+  ConfigForm->CheckRSize->SetChecked(false);
+  Commands().SaveReport(out.Path() + "\\list.csv");
+  Commands().SaveReport(out.Path() + "\\list.txt");
+  EXPECT_EQ(MultiByteToWide(Read(out.Path() + "\\list.csv"), 1251), L"\"" + name + L"\"\r\n");
+  EXPECT_EQ(MultiByteToWide(Read(out.Path() + "\\list.txt"), 1251), name + L"\r\n");
+}
+
+}  // namespace
