@@ -55,7 +55,8 @@ std::string ModelContext(const std::string& s, int64_t from, TEncodingSlot slot,
   auto text = [](uint32_t u) { return u > 31 || u == 13 || u == 10; };
   const int64_t p = (start - from + length - unit) / unit;
   int64_t q = p;
-  while (p - q < 56 && q > 0 && text(at(q))) --q;
+  // The unit where the search began belongs to the context like any other.
+  while (p - q < 56 && q >= 0 && text(at(q))) --q;
   int64_t r = p;
   while (r - p < 56 && r < count && text(at(r))) ++r;
   if (r <= q + 1) return {};
