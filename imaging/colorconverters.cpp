@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "imaging/channelorder.h"
 #include "imaging/colormanager.h"
 #include "imaging/imagingtexts.h"
 
@@ -135,12 +136,20 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
   // of every true-colour picture: a plain byte shuffle.
   if (sb == 1 && tb == 1 && Mask == 0xFF && !gamma && Source.size() == 1) {
     const auto* s = static_cast<const uint8_t*>(Source[0]);
+    if (sourceAlpha == targetAlpha) {
+      if (!Reverse)
+        std::memmove(Target, s, size_t{Count} * targetStep);
+      else if (sourceAlpha)
+        ReverseChannels4(s, Target, Count);
+      else
+        ReverseChannels3(s, Target, Count);
+      return;
+    }
     const unsigned sourceStep = sourceAlpha ? 4 : 3;
     for (uint32_t i = 0; i < Count; ++i, s += sourceStep, Target += targetStep) {
       Target[0] = s[order[0]];
       Target[1] = s[1];
       Target[2] = s[order[2]];
-      if (copyAlpha) Target[3] = s[3];
     }
     return;
   }
@@ -168,19 +177,6 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
       Store16(p, v);
   };
 
-  // The common case, 8-bit samples throughout and every pixel: no
-  // per-sample choices.
-  if (sb == 1 && tb == 1 && !gamma && Mask == 0xFF && Source.size() == 1) {
-    const auto* s = static_cast<const uint8_t*>(Source[0]);
-    const unsigned sourceStep = sourceAlpha ? 4 : 3, first = order[0], last = order[2];
-    for (uint32_t i = 0; i < Count; ++i, Target += targetStep, s += sourceStep) {
-      Target[0] = s[first];
-      Target[1] = s[1];
-      Target[2] = s[last];
-      if (copyAlpha) Target[3] = s[3];
-    }
-    return;
-  }
   if (sb == 1 && tb == 1 && !gamma && Mask == 0xFF) {
     for (uint32_t i = 0; i < Count; ++i, Target += targetStep) {
       Target[0] = *src.At(order[0]);
