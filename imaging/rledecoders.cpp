@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/shortmoves.h"
+
 namespace {
 
 // The caller's two buffers with the room left in each; every packet goes
@@ -20,7 +22,7 @@ struct Cursor {
   void Copy(uint64_t n) {
     n = std::min({n, srcLeft, dstLeft});
     if (n == 0) return;
-    std::memcpy(dst, src, static_cast<size_t>(n));
+    CopyBytes(src, dst, static_cast<size_t>(n));
     src += n;
     srcLeft -= n;
     dst += n;
@@ -29,7 +31,7 @@ struct Cursor {
   void Fill(uint8_t value, uint64_t n) {
     n = std::min(n, dstLeft);
     if (n == 0) return;
-    std::memset(dst, value, static_cast<size_t>(n));
+    FillBytes(dst, value, static_cast<size_t>(n));
     dst += n;
     dstLeft -= n;
   }
