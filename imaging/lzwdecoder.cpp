@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/shortmoves.h"
+
 namespace {
 
 constexpr uint32_t kTableSize = 4096;
@@ -58,13 +60,35 @@ struct LzwTable {
   }
 };
 
+// What TIFF decoding keeps besides the string table: where each entry's
+// string already stands in the output of this call. An entry is the string
+// of the code before it plus one byte, and that byte is the first one written
+// after that string, so every entry's string is one run of earlier output
+// and is copied from there instead of being gathered backwards through the
+// table. This holds while each entry is built from entries made since the
+// last clear code, which every undamaged strip does.
+struct TiffLzwTable : LzwTable {
+  size_t offset[kTableSize];
+  uint16_t length[kTableSize];
+  uint8_t firstByte[kTableSize];
+
+  void Init() {
+    LzwTable::Init(256);
+    for (uint32_t i = 0; i < 256; ++i) {
+      length[i] = 1;
+      firstByte[i] = static_cast<uint8_t>(i);
+    }
+  }
+};
+
 }  // namespace
 
 void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                              int64_t UnpackedSize) {
   constexpr uint32_t kClear = 256, kEnd = 257, kFirst = 258;
-  LzwTable t;
-  t.Init(256);
+  TiffLzwTable t;
+  t.Init();
+  uint8_t* const start = Dest;
   t.dst = Dest;
   t.dstLeft = DecodeRoom(UnpackedSize);
   const uint8_t* src = Source;
@@ -73,46 +97,100 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pac
   uint32_t accumulator = 0, bits = 0;
   uint32_t width = 9, mask = 511, next = kFirst, previous = kNoCode;
   uint8_t first = 0;
-  while (srcLeft > 0 && t.dstLeft > 0) {
-    accumulator |= static_cast<uint32_t>(*src++) << (24 - bits);
-    --srcLeft;
-    bits += 8;
-    while (bits >= width) {
-      uint32_t code = accumulator >> (32 - width);
-      accumulator <<= width;
-      bits -= width;
-      if (code == kEnd) return;
-      if (code == kClear) {
-        width = 9;
-        mask = 511;
-        next = kFirst;
-        previous = kNoCode;
-        continue;
-      }
-      // Damaged data: take no more codes from the bits held and go on with
-      // the next byte. The bits stay: a code is at least 9 bits wide, so
-      // fewer than 8 remain and the next byte still fits behind them.
-      if (code > next) break;
-      if (previous == kNoCode) {
-        first = t.suffix[code];
-        t.Put(first);
-        previous = code;
-        continue;
-      }
-      uint32_t length = t.Gather(code, 256, first, code == next, previous);
+  // Copying from earlier output (TiffLzwTable) until an entry of an earlier
+  // table is used; then each string is gathered through the table.
+  bool copying = true;
+  size_t lastOffset = 0, lastLength = 0;  // the previous code's string in the output
+  auto addEntry = [&] {
+    if (next >= kTableSize) return;
+    t.prefix[next] = static_cast<uint16_t>(previous);
+    t.suffix[next] = first;
+    if (copying) {
+      t.firstByte[next] = t.firstByte[previous];
+      t.offset[next] = lastOffset;
+      t.length[next] = static_cast<uint16_t>(lastLength + 1);
+    }
+    ++next;
+    if (next == mask && width < 12) {
+      ++width;
+      mask = (1u << width) - 1;
+    }
+  };
+
+  // One code per turn. Bits are taken most significant first; with four
+  // bytes or more left the buffer is topped up to 24 bits or more at once:
+  // the bits below the count are those of the bytes that follow, read again
+  // on the next turn.
+  while (t.dstLeft > 0) {
+    if (srcLeft >= 4) {
+      uint32_t word;
+      std::memcpy(&word, src, 4);
+      accumulator |= __builtin_bswap32(word) >> bits;
+      const uint32_t taken = (31 - bits) >> 3;
+      src += taken;
+      srcLeft -= taken;
+      bits |= 24;
+    } else {
+      for (; bits < width && srcLeft > 0; --srcLeft, bits += 8)
+        accumulator |= static_cast<uint32_t>(*src++) << (24 - bits);
+      if (bits < width) return;
+    }
+    const uint32_t code = accumulator >> (32 - width);
+    accumulator <<= width;
+    bits -= width;
+    if (code == kEnd) return;
+    if (code == kClear) {
+      width = 9;
+      mask = 511;
+      next = kFirst;
+      previous = kNoCode;
+      continue;
+    }
+    // Damaged data: the code is dropped and the bits after it start the
+    // next one.
+    if (code > next) continue;
+    if (previous == kNoCode) {
+      // Right after a clear code only a single byte is known; an entry code
+      // here is left over from before it (damaged data).
+      if (code >= kFirst) copying = false;
+      first = t.suffix[code];
+      lastOffset = static_cast<size_t>(t.dst - start);
+      lastLength = 1;
+      t.Put(first);
+      previous = code;
+      continue;
+    }
+    if (!copying) {
+      const uint32_t length = t.Gather(code, 256, first, code == next, previous);
       if (length == 0) return;
-      if (next < kTableSize) {
-        t.prefix[next] = static_cast<uint16_t>(previous);
-        t.suffix[next] = first;
-        ++next;
-        if (next == mask && width < 12) {
-          ++width;
-          mask = (1u << width) - 1;
-        }
-      }
+      addEntry();
       previous = code;
       t.Emit(length);
+      continue;
     }
+    first = code == next ? t.firstByte[previous] : t.firstByte[code];
+    addEntry();
+    previous = code;
+    const size_t at = static_cast<size_t>(t.dst - start);
+    if (code < 256) {
+      t.Put(static_cast<uint8_t>(code));
+      lastLength = 1;
+    } else {
+      // The string ends before the byte about to be written, or on it for
+      // KwKwK (the string ends on its own first byte, so that copy goes
+      // forward one byte at a time); anything else is a broken table: stop.
+      const size_t from = t.offset[code], length = t.length[code];
+      if (from + length > at + 1) return;
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(length, t.dstLeft));
+      if (from + n <= at)
+        CopyBytes(start + from, t.dst, n);
+      else
+        for (size_t i = 0; i < n; ++i) t.dst[i] = start[from + i];
+      t.dst += n;
+      t.dstLeft -= n;
+      lastLength = length;
+    }
+    lastOffset = at;
   }
 }
 

@@ -2,6 +2,8 @@
 // KwKwK case, a full string table, and string chains that loop.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "imaging/lzwdecoder.h"
 #include "testutil.h"
 
@@ -26,6 +28,56 @@ private:
   bool msbFirst_;
   uint64_t bits_ = 0;
 };
+
+// A TIFF encoder: codes widen one entry early, and the table starts over
+// (clear code) before it is full.
+Bytes EncodeTiffLzw(const Bytes& plain) {
+  CodeWriter w(true);
+  std::map<std::pair<uint32_t, uint8_t>, uint32_t> table;
+  uint32_t next = 258, width = 9;
+  w.Put(256, width);
+  int64_t current = -1;
+  for (uint8_t b : plain) {
+    if (current < 0) {
+      current = b;
+      continue;
+    }
+    auto found = table.find({uint32_t(current), b});
+    if (found != table.end()) {
+      current = found->second;
+      continue;
+    }
+    w.Put(uint32_t(current), width);
+    if (next < 4000) {
+      table[{uint32_t(current), b}] = next++;
+      if (next == (1u << width)) ++width;
+    } else {
+      w.Put(256, width);
+      table.clear();
+      next = 258;
+      width = 9;
+    }
+    current = b;
+  }
+  if (current >= 0) w.Put(uint32_t(current), width);
+  w.Put(257, width);
+  return w.bytes;
+}
+
+// Runs of every length up to 40, so that strings of every length are
+// written, whole and cut off by the end of the output at every byte.
+TEST(TiffLzw, StringsOfEveryLengthComeOutWholeOrCutAtTheEnd) {
+  Bytes plain;
+  for (int round = 0; round < 6; ++round)
+    for (uint8_t length = 1; length <= 40; ++length) plain.insert(plain.end(), length, uint8_t(length + round % 2));
+  const Bytes packed = EncodeTiffLzw(plain);
+  TTIFFLZWDecoder d;
+  EXPECT_TRUE(SameBytes(DecodeBlock(d, packed, plain.size()), plain));
+  for (size_t room = 0; room < 900; room += 7) {
+    Bytes expected(plain.begin(), plain.begin() + room);
+    ASSERT_TRUE(SameBytes(DecodeBlock(d, packed, room), expected)) << room;
+  }
+}
 
 TEST(TiffLzw, EndCodeEndsTheCall) {
   CodeWriter w(true);
