@@ -373,17 +373,23 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
 
 void TTIFFGraphic::ReadStrip(TStream& stream, TDecoder* decoder, const TStripLayout& layout,
                              uint32_t Index, uint32_t Rows, std::vector<uint8_t>& Buffer) {
-  Buffer.assign(static_cast<size_t>(uint64_t{Rows} * layout.rowBytes), 0);
-  if (Index >= layout.offsets.size()) return;
-  const int64_t at = BasePosition() + layout.offsets[Index];
-  if (at >= stream.Size()) return;
+  Buffer.resize(static_cast<size_t>(uint64_t{Rows} * layout.rowBytes));
+  const int64_t at = Index < layout.offsets.size() ? BasePosition() + layout.offsets[Index] : 0;
+  if (Index >= layout.offsets.size() || at >= stream.Size()) {
+    std::fill(Buffer.begin(), Buffer.end(), 0);
+    return;
+  }
   stream.SetPosition(at);
   const uint64_t left = static_cast<uint64_t>(BytesLeft(stream));
   if (decoder == nullptr) {
     // A strip cut short by the end of the file keeps zeros for what is missing.
-    ReadExact(stream, Buffer.data(), std::min<uint64_t>(Buffer.size(), left));
+    const size_t read = static_cast<size_t>(std::min<uint64_t>(Buffer.size(), left));
+    ReadExact(stream, Buffer.data(), read);
+    std::fill(Buffer.begin() + static_cast<ptrdiff_t>(read), Buffer.end(), 0);
     return;
   }
+  // What a codec leaves unwritten stays zero.
+  std::fill(Buffer.begin(), Buffer.end(), 0);
   const uint64_t count =
       std::min<uint64_t>(Index < layout.byteCounts.size() ? layout.byteCounts[Index] : left, left);
   std::vector<uint8_t>& packed = packed_;

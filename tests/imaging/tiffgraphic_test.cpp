@@ -3,6 +3,7 @@
 // pixels ImageMagick decodes from the same file.
 #include <gtest/gtest.h>
 
+#include "classlib/bytereader.h"
 #include "imaging/imagingtexts.h"
 #include "imaging/tiffgraphic.h"
 #include "pictureutil.h"
@@ -141,6 +142,29 @@ TEST(TiffReader, DamagedCopiesFailCleanly) {
                            "ga_zip_2", "rgb_packbits"})
     LoadDamagedCopies<TTIFFGraphic>(ReadFixture(std::string("tiff/") + name + ".tif"));
   LoadDamagedCopies<TEPSGraphic>(ReadFixture("tiff/preview.eps"));
+}
+
+// The last strip of five (rows 20 to 22) made to start 10 bytes before the
+// end of the file: those bytes show, the rest of the strip is black, and no
+// row of the strip before it shows through.
+TEST(TiffReader, StripCutShortByTheEndOfTheFileShowsBlack) {
+  Bytes file = ReadFixture("tiff/rgb_none.tif");  // little-endian
+  const uint32_t ifd = ReadLe32(file.data(), 4);
+  uint32_t list = 0;
+  for (uint32_t i = 0, n = ReadLe16(file.data(), ifd); i < n; ++i)
+    if (ReadLe16(file.data(), ifd + 2 + 12 * i) == 273) list = ReadLe32(file.data(), ifd + 2 + 12 * i + 8);
+  ASSERT_EQ(ParseTiff(file).tags.at(273).size(), 5u);
+  const uint32_t last = static_cast<uint32_t>(file.size() - 10);
+  for (int k = 0; k < 4; ++k) file[list + 16 + k] = uint8_t(last >> (8 * k));
+
+  TTIFFGraphic tiff;
+  LoadPicture(tiff, file);
+  const Bytes rgb = RgbOf(tiff), wanted = ReadFixture("tiff/rgb_none.rgb");
+  const size_t row = 37 * 3, cut = 20 * row;
+  EXPECT_EQ(MaxDifference(Bytes(rgb.begin(), rgb.begin() + cut), Bytes(wanted.begin(), wanted.begin() + cut)), 0);
+  // The bitmap holds blue, green, red: the 10 bytes fill three pixels and
+  // one sample of a fourth.
+  EXPECT_TRUE(std::all_of(rgb.begin() + cut + 12, rgb.end(), [](uint8_t v) { return v == 0; }));
 }
 
 // A header that declares a picture far larger than its few bytes of strips
