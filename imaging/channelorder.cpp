@@ -1,5 +1,8 @@
 #include "imaging/channelorder.h"
 
+#include <bit>
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -81,4 +84,52 @@ void ReverseChannels4(const uint8_t* Source, uint8_t* Target, uint32_t Count) {
   }
 #endif
   ReverseScalar(Source + size_t{done} * 4, Target + size_t{done} * 4, Count - done, 4);
+}
+
+void InterleavePlanes3(const uint8_t* First, const uint8_t* Second, const uint8_t* Third, uint8_t* Target,
+                       uint32_t Count) {
+  static_assert(std::endian::native == std::endian::little, "words are put together low byte first");
+  uint32_t i = 0;
+  // Four pixels make three whole words: a0 b0 c0 a1 | b1 c1 a2 b2 | c2 a3 b3 c3.
+  for (; Count - i >= 4; i += 4) {
+    uint32_t a, b, c;
+    std::memcpy(&a, First + i, 4);
+    std::memcpy(&b, Second + i, 4);
+    std::memcpy(&c, Third + i, 4);
+    const uint32_t w[3] = {
+        (a & 0xFF) | (b & 0xFF) << 8 | (c & 0xFF) << 16 | (a & 0xFF00) << 16,
+        (b >> 8 & 0xFF) | (c & 0xFF00) | (a & 0xFF0000) | (b & 0xFF0000) << 8,
+        (c >> 16 & 0xFF) | (a >> 16 & 0xFF00) | (b >> 8 & 0xFF0000) | (c & 0xFF000000)};
+    std::memcpy(Target + size_t{i} * 3, w, sizeof w);
+  }
+  for (; i < Count; ++i) {
+    uint8_t* t = Target + size_t{i} * 3;
+    t[0] = First[i];
+    t[1] = Second[i];
+    t[2] = Third[i];
+  }
+}
+
+void InterleavePlanes4(const uint8_t* First, const uint8_t* Second, const uint8_t* Third,
+                       const uint8_t* Fourth, uint8_t* Target, uint32_t Count) {
+  uint32_t i = 0;
+#if defined(__SSE2__)
+  for (; Count - i >= 16; i += 16) {
+    const __m128i a = Load(First + i), b = Load(Second + i), c = Load(Third + i), d = Load(Fourth + i);
+    const __m128i abLow = _mm_unpacklo_epi8(a, b), abHigh = _mm_unpackhi_epi8(a, b);
+    const __m128i cdLow = _mm_unpacklo_epi8(c, d), cdHigh = _mm_unpackhi_epi8(c, d);
+    uint8_t* t = Target + size_t{i} * 4;
+    Store(t, _mm_unpacklo_epi16(abLow, cdLow));
+    Store(t + 16, _mm_unpackhi_epi16(abLow, cdLow));
+    Store(t + 32, _mm_unpacklo_epi16(abHigh, cdHigh));
+    Store(t + 48, _mm_unpackhi_epi16(abHigh, cdHigh));
+  }
+#endif
+  for (; i < Count; ++i) {
+    uint8_t* t = Target + size_t{i} * 4;
+    t[0] = First[i];
+    t[1] = Second[i];
+    t[2] = Third[i];
+    t[3] = Fourth[i];
+  }
 }

@@ -153,6 +153,16 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
     }
     return;
   }
+  // The same from one plane per channel.
+  if (sb == 1 && tb == 1 && Mask == 0xFF && !gamma && Source.size() >= (sourceAlpha ? 4u : 3u) &&
+      (copyAlpha || !targetAlpha)) {
+    const auto plane = [&](unsigned k) { return static_cast<const uint8_t*>(Source[k]); };
+    if (targetAlpha)
+      InterleavePlanes4(plane(order[0]), plane(1), plane(order[2]), plane(3), Target, Count);
+    else
+      InterleavePlanes3(plane(order[0]), plane(1), plane(order[2]), Target, Count);
+    return;
+  }
   SourceRow src(Source, sourceAlpha ? 4 : 3, sourceAlpha ? 4 : 3, sb, Source.size() > 1);
 
   // Raw source sample to target sample; gamma only for colour samples.

@@ -1,5 +1,6 @@
-// The channel swap of true-colour rows against a byte-by-byte swap, at every
-// length around the block size of its fast path.
+// The channel swap and the gathering of planes of true-colour rows against
+// byte-by-byte versions, at every length around the block size of their fast
+// paths.
 #include <gtest/gtest.h>
 
 #include "imaging/channelorder.h"
@@ -41,6 +42,27 @@ TEST(ReverseChannels, InPlace) {
     EXPECT_TRUE(SameBytes(three, threeWanted)) << count;
     EXPECT_TRUE(SameBytes(four, fourWanted)) << count;
   }
+}
+
+TEST(InterleavePlanes, ThreeAndFourPlanesOfEveryLength) {
+  for (unsigned planes : {3u, 4u})
+    for (uint32_t count = 0; count <= 40; ++count) {
+      Bytes plane[4];
+      for (unsigned k = 0; k < planes; ++k) {
+        plane[k] = Counting(count);  // exactly sized for the sanitizer
+        for (uint8_t& b : plane[k]) b = static_cast<uint8_t>(b * (k + 2) + k);
+      }
+      Bytes wanted(size_t{count} * planes);
+      for (uint32_t i = 0; i < count; ++i)
+        for (unsigned k = 0; k < planes; ++k) wanted[size_t{i} * planes + k] = plane[k][i];
+      GuardedBuffer out(wanted.size());
+      if (planes == 3)
+        InterleavePlanes3(plane[0].data(), plane[1].data(), plane[2].data(), out.Data(), count);
+      else
+        InterleavePlanes4(plane[0].data(), plane[1].data(), plane[2].data(), plane[3].data(), out.Data(), count);
+      EXPECT_TRUE(out.GuardsIntact());
+      ASSERT_TRUE(SameBytes(out.Contents(), wanted)) << planes << " planes, " << count << " pixels";
+    }
 }
 
 }  // namespace
