@@ -147,21 +147,13 @@ void TComponent::SetComponentState(uint32_t flags, bool on) {
 
 // --- TComponentList --------------------------------------------------------
 
-class TComponentList::Watcher : public TComponent {
-public:
-  explicit Watcher(TComponentList* list) : TComponent(nullptr), list_(list) {}
+void TRemovalWatcher::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && removed_) removed_(component);
+}
 
-protected:
-  void Notification(TComponent* component, TOperation operation) override {
-    TComponent::Notification(component, operation);
-    if (operation == opRemove) list_->Forget(component);
-  }
-
-private:
-  TComponentList* list_;
-};
-
-TComponentList::TComponentList(bool ownsObjects) : ownsObjects_(ownsObjects), watcher_(new Watcher(this)) {}
+TComponentList::TComponentList(bool ownsObjects)
+    : ownsObjects_(ownsObjects), watcher_(new TRemovalWatcher([this](TComponent* c) { Forget(c); })) {}
 
 TComponentList::~TComponentList() {
   Clear();

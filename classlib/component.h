@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,20 @@ private:
   std::vector<TComponent*> freeNotifies_;
 };
 
+// Hears of the destruction of the components it asked free notification of
+// (FreeNotification) and tells a callback.
+class TRemovalWatcher : public TComponent {
+public:
+  explicit TRemovalWatcher(std::function<void(TComponent*)> removed)
+      : TComponent(nullptr), removed_(std::move(removed)) {}
+
+protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+private:
+  std::function<void(TComponent*)> removed_;
+};
+
 // A list of components that drops an entry when its component is destroyed;
 // when it owns its objects, destroying the list destroys them.
 class TComponentList : public TObject {
@@ -99,10 +114,9 @@ public:
   void SetOwnsObjects(bool owns) { ownsObjects_ = owns; }
 
 private:
-  class Watcher;
   void Forget(TComponent* component);
 
   std::vector<TComponent*> items_;
   bool ownsObjects_;
-  Watcher* watcher_;
+  TRemovalWatcher* watcher_;
 };

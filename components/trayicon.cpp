@@ -196,53 +196,40 @@ void TTrayIcon::WndProc(TMessage& msg) {
 }
 
 void TTrayIcon::MouseMessage(UINT mouseMessage) {
+  // Per button: its messages, its shift flag and the click flag of a press
+  // seen on the icon (the middle button makes no clicks).
+  struct ButtonMessages {
+    UINT down, up, doubleClick;
+    TMouseButton button;
+    TShiftState held;
+    uint8_t pressed;
+  };
+  static const ButtonMessages kButtons[] = {
+      {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, mbLeft, ssLeft, kLeftPressed},
+      {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, mbRight, ssRight, kRightPressed},
+      {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK, mbMiddle, ssMiddle, 0},
+  };
   POINT p{};
   GetCursorPos(&p);
   const TShiftState shift = KeyboardStateToShiftState();
-  switch (mouseMessage) {
-    case WM_MOUSEMOVE:
-      MouseMove(shift, p.x, p.y);
-      break;
-    case WM_LBUTTONDOWN:
-      MouseDown(mbLeft, shift | ssLeft, p.x, p.y);
-      clickFlags_ |= kLeftPressed;
-      break;
-    case WM_LBUTTONUP:
-      if (clickFlags_ & kLeftPressed) {
-        clickFlags_ &= ~kLeftPressed;
-        DoClick(mbLeft, shift | ssLeft, p.x, p.y);
+  if (mouseMessage == WM_MOUSEMOVE) {
+    MouseMove(shift, p.x, p.y);
+    return;
+  }
+  for (const ButtonMessages& b : kButtons) {
+    if (mouseMessage == b.down) {
+      MouseDown(b.button, shift | b.held, p.x, p.y);
+      clickFlags_ |= b.pressed;
+    } else if (mouseMessage == b.up) {
+      if (clickFlags_ & b.pressed) {
+        clickFlags_ &= ~b.pressed;
+        DoClick(b.button, shift | b.held, p.x, p.y);
       }
-      MouseUp(mbLeft, shift | ssLeft, p.x, p.y);
-      break;
-    case WM_LBUTTONDBLCLK:
-      DblClick();
-      MouseDown(mbLeft, shift | ssDouble, p.x, p.y);
-      break;
-    case WM_RBUTTONDOWN:
-      MouseDown(mbRight, shift | ssRight, p.x, p.y);
-      clickFlags_ |= kRightPressed;
-      break;
-    case WM_RBUTTONUP:
-      if (clickFlags_ & kRightPressed) {
-        clickFlags_ &= ~kRightPressed;
-        DoClick(mbRight, shift | ssRight, p.x, p.y);
-      }
-      MouseUp(mbRight, shift | ssRight, p.x, p.y);
-      break;
-    case WM_RBUTTONDBLCLK:
-      MouseDown(mbRight, shift | ssDouble, p.x, p.y);
-      break;
-    case WM_MBUTTONDOWN:
-      MouseDown(mbMiddle, shift | ssMiddle, p.x, p.y);
-      break;
-    case WM_MBUTTONUP:
-      MouseUp(mbMiddle, shift | ssMiddle, p.x, p.y);
-      break;
-    case WM_MBUTTONDBLCLK:
-      MouseDown(mbMiddle, shift | ssDouble, p.x, p.y);
-      break;
-    default:
-      break;
+      MouseUp(b.button, shift | b.held, p.x, p.y);
+    } else if (mouseMessage == b.doubleClick) {
+      if (b.button == mbLeft) DblClick();
+      MouseDown(b.button, shift | ssDouble, p.x, p.y);
+    }
   }
 }
 

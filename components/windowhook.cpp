@@ -200,23 +200,9 @@ void TControlHook::CallHooks(bool before, TMessage& msg, bool& handled) {
 
 // --- THookList -------------------------------------------------------------------
 
-// Hears of freed controls, so that no control hook keeps a freed one.
-class THookList::ControlWatcher : public TComponent {
-public:
-  explicit ControlWatcher(THookList* list) : TComponent(nullptr), list_(list) {}
-
-protected:
-  void Notification(TComponent* component, TOperation operation) override {
-    TComponent::Notification(component, operation);
-    if (operation == opRemove) list_->ControlFreed(component);
-  }
-
-private:
-  THookList* list_;
-};
-
 THookList::THookList()
-    : window_(AllocateHWnd(TWndMethod(this, &THookList::UtilityWndProc))), watcher_(new ControlWatcher(this)) {}
+    : window_(AllocateHWnd(TWndMethod(this, &THookList::UtilityWndProc))),
+      watcher_(new TRemovalWatcher([this](TComponent* control) { ControlFreed(control); })) {}
 
 THookList::~THookList() {
   while (!hooks_.empty()) {

@@ -124,7 +124,6 @@ public:
 
 private:
   friend class TControlHook;
-  class ControlWatcher;
   void Remove(TControlHook* hook);
   void Watch(TWinControl* control);
   void ControlFreed(TComponent* control);
@@ -132,7 +131,8 @@ private:
 
   std::vector<TControlHook*> hooks_;
   HWND window_ = nullptr;
-  ControlWatcher* watcher_ = nullptr;
+  // Hears of freed controls, so that no control hook keeps a freed one.
+  TRemovalWatcher* watcher_ = nullptr;
 };
 
 // The program's hook list, made on first use and freed at exit.
