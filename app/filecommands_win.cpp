@@ -30,18 +30,17 @@ constexpr int kDragDistance = 10;
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// A folder to hand to the shell: a drive letter alone ("C:") would open the
-// drive's current folder, not its root.
-std::string ShellFolder(const std::string& path) {
-  if (path.size() == 2 && path[1] == ':') return path + "\\";
-  return path;
-}
-
 void ShellOpen(const char* verb, const std::string& target, int show) {
   ShellExecuteA(Application->Handle(), verb, target.c_str(), nullptr, nullptr, show);
 }
 
 }  // namespace
+
+std::string FolderToOpen(const std::string& path) {
+  // A drive letter alone ("C:") would open the drive's current folder.
+  if (path.size() == 2 && path[1] == ':') return path + "\\";
+  return path;
+}
 
 void OpenHomePage() { ShellExecuteA(nullptr, nullptr, kHomePage, nullptr, nullptr, SW_SHOWNOACTIVATE); }
 
@@ -66,7 +65,7 @@ void TFileCommands::mOpenClick() {
 void TFileCommands::mFolderClick() {
   const int row = form_.ResultList().FirstSelected();
   if (row < 0) return;
-  ShellOpen("open", ShellFolder(form_.ResultList().Results().Item(row).Path), SW_SHOWNORMAL);
+  ShellOpen("open", FolderToOpen(form_.ResultList().Results().Item(row).Path), SW_SHOWNORMAL);
 }
 
 bool TFileCommands::ResolveCollisions(TStrings& files, const std::string& folder) {

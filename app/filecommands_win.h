@@ -57,6 +57,10 @@ private:
   POINT DragStart{-1, -1};
 };
 
+// The folder "Open folder" hands to the shell for a record's folder: a
+// drive's root for a file in a drive root.
+std::string FolderToOpen(const std::string& path);
+
 // Opens the maker's home page and a new mail to the maker's support.
 void OpenHomePage();
 void MailToSupport();

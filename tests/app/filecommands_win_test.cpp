@@ -20,6 +20,7 @@
 #include "classlib/buttons.h"
 #include "classlib/codepage.h"
 #include "classlib/listview.h"
+#include "widecontrols/widecombobox.h"
 #include "classlib/registry.h"
 #include "mainwindow_fixture_win.h"
 
@@ -247,6 +248,22 @@ TEST_F(FileCommandsTest, NotThisFolderTakesTheFolderAndItsSubfoldersOnly) {
   }
   // The folders Data and Data2 themselves lie in the root, which stays.
   EXPECT_EQ(SortedColumn(0), (Names{"Data", "Data2", "c.txt"}));
+}
+
+// A file in a drive root is listed with the drive as its folder; "Open
+// folder" opens the drive's root, not its current folder.
+TEST_F(FileCommandsTest, OpenFolderOfAFileInADriveRootIsTheRoot) {
+  const std::string name = "ovalis-root-" + std::to_string(GetCurrentProcessId()) + ".txt";
+  const std::string file = "C:\\" + name;
+  { std::ofstream(file) << "x"; }
+  FindForm->cbMask->SetText(MultiByteToWide(name));
+  FindForm->CheckSubDirs->SetChecked(false);
+  Find("C:\\");
+  DeleteFileA(file.c_str());
+  ASSERT_EQ(Column(0), (Names{name}));
+  const std::string folder = FindForm->ResultList().Results().Item(0).Path;
+  EXPECT_EQ(FolderToOpen(folder), "C:\\") << folder;
+  EXPECT_EQ(FolderToOpen("C:\\Data"), "C:\\Data");
 }
 
 // The report read back field by field: CSV quotes every text field and
