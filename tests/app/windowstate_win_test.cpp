@@ -131,7 +131,11 @@ TEST_F(WindowStateTest, TrayIconShowsTheProgramsIcon) {
 
 std::string menuPicture;
 
+// Once the menu shows (the timer may come first), takes the picture and
+// closes the menu.
 void CALLBACK PictureAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND menu = FindWindowA("#32768", nullptr);
+  if (menu == nullptr || !IsWindowVisible(menu)) return;
   KillTimer(nullptr, id);
   if (screenshot::SaveWindowPng(FindForm->Handle(), "result_list_menu.png")) menuPicture = "saved";
   EndMenu();
