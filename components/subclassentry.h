@@ -1,8 +1,8 @@
-// One entry in a window's chain of window procedures: it takes the
-// window's procedure slot, hands each message to its control hook (or, once
-// released, straight to the procedure it replaced), and frees itself only
-// when nothing can call it any more: taken out of the chain, or the window
-// destroyed.
+// One entry in a window's chain of window procedures. It joins the
+// common-controls subclass chain of the window, so another party that
+// joins or leaves that chain, above or below it, never cuts it out; it hands
+// each message to its control hook (or, once released, straight on down the
+// chain), and frees itself only when nothing can call it any more.
 #pragma once
 
 #include <windows.h>
@@ -14,27 +14,30 @@ class TControlHook;
 
 class TSubclassEntry : public TObject {
 public:
-  // Installs the entry on window; its messages go to owner.
+  // Joins window's chain; its messages go to owner. Raises when the window
+  // refuses (it is gone, or belongs to another thread).
   TSubclassEntry(HWND window, TControlHook* owner);
 
   HWND Window() const { return window_; }
-  // Passes a message on to the procedure this entry replaced.
+  // Passes the message being handled on down the chain.
   LRESULT CallPrevious(const TMessage& msg) const;
-  // Leaves the owner: out of the chain when the entry is still on top of it,
-  // else a pass-through until the window goes. The entry frees itself; the
-  // caller forgets it.
+  // Leaves the owner and, when that cannot cut out anyone, the chain; else
+  // the entry passes messages on until the window goes. The entry frees
+  // itself; the caller forgets it.
   void Release();
 
 private:
   ~TSubclassEntry() override;
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self);
   void WndProc(TMessage& msg);
+  // Whether leaving the chain keeps every other party in it.
+  bool MayLeave() const;
+  void Leave();
   void FreeWhenUnused();
 
   HWND window_;
   TControlHook* owner_;
-  bool unicode_;
-  WNDPROC thunk_ = nullptr;
-  WNDPROC previous_ = nullptr;
-  int depth_ = 0;             // calls of this entry in progress
-  bool outOfChain_ = false;   // no longer called by the system
+  int depth_ = 0;          // calls of this entry in progress
+  bool outOfChain_ = false;  // no longer called by the system
 };

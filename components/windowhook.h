@@ -5,10 +5,12 @@
 // live in the program's one THookList, whose hidden window re-attaches and
 // frees control hooks after the message in progress has been handled.
 //
-// A hook leaving a window that someone else subclassed after it cannot take
-// its entry out of the chain (the later party calls it): the entry stays as
-// a plain pass-through until the window is destroyed, so the later party
-// loses no message and nothing it may call is ever freed.
+// The hook's entry sits in the window's common-controls subclass chain, so
+// no other party joining or leaving that chain cuts it out. When someone has
+// put another procedure into the window's slot since, leaving could cut that
+// party out instead: the entry then stays as a plain pass-through until the
+// window is destroyed, so no one loses a message and nothing that may still
+// be called is ever freed.
 #pragma once
 
 #include <windows.h>

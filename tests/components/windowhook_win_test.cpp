@@ -1,5 +1,7 @@
 #include "components/windowhook.h"
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -149,6 +151,39 @@ TEST_F(WindowHookTest, LaterSubclasserKeepsItsMessagesWhenTheHookLeaves) {
   EXPECT_EQ(log, (Log{"control"}));
   EXPECT_EQ(laterCalls, 1);
   SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(laterPrevious));
+}
+
+// The common-controls subclass chain around the hook, both ways: its entry
+// added above the hook and the hook leaving, then the hook added above it and
+// the entry removed from below the hook. No message is lost either way.
+int chainCalls = 0;
+LRESULT CALLBACK ChainSubclass(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (msg == kPing) ++chainCalls;
+  return DefSubclassProc(window, msg, wParam, lParam);
+}
+
+TEST_F(WindowHookTest, CommonControlsSubclassAboveOrBelowLosesNothing) {
+  TWindowHook* hook = NewHook("A", probe);
+  HWND window = probe->Handle();
+  ASSERT_TRUE(SetWindowSubclass(window, &ChainSubclass, 1, 0));
+  chainCalls = 0;
+  hook->SetActive(false);
+  Pump(2);
+  EXPECT_EQ(Ping(probe), 42);
+  EXPECT_EQ(log, (Log{"control"}));
+  EXPECT_EQ(chainCalls, 1);
+
+  hook->SetActive(true);
+  EXPECT_EQ(Ping(probe), 42);
+  EXPECT_EQ(log, (Log{"A before", "control", "A after"}));
+  EXPECT_EQ(chainCalls, 2);
+  ASSERT_TRUE(RemoveWindowSubclass(window, &ChainSubclass, 1));
+  EXPECT_EQ(Ping(probe), 42);
+  EXPECT_EQ(log, (Log{"A before", "control", "A after"}));
+  EXPECT_EQ(chainCalls, 2);
+  hook->SetActive(false);
+  EXPECT_EQ(Ping(probe), 42);
+  EXPECT_EQ(log, (Log{"control"}));
 }
 
 // A freed control leaves no hook or control hook pointing at it, whether
