@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -20,6 +21,9 @@
 #include "classlib/buttons.h"
 #include "classlib/codepage.h"
 #include "classlib/listview.h"
+#include "classlib/menus.h"
+#include "classlib/panels.h"
+#include "classlib/splitter.h"
 #include "widecontrols/widecombobox.h"
 #include "classlib/registry.h"
 #include "mainwindow_fixture_win.h"
@@ -312,6 +316,78 @@ TEST_F(FileCommandsTest, ReportsReadBackIntoTheirFields) {
   classes.SetRootKey(HKEY_CLASSES_ROOT);
   classes.DeleteKey("\\.ovq");
   classes.DeleteKey("\\ovq_auto_file");
+}
+
+// Keys of the list's pop-up menu reach their commands while the list has
+// the focus: Del drops the selected row, Ctrl+C puts the selected file on
+// the clipboard.
+TEST_F(FileCommandsTest, ListMenuKeysReachTheirCommands) {
+  TTempFolder source;
+  source.Write("a.txt", "x");
+  source.Write("b.txt", "x");
+  Find(source.Path());
+  Select({"a.txt"});
+  HWND list = FindForm->ListView->Handle();
+  SetFocus(list);
+  auto press = [&](WORD key, bool ctrl) {
+    BYTE keys[256] = {};
+    if (ctrl) keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageA(list, WM_KEYDOWN, key, 1);
+    PostMessageA(list, WM_KEYUP, key, 0xC0000001);
+    Pump(5);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+  };
+  press('C', true);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  std::string copied;
+  if (HANDLE drop = GetClipboardData(CF_HDROP)) {
+    char path[MAX_PATH] = {};
+    if (DragQueryFileA(static_cast<HDROP>(drop), 0xFFFFFFFF, nullptr, 0) == 1)
+      DragQueryFileA(static_cast<HDROP>(drop), 0, path, MAX_PATH);
+    copied = path;
+  }
+  CloseClipboard();
+  EXPECT_EQ(copied, source.Path() + "\\a.txt");
+
+  press(VK_DELETE, false);
+  EXPECT_EQ(Column(0), (Names{"b.txt"}));
+  EXPECT_TRUE(Exists(source.Path() + "\\a.txt"));  // only the row goes
+}
+
+// Opening the "File" menu enables its file commands only with a selection;
+// the View toggles flip their option and show or hide their panel.
+TEST_F(FileCommandsTest, FileMenuFollowsTheSelectionAndViewTogglesFlipPanels) {
+  TTempFolder source;
+  source.Write("a.txt", "x");
+  Find(source.Path());
+  auto openFileMenu = [] {
+    SendMessageA(FindForm->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(FindForm->miOpen->Parent()->Handle()), 0);
+  };
+  const std::vector<TMenuItem*> fileItems = {FindForm->miOpen, FindForm->miOpenFolder, FindForm->miCopyTo,
+                                             FindForm->miMoveTo, FindForm->miCopy, FindForm->miDelete,
+                                             FindForm->miProperties};
+  Select({});
+  openFileMenu();
+  for (TMenuItem* item : fileItems) EXPECT_FALSE(item->Enabled()) << item->Caption();
+  Select({"a.txt"});
+  openFileMenu();
+  for (TMenuItem* item : fileItems) EXPECT_TRUE(item->Enabled()) << item->Caption();
+
+  ASSERT_TRUE(FindForm->pFilter->Visible());
+  FindForm->miViewFilter->Click();
+  EXPECT_FALSE(ConfigForm->CheckFilter->Checked());
+  EXPECT_FALSE(FindForm->pFilter->Visible());
+  EXPECT_FALSE(FindForm->miViewFilter->Checked());
+  FindForm->miViewPreview->Click();
+  EXPECT_FALSE(FindForm->pView->Visible());
+  EXPECT_FALSE(FindForm->SplitterView->Visible());
+  FindForm->miViewFilter->Click();
+  FindForm->miViewPreview->Click();
+  EXPECT_TRUE(FindForm->pFilter->Visible());
+  EXPECT_TRUE(FindForm->pView->Visible());
+  EXPECT_TRUE(FindForm->miViewPreview->Checked());
 }
 
 // On a Cyrillic system the names come back in its code page.
