@@ -93,6 +93,19 @@ TEST_F(WindowStateTest, DamagedPlacementKeepsTheDesignedPlace) {
   EXPECT_EQ(FindForm->pLeft->Width(), leftWidth);
 }
 
+// Closed while minimised, the program starts minimised: the whole
+// application, not only the main window.
+TEST_F(WindowStateTest, StoredMinimisedStateStartsTheProgramMinimised) {
+  CloseForms();
+  Place().WriteString("ShowCmd", "2");
+  Open(false);
+  Pump(5);
+  EXPECT_TRUE(IsIconic(Application->Handle()));
+  Application->Restore();
+  Pump(2);
+  EXPECT_TRUE(IsWindowVisible(FindForm->Handle()));
+}
+
 // Minimised with "Minimize to tray" on, the program leaves the taskbar for
 // the tray; a click on the icon brings the window back and the icon goes.
 TEST_F(WindowStateTest, TrayIconStandsInForTheMinimisedWindowUntilClicked) {
