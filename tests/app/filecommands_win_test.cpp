@@ -390,6 +390,14 @@ TEST_F(FileCommandsTest, FileMenuFollowsTheSelectionAndViewTogglesFlipPanels) {
   EXPECT_TRUE(FindForm->miViewPreview->Checked());
 }
 
+// With nothing listed the report says so once and asks for no file.
+TEST_F(FileCommandsTest, ReportOfAnEmptyListSaysSoAndAsksForNoFile) {
+  ASSERT_EQ(FindForm->ListView->Items()->Count(), 0);
+  TButtonPresser presser({IDOK});
+  Commands().mReportClick();
+  EXPECT_EQ(presser.Boxes(), 1);
+}
+
 // On a Cyrillic system the names come back in its code page.
 TEST_F(FileCommandsTest, CyrillicSystemReportKeepsCyrillicNames) {
   if (AnsiCodePage() != 1251) GTEST_SKIP() << "needs code page 1251";
