@@ -26,6 +26,8 @@
 #include "classlib/splitter.h"
 #include "widecontrols/widecombobox.h"
 #include "classlib/registry.h"
+#include "classlib/stringlist.h"
+#include "shell/dropfilesource.h"
 #include "mainwindow_fixture_win.h"
 
 namespace {
@@ -388,6 +390,28 @@ TEST_F(FileCommandsTest, FileMenuFollowsTheSelectionAndViewTogglesFlipPanels) {
   EXPECT_TRUE(FindForm->pFilter->Visible());
   EXPECT_TRUE(FindForm->pView->Visible());
   EXPECT_TRUE(FindForm->miViewPreview->Checked());
+}
+
+// A drag out of the list starts only once the mouse has gone 10 pixels
+// with one button alone held; the files it carries are the selected ones.
+TEST_F(FileCommandsTest, DragStartsAfterTenPixelsWithOneButtonAlone) {
+  TTempFolder source;
+  source.Write("a.txt", "x");
+  Find(source.Path());
+  Select({"a.txt"});
+  TStrings* carried = FindForm->DropFileSource->Files();
+  auto dragged = [&](TShiftState shift, int x, int y) {
+    carried->Clear();
+    Commands().ListViewMouseMove(shift, x, y);
+    return carried->Count() == 1 && (*carried)[0] == source.Path() + "\\a.txt";
+  };
+  EXPECT_FALSE(dragged(ssLeft, 60, 60));  // no press seen yet
+  Commands().ListViewMouseDown(50, 50);
+  EXPECT_FALSE(dragged(ssLeft, 59, 41));
+  EXPECT_FALSE(dragged(ssLeft | ssCtrl, 70, 50));
+  EXPECT_FALSE(dragged(ssLeft | ssRight, 70, 50));
+  EXPECT_TRUE(dragged(ssLeft, 60, 50));
+  EXPECT_TRUE(dragged(ssRight, 50, 40));
 }
 
 // With nothing listed the report says so once and asks for no file.
