@@ -10,6 +10,7 @@
 #include "classlib/canvas.h"
 #include "classlib/label.h"
 #include "classlib/panels.h"
+#include "classlib/timer.h"
 #include "window_fixture_win.h"
 
 namespace {
@@ -42,13 +43,25 @@ protected:
     form->Show();
     dialog = std::make_unique<TOkDialog>(nullptr);
     dialog->AfterConstruction();
+    // A modal loop whose end never comes fails its test after a minute
+    // instead of hanging the run: the dialog is cancelled.
+    watchdog = std::make_unique<TTimer>(nullptr);
+    watchdog->SetInterval(60000);
+    watchdog->OnTimer = [this](TObject*) {
+      if (dialog->Visible()) {
+        ADD_FAILURE() << "the modal loop did not end within a minute";
+        dialog->SetModalResult(mrAbort);
+      }
+    };
   }
   void TearDown() override {
+    watchdog.reset();
     dialog.reset();
     Application->SetMainForm(nullptr);
     WindowTest::TearDown();
   }
   std::unique_ptr<TOkDialog> dialog;
+  std::unique_ptr<TTimer> watchdog;
 };
 
 }  // namespace
@@ -57,7 +70,7 @@ TEST_F(ModalTest, AButtonWithAModalResultEndsShowModalAgainAndAgain) {
   std::vector<std::string> seen;
   dialog->OnShow = [&](TObject*) {
     seen.push_back(IsWindowEnabled(form->Handle()) ? "main enabled" : "main disabled");
-    PostClick(dialog->ok->Handle(), 10, 10);
+    PostButtonClick(dialog->ok->Handle());
   };
   EXPECT_EQ(dialog->ShowModal(), mrOk);
   EXPECT_FALSE(dialog->Visible());
@@ -88,7 +101,7 @@ TEST_F(ModalTest, EnterEscAndCloseEndTheModalLoop) {
   dialog->OnClose = [&](TObject*, TCloseAction& action) {
     if (++closes == 1) {
       action = caNone;
-      PostClick(dialog->ok->Handle(), 10, 10);
+      PostButtonClick(dialog->ok->Handle());
     }
   };
   dialog->OnShow = [&](TObject*) { PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0); };

@@ -77,7 +77,7 @@ TEST_F(ControlsTest, CheckBoxClickRunsOnEveryChangeOfStateFromCodeOrUser) {
   EXPECT_EQ(SendMessageA(box->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
   box->SetChecked(true);  // no change, no click
   box->SetChecked(false);
-  PostClick(box->Handle(), 5, 5);
+  PostButtonClick(box->Handle());
   Pump(2);
   EXPECT_TRUE(box->Checked());
   box->SetAllowGrayed(true);
@@ -98,7 +98,7 @@ TEST_F(ControlsTest, RadioButtonsClearTheirSiblingsOnly) {
   int clicks = 0;
   b->OnClick = [&](TObject*) { ++clicks; };
   form->Show();
-  PostClick(b->Handle(), 5, 5);
+  PostButtonClick(b->Handle());
   Pump(2);
   EXPECT_TRUE(b->Checked());
   EXPECT_FALSE(a->Checked());

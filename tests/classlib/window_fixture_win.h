@@ -54,6 +54,13 @@ protected:
     PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
   }
 
+  // A click on a push button, check box or radio button, posted. The press
+  // and the release come in one message: posted as two, another program
+  // taking the activation between them (the test programs running
+  // alongside show their own windows) makes the button let go of the mouse,
+  // and the release clicks nothing, as it would for a user.
+  static void PostButtonClick(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
   // A key pressed and released on window with the modifiers held: the
   // modifiers go into this thread's keyboard state (what GetKeyState
   // reads) and the key messages are posted, so no other program on the
