@@ -4,6 +4,7 @@
 
 #include "classlib/bitmap.h"
 #include "classlib/imagelist.h"
+#include "classlib/messages.h"
 
 const char kCheckStatesBitmap[] = "CheckStatesBitmap";
 
@@ -85,9 +86,14 @@ void TCheckTree::ToggleState(TTreeNode* node) {
 void TCheckTree::CNNotify(TMessage& message) {
   const NMHDR* header = TWMNotify(message).NMHdr;
   if (header != nullptr && (header->code == static_cast<UINT>(NM_CLICK) || header->code == static_cast<UINT>(NM_DBLCLK))) {
-    DWORD position = GetMessagePos();
-    POINT p{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    ::ScreenToClient(Handle(), &p);
+    POINT p{};
+    if (pressedAt_) {
+      p = *pressedAt_;
+    } else {
+      const DWORD position = GetMessagePos();
+      p = POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+      ::ScreenToClient(Handle(), &p);
+    }
     TTreeNode* node = GetNodeAt(p.x, p.y);
     if (node != nullptr && (GetHitTestInfoAt(p.x, p.y) & TVHT_ONITEMSTATEICON) != 0) {
       ToggleState(node);
@@ -100,6 +106,23 @@ void TCheckTree::CNNotify(TMessage& message) {
 }
 
 void TCheckTree::Dispatch(TMessage& message) {
+  if (message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK) {
+    // The window tells of the click (NM_CLICK, NM_DBLCLK) while it handles
+    // the press, so the box is looked for where the button went down: the
+    // system's pointer may be elsewhere by then, and a press that came by
+    // PostMessage carries only its own point.
+    const TWMMouse mouse(message);
+    struct PressScope {
+      std::optional<POINT>& at;
+      std::optional<POINT> outer;
+      PressScope(std::optional<POINT>& a, POINT p) : at(a), outer(a) { at = p; }
+      ~PressScope() { at = outer; }
+      PressScope(const PressScope&) = delete;
+      PressScope& operator=(const PressScope&) = delete;
+    } scope(pressedAt_, POINT{mouse.X, mouse.Y});
+    TCustomTreeView::Dispatch(message);
+    return;
+  }
   if (message.Msg != WM_CHAR) {
     TCustomTreeView::Dispatch(message);
     return;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "classlib/treeview.h"
 
@@ -62,4 +63,6 @@ private:
   TImageList* stateImageList_ = nullptr;
   bool checkBoxes_ = true;
   bool threeState_ = false;
+  // Where the left button went down, while the window handles that press.
+  std::optional<POINT> pressedAt_;
 };

@@ -14,7 +14,6 @@ namespace {
 
 class CheckTreeTest : public TreeFormTest {
 protected:
-  // Where no other test's window lies: the mouse test clicks here.
   RECT FormBounds() const override { return RECT{1000, 760, 1260, 1000}; }
   void SetUp() override {
     TreeFormTest::SetUp();
@@ -113,18 +112,19 @@ TEST_F(CheckTreeTest, OnlyTheSpaceCharacterToggles) {
 // double-click on the box toggles once per click without expanding.
 TEST_F(CheckTreeTest, MouseTogglesOnTheBoxOnly) {
   HWND window = tree->Handle();
-  SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Pump();
   ClickAt(window, CheckBoxPoint(b));
-  Pump();
+  EXPECT_TRUE(PumpUntil([&] { return !clicks.empty(); }));
   EXPECT_EQ(clicks, std::vector<TCheckState>{csChecked});
+  // The click on the text selects the node, and is handled once it has.
   TRect text = b->DisplayRect(true);
   ClickAt(window, POINT{text.Left + 3, (text.Top + text.Bottom) / 2});
+  EXPECT_TRUE(PumpUntil([&] { return b->Selected(); }));
   Pump();
   EXPECT_EQ(clicks.size(), 1u);
-  EXPECT_TRUE(b->Selected());
   clicks.clear();
   ClickAt(window, CheckBoxPoint(a), 2);
+  EXPECT_TRUE(PumpUntil([&] { return clicks.size() >= 2; }));
   Pump();
   EXPECT_EQ(clicks, (std::vector<TCheckState>{csChecked, csUnchecked}));
   EXPECT_FALSE(a->Expanded());

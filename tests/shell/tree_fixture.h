@@ -1,5 +1,5 @@
-// A shown form for the tree tests, real mouse input, and a picture of a
-// window saved as a BMP file in the build folder.
+// A shown form for the tree tests, mouse input posted to a window, and a
+// picture of a window saved as a BMP file in the build folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -46,22 +46,31 @@ protected:
       Sleep(15);
     }
   }
+  // Runs the loop until done() holds; false after a minute.
+  template <class Condition>
+  static bool PumpUntil(Condition done) {
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    while (!done()) {
+      if (GetTickCount64() > deadline) return false;
+      Application->ProcessMessages();
+      Sleep(5);
+    }
+    return true;
+  }
 
   std::unique_ptr<TForm> form;
   std::vector<std::string> errors;
 };
 
-// A left click (or two, a double-click) at a client point of window, as the
-// user makes it.
+// A left click (or two, a double-click) at a client point of window, posted
+// as the system delivers it to a window with double-clicks. Neither the
+// display's one pointer nor a window of another test program lying over the
+// point has a part in it.
 inline void ClickAt(HWND window, POINT client, int clicks = 1) {
-  ClientToScreen(window, &client);
-  SetCursorPos(client.x, client.y);
+  const LPARAM at = MAKELPARAM(client.x, client.y);
   for (int i = 0; i < clicks; ++i) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
+    PostMessageA(window, i == 0 ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
   }
 }
 
