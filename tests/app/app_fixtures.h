@@ -3,24 +3,17 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <fstream>
 #include <string>
 
+#include "fresh_folder_win.h"
 #include "shell/folders.h"
 
 namespace app_test {
 
 class TTempFolder {
 public:
-  TTempFolder() {
-    char base[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, base);
-    static std::atomic<int> counter{0};
-    path_ = std::string(base) + "ovalis-app-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(counter++);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
+  TTempFolder() : path_(MakeFreshTempFolder("ovalis-app-")) {}
   ~TTempFolder() { DeleteTree(path_); }
   TTempFolder(const TTempFolder&) = delete;
   TTempFolder& operator=(const TTempFolder&) = delete;

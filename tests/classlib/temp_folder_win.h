@@ -6,16 +6,11 @@
 
 #include <string>
 
+#include "fresh_folder_win.h"
+
 class TempFolder {
 public:
-  TempFolder() {
-    char base[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, base);
-    static int counter = 0;
-    path_ = std::string(base) + "ovalis-classlib-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
+  TempFolder() : path_(MakeFreshTempFolder("ovalis-classlib-")) {}
   ~TempFolder() { DeleteTree(path_); }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;

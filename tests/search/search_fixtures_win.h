@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -16,6 +15,8 @@
 #include <vector>
 
 #include "classlib/application.h"
+#include "fresh_folder_win.h"
+#include "host_link_win.h"
 #include "classlib/filetime.h"
 #include "search/searchthread.h"
 
@@ -25,14 +26,7 @@ namespace search_test {
 // when the object ends.
 class TTree {
 public:
-  TTree() {
-    char base[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, base);
-    static std::atomic<int> counter{0};
-    root_ = std::string(base) + "ovalis-search-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(counter++);
-    CreateDirectoryA(root_.c_str(), nullptr);
-  }
+  TTree() : root_(MakeFreshTempFolder("ovalis-search-")) {}
   ~TTree() { DeleteTree(root_); }
   TTree(const TTree&) = delete;
   TTree& operator=(const TTree&) = delete;
@@ -81,13 +75,17 @@ private:
     HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
     if (h != INVALID_HANDLE_VALUE) {
       do {
-        const std::string name = data.cFileName;
+        // A name the code page cannot hold comes with '?' in it and deletes
+        // by its short name only.
+        const bool unheld = std::string(data.cFileName).find('?') != std::string::npos && data.cAlternateFileName[0];
+        const std::string name = unheld ? data.cAlternateFileName : data.cFileName;
         if (name == "." || name == "..") continue;
         const std::string full = folder + "\\" + name;
         SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) DeleteTree(full);
-        else if (!DeleteFileA(full.c_str())) RemoveDirectoryA(full.c_str());
+        if (link) RemoveFolderLink(full);
+        else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(full);
+        else DeleteFileA(full.c_str());
       } while (FindNextFileA(h, &data));
       FindClose(h);
     }
@@ -211,52 +209,6 @@ inline bool PumpUntil(const std::function<bool()>& done) {
     Sleep(1);
   }
   return true;
-}
-
-// Wine only: the host's name for a Windows path, "" elsewhere.
-inline std::string UnixName(const std::string& path) {
-  using Fn = char*(CDECL*)(LPCWSTR);
-  auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (fn == nullptr) return "";
-  const std::wstring wide(path.begin(), path.end());
-  char* unix = fn(wide.c_str());
-  if (unix == nullptr) return "";
-  std::string result = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return result;
-}
-
-// A symbolic link at link to the folder target: through the host under
-// Wine (whose own link call does nothing), else through the platform.
-// False when neither can make one.
-inline bool MakeFolderLink(const std::string& link, const std::string& target) {
-  const std::string unixLink = UnixName(link), unixTarget = UnixName(target);
-  if (!unixLink.empty() && !unixTarget.empty()) {
-    std::string command = "ln -s \"" + unixTarget + "\" \"" + unixLink + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA("Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-      return false;
-    // A host program's handle cannot be waited for: look for the link instead.
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-  } else if (!CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
-    return false;
-  }
-  // As the walk sees it (the attribute query may look through the link).
-  for (int tries = 0; tries < 500; ++tries) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(link.c_str(), &data);
-    if (h != INVALID_HANDLE_VALUE) {
-      FindClose(h);
-      return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    }
-    Sleep(10);
-  }
-  return false;
 }
 
 }  // namespace search_test

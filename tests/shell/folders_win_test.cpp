@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "host_link_win.h"
 #include "shell/folders.h"
 #include "shell/growtext.h"
 #include "shell/shell_fixtures.h"
@@ -85,34 +89,14 @@ TEST(DeleteTree, MissingFolderIsIgnored) {
   EXPECT_TRUE(PathExists(folder.Path()));
 }
 
-// Makes link as a symbolic link to the folder target: through Windows where it
-// can, else (under Wine) as a host symbolic link, which Wine shows as a
-// folder link. False when neither works.
-bool MakeFolderLink(const std::string& link, const std::string& target) {
-  auto isLink = [&] {
-    DWORD a = GetFileAttributesA(link.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-  };
-  constexpr DWORD kUnprivileged = 2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-  if (CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged) &&
-      isLink()) {
-    return true;
+// Removes the links it is given when the test ends, so that no folder of the
+// test is left behind.
+struct LinksRemovedAtEnd {
+  std::vector<std::string> links;
+  ~LinksRemovedAtEnd() {
+    for (const std::string& link : links) RemoveFolderLink(link);
   }
-  std::string unixLink = UnixNameOfDosPath(link), unixTarget = UnixNameOfDosPath(target);
-  if (unixLink.empty() || unixTarget.empty()) return false;
-  std::string command = "/bin/ln -s \"" + unixTarget + "\" \"" + unixLink + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return false;
-  // Wine does not wait for a host program's end, so look for the link a while.
-  WaitForSingleObject(info.hProcess, 30000);
-  CloseHandle(info.hProcess);
-  CloseHandle(info.hThread);
-  for (int i = 0; i < 100 && !isLink(); ++i) Sleep(50);
-  return isLink();
-}
+};
 
 // A link inside the tree, or the tree itself being a link, used to be
 // followed, deleting the files of the folder it points at.
@@ -123,6 +107,7 @@ TEST(DeleteTree, LeavesWhatAFolderLinkPointsAt) {
   ASSERT_TRUE(WriteTextFile(outside + "\\keep.txt", "keep"));
   std::string tree = folder / "tree";
   BuildTree(tree);
+  LinksRemovedAtEnd cleanup{{tree + "\\link", folder / "toplink"}};
   if (!MakeFolderLink(tree + "\\link", outside)) GTEST_SKIP() << "no folder links on this system";
   ASSERT_TRUE(MakeFolderLink(folder / "toplink", outside));
 

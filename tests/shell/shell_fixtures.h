@@ -8,17 +8,14 @@
 #include <string>
 #include <thread>
 
+#include "fresh_folder_win.h"
+#include "host_link_win.h"
 #include "shell/folders.h"
 
 // A fresh folder under GetTempDir(), deleted with everything in it at the end.
 class TTempFolder {
 public:
-  TTempFolder() {
-    static std::atomic<int> counter{0};
-    path_ = GetTempDir() + "ovalis-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(counter++);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
+  TTempFolder() : path_(MakeFreshFolder(GetTempDir(), "ovalis-shell-")) {}
   ~TTempFolder() { DeleteTree(path_); }
   TTempFolder(const TTempFolder&) = delete;
   TTempFolder& operator=(const TTempFolder&) = delete;
@@ -68,20 +65,6 @@ inline std::string DosNameOfUnixPath(const std::string& unixPath) {
   WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
   HeapFree(GetProcessHeap(), 0, name);
   return buffer;
-}
-
-// Wine only: the host name of a Windows path, "" elsewhere.
-inline std::string UnixNameOfDosPath(const std::string& dosPath) {
-  using TProc = char*(CDECL*)(const wchar_t*);
-  FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-  if (proc == nullptr) return {};
-  wchar_t wide[MAX_PATH * 2] = {};
-  MultiByteToWideChar(CP_ACP, 0, dosPath.c_str(), -1, wide, MAX_PATH * 2 - 1);
-  char* name = reinterpret_cast<TProc>(reinterpret_cast<void (*)()>(proc))(wide);
-  if (name == nullptr) return {};
-  std::string result = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return result;
 }
 
 // Says "Yes" to every dialog box this process shows while it lives, so the
