@@ -1,12 +1,12 @@
 #include "classlib/jpegimage.h"
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstdio>
 
 #include <jpeglib.h>
 
 #include "classlib/checkedsize.h"
+#include "classlib/jpegjump.h"
 #include "classlib/streams.h"
 
 namespace {
@@ -18,7 +18,7 @@ namespace {
 struct JpegSession {
   jpeg_decompress_struct cinfo{};
   jpeg_error_mgr errors{};
-  std::jmp_buf jump{};
+  TJpegJumpBuffer jump{};
   char message[JMSG_LENGTH_MAX] = {};
   bool created = false;
   const std::string* data = nullptr;
@@ -35,7 +35,7 @@ struct JpegSession {
 [[noreturn]] void ErrorExit(j_common_ptr common) {
   auto* session = static_cast<JpegSession*>(common->client_data);
   common->err->format_message(common, session->message);
-  std::longjmp(session->jump, 1);
+  JPEG_LONG_JUMP(session->jump);
 }
 
 // Warnings (a picture cut short, extra bytes) are not shown.
@@ -43,7 +43,7 @@ void IgnoreMessage(j_common_ptr /*common*/) {}
 
 // Runs one libjpeg call; false when libjpeg gave up.
 bool Step(JpegSession& session, void (*call)(JpegSession&)) {
-  if (setjmp(session.jump) != 0) return false;
+  if (JPEG_SET_JUMP(session.jump) != 0) return false;
   call(session);
   return true;
 }

@@ -1,13 +1,13 @@
 #include "imaging/jpegdecoder.h"
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "classlib/jpegjump.h"
 #include "imaging/colormanager.h"
 #include "imaging/imagingtexts.h"
 
@@ -35,7 +35,7 @@ struct TTIFFJPEGDecoder::Impl {
   jpeg_decompress_struct cinfo{};
   jpeg_error_mgr err{};
   jpeg_source_mgr src{};
-  std::jmp_buf jump;
+  TJpegJumpBuffer jump;
   char message[JMSG_LENGTH_MAX] = {};
   bool created = false;
   bool warned = false;
@@ -60,7 +60,7 @@ struct TTIFFJPEGDecoder::Impl {
   [[noreturn]] static void ErrorExit(j_common_ptr c) {
     Impl& d = Of(c);
     (*c->err->format_message)(c, d.message);
-    std::longjmp(d.jump, 1);
+    JPEG_LONG_JUMP(d.jump);
   }
   static void OutputMessage(j_common_ptr c) {
     char text[JMSG_LENGTH_MAX];
@@ -111,7 +111,7 @@ namespace {
 // object that needs destroying, since an error leaves its frame by longjmp.
 template <class D, class Step>
 bool Guarded(D& d, Step step) {
-  if (setjmp(d.jump) != 0) return false;
+  if (JPEG_SET_JUMP(d.jump) != 0) return false;
   step();
   return true;
 }
