@@ -44,14 +44,12 @@ protected:
     p->SetAlign(align);
     return p;
   }
-  // Drags a splitter by dx or dy with the left button, in two moves, the
-  // messages posted at once as the mouse would give them (each relative to
-  // where the splitter is by then), so the capture lasts only while they
-  // are handled.
+  // Drags a splitter by dx or dy with the left button, in two moves, each
+  // relative to where the splitter is by then.
   void Drag(TSplitter* s, int dx, int dy) {
-    PostMessageA(s->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-    PostMessageA(s->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1 + dx / 2, 1 + dy / 2));
-    PostMessageA(s->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1 + dx - dx / 2, 1 + dy - dy / 2));
+    SendMouse(s->Handle(), WM_LBUTTONDOWN, 1, 1);
+    SendMouse(s->Handle(), WM_MOUSEMOVE, 1 + dx / 2, 1 + dy / 2);
+    SendMouse(s->Handle(), WM_LBUTTONUP, 1 + dx - dx / 2, 1 + dy - dy / 2);
     Application->ProcessMessages();
   }
 

@@ -108,9 +108,7 @@ TEST_F(ListViewTest, ColumnClickNamesTheColumn) {
   ASSERT_NE(header, nullptr);
   RECT r{};
   ASSERT_TRUE(SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r)));
-  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageA(header, WM_LBUTTONUP, 0, at);
+  SendClick(header, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
   Pump();
   EXPECT_EQ(clicked, std::vector<int>{1});
 }

@@ -168,10 +168,10 @@ TEST_F(ControlsTest, LabelSizesItselfAndWorksAsALink) {
   label->OnClick = [&](TObject*) { ++clicks; };
   label->SetCursor(crHandPoint);
   form->Show();
-  PostClick(label->Handle(), 3, 3);
+  SendClick(label->Handle(), 3, 3);
   // Pressed on the label, released outside it: no click.
-  PostMessageA(label->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  PostMessageA(label->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 500));
+  SendMouse(label->Handle(), WM_LBUTTONDOWN, 3, 3);
+  SendMouse(label->Handle(), WM_LBUTTONUP, 3, 500);
   Pump(2);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(SendMessageA(label->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(label->Handle()),

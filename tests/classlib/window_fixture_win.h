@@ -47,18 +47,22 @@ protected:
     return c;
   }
 
-  // A press and release of the left button at a client point of window,
-  // posted as the system would.
-  static void PostClick(HWND window, int x, int y) {
-    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  // Left-button messages at client points of window, handed to it one after
+  // another as the system would deliver them. They are sent, not posted:
+  // another program taking the activation between a press and its release
+  // (the test programs running alongside show their own windows) ends the
+  // capture the press took, and the release would click nothing, as it
+  // would for a user.
+  static void SendMouse(HWND window, UINT message, int x, int y) {
+    SendMessageA(window, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+  }
+  static void SendClick(HWND window, int x, int y) {
+    SendMouse(window, WM_LBUTTONDOWN, x, y);
+    SendMouse(window, WM_LBUTTONUP, x, y);
   }
 
-  // A click on a push button, check box or radio button, posted. The press
-  // and the release come in one message: posted as two, another program
-  // taking the activation between them (the test programs running
-  // alongside show their own windows) makes the button let go of the mouse,
-  // and the release clicks nothing, as it would for a user.
+  // A click on a push button, check box or radio button, posted, with the
+  // press and the release in one message (for the reason above).
   static void PostButtonClick(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
   // A key pressed and released on window with the modifiers held: the
