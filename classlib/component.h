@@ -62,6 +62,9 @@ public:
   intptr_t Tag = 0;
 
 protected:
+  // The filers mark the components they read and write.
+  friend class TReader;
+  friend class TWriter;
   // Told that component was inserted into or removed from the owner's
   // family, or is being destroyed (free notification). The default forwards
   // opRemove to every owned component.

@@ -16,6 +16,7 @@ public:
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+class TFiler;
 struct TPublishedClass;
 
 // An object whose state can be copied from another through Assign.
@@ -28,6 +29,10 @@ public:
   // Copies source's state into this object; the default asks source to do it
   // (AssignTo), which raises EConvertError when neither side knows how.
   virtual void Assign(TPersistent* source);
+
+  // The properties the object keeps in a form stream besides its published
+  // ones: each is named to the filer (TFiler::DefineProperty, filer.h).
+  virtual void DefineProperties(TFiler* /*filer*/) {}
 
 protected:
   virtual void AssignTo(TPersistent* dest);

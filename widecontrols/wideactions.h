@@ -60,6 +60,9 @@ public:
   std::wstring Hint() { return WideAction_GetHint(this); }
   void SetHint(const std::wstring& value) { WideAction_SetHint(this, value); }
   void Assign(TPersistent* source) override;
+  static const TPublishedClass* StaticPublishedClass();
+  const TPublishedClass* PublishedClass() const override { return StaticPublishedClass(); }
+  void DefineProperties(TFiler* filer) override;
 };
 
 // The hint action with a wide hint: what a wide-aware hint shower gets.
@@ -69,6 +72,9 @@ public:
   std::wstring Hint() { return WideAction_GetHint(this); }
   void SetHint(const std::wstring& value) { WideAction_SetHint(this, value); }
   void Assign(TPersistent* source) override;
+  static const TPublishedClass* StaticPublishedClass();
+  const TPublishedClass* PublishedClass() const override { return StaticPublishedClass(); }
+  void DefineProperties(TFiler* filer) override;
 };
 
 // The link classes of the wide controls.

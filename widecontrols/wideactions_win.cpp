@@ -3,12 +3,14 @@
 #include "classlib/buttons.h"
 #include "classlib/listview.h"
 #include "classlib/toolbar.h"
+#include "classlib/typinfo.h"
 
 #include "widecontrols/codepageconv.h"
 #include "widecontrols/platform.h"
 #include "widecontrols/syncedstrings.h"
 #include "widecontrols/unicodewindows.h"
 #include "widecontrols/wideerrors.h"
+#include "widecontrols/widefilers.h"
 #include "widecontrols/widehotkeys.h"
 #include "widecontrols/widemenus.h"
 
@@ -227,6 +229,33 @@ void TWideAction::Assign(TPersistent* source) {
 void TWideHintAction::Assign(TPersistent* source) {
   THintAction::Assign(source);
   WideAction_AfterInherited_Assign(this, source);
+}
+
+const TPublishedClass* TWideAction::StaticPublishedClass() {
+  static const TPropInfo properties[] = {
+      WideStringProperty<&TWideAction::Caption, &TWideAction::SetCaption>("Caption"),
+      WideStringProperty<&TWideAction::Hint, &TWideAction::SetHint>("Hint"),
+  };
+  static const TPublishedClass table{"TWideAction", TComponent::StaticPublishedClass(), properties};
+  return &table;
+}
+
+void TWideAction::DefineProperties(TFiler* filer) {
+  TAction::DefineProperties(filer);
+  WidePersistent_AfterInherited_DefineProperties(filer, this);
+}
+
+const TPublishedClass* TWideHintAction::StaticPublishedClass() {
+  static const TPropInfo properties[] = {
+      WideStringProperty<&TWideHintAction::Hint, &TWideHintAction::SetHint>("Hint"),
+  };
+  static const TPublishedClass table{"TWideHintAction", TComponent::StaticPublishedClass(), properties};
+  return &table;
+}
+
+void TWideHintAction::DefineProperties(TFiler* filer) {
+  THintAction::DefineProperties(filer);
+  WidePersistent_AfterInherited_DefineProperties(filer, this);
 }
 
 void WideControl_BeforeInherited_ActionChange(TControl* control, TObject* sender, bool checkDefaults) {

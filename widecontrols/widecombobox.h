@@ -8,6 +8,7 @@
 #include <string>
 
 #include "classlib/combobox.h"
+#include "widecontrols/unicodewindows.h"
 #include "widecontrols/widestringlist.h"
 #include "widecontrols/widestrings.h"
 
@@ -61,6 +62,12 @@ public:
   TStrings* AnsiItems() { return TCustomComboBox::Items(); }
   std::wstring Hint() { return WideHint(); }
   void SetHint(const std::wstring& value);
+  // Stored unless the action supplies it.
+  bool IsHintStored() { return WideControl_IsHintStored(this); }
+  static const TPublishedClass* StaticPublishedClass();
+  const TPublishedClass* PublishedClass() const override { return StaticPublishedClass(); }
+  // The published values, then the wide companions of Text and Hint.
+  void DefineProperties(TFiler* filer) override;
   std::wstring SelText();
   // The prefix typed in a list style since the last pause.
   const std::wstring& AutoSearchText() const { return searchText_; }
@@ -108,4 +115,6 @@ private:
 class TWideComboBox : public TWideCustomComboBox {
 public:
   using TWideCustomComboBox::TWideCustomComboBox;
+  static const TPublishedClass* StaticPublishedClass();
+  const TPublishedClass* PublishedClass() const override { return StaticPublishedClass(); }
 };

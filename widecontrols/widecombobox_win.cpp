@@ -5,11 +5,13 @@
 #include "classlib/canvas.h"
 #include "classlib/graphics.h"
 #include "classlib/list.h"
+#include "classlib/typinfo.h"
 #include "widecontrols/codepageconv.h"
 #include "widecontrols/platform.h"
 #include "widecontrols/unicodewindows.h"
 #include "widecontrols/wideactions.h"
 #include "widecontrols/wideerrors.h"
+#include "widecontrols/widefilers.h"
 #include "widecontrols/widehints.h"
 
 namespace {
@@ -132,6 +134,42 @@ TWideCustomComboBox::~TWideCustomComboBox() {
 }
 
 TComboBoxStringsFactory TWideCustomComboBox::GetItemsClass() { return &MakePatchedStrings; }
+
+namespace {
+const char* const kComboBoxStyles[] = {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed",
+                                       "csOwnerDrawVariable"};
+}  // namespace
+
+const TPublishedClass* TWideCustomComboBox::StaticPublishedClass() {
+  static const TPropInfo properties[] = {
+      StoredWhen<&TWideCustomComboBox::IsHintStored>(
+          WideStringProperty<&TWideCustomComboBox::Hint, &TWideCustomComboBox::SetHint>("Hint")),
+  };
+  static const TPublishedClass table{"TWideCustomComboBox", TComponent::StaticPublishedClass(), properties};
+  return &table;
+}
+
+const TPublishedClass* TWideComboBox::StaticPublishedClass() {
+  // The items come last: the style before them may make the window again.
+  static const TPropInfo properties[] = {
+      BooleanProperty<&TCustomComboBox::AutoComplete, &TCustomComboBox::SetAutoComplete>("AutoComplete", 1),
+      BooleanProperty<&TCustomComboBox::AutoDropDown, &TCustomComboBox::SetAutoDropDown>("AutoDropDown", 0),
+      BooleanProperty<&TCustomComboBox::AutoCloseUp, &TCustomComboBox::SetAutoCloseUp>("AutoCloseUp", 0),
+      EnumProperty<&TCustomComboBox::Style, &TCustomComboBox::SetStyle>("Style", kComboBoxStyles, csDropDown),
+      IntegerProperty<&TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount>("DropDownCount", 8),
+      IntegerProperty<&TCustomComboBox::MaxLength, &TCustomComboBox::SetMaxLength>("MaxLength", 0),
+      BooleanProperty<&TCustomComboBox::Sorted, &TCustomComboBox::SetSorted>("Sorted", 0),
+      WideStringProperty<&TWideCustomComboBox::Text, &TWideCustomComboBox::SetText>("Text"),
+      ObjectProperty<&TWideCustomComboBox::Items, &TWideCustomComboBox::SetItems>("Items"),
+  };
+  static const TPublishedClass table{"TWideComboBox", TWideCustomComboBox::StaticPublishedClass(), properties};
+  return &table;
+}
+
+void TWideCustomComboBox::DefineProperties(TFiler* filer) {
+  TCustomComboBox::DefineProperties(filer);
+  WidePersistent_AfterInherited_DefineProperties(filer, this);
+}
 
 TWideStringList* TWideCustomComboBox::WindowlessItems(bool create) {
   if (!Win32PlatformIsUnicode || HandleAllocated()) return nullptr;

@@ -20,6 +20,14 @@ public:
   std::wstring Hint();
   void SetHint(const std::wstring& value);
 
+  static const TPublishedClass* StaticPublishedClass();
+  const TPublishedClass* PublishedClass() const override { return StaticPublishedClass(); }
+  // The published values, then the wide companions of Caption and Hint.
+  void DefineProperties(TFiler* filer) override;
+  // Stored unless the action supplies them.
+  bool IsCaptionStored() const;
+  bool IsHintStored() const;
+
   void Loaded() override;
   // The class library's measure with the widths of the wide texts in
   // place of the 8-bit ones; OnMeasureItem sees the result.

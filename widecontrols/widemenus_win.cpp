@@ -5,6 +5,7 @@
 
 #include "classlib/canvas.h"
 #include "classlib/exceptions.h"
+#include "classlib/typinfo.h"
 #include "widecontrols/codepageconv.h"
 #include "widecontrols/platform.h"
 #include "widecontrols/syncedstrings.h"
@@ -12,6 +13,7 @@
 #include "widecontrols/wideactions.h"
 #include "widecontrols/wideapplication.h"
 #include "widecontrols/wideerrors.h"
+#include "widecontrols/widefilers.h"
 #include "widecontrols/widehints.h"
 #include "widecontrols/widehotkeys.h"
 #include "widecontrols/win32wide.h"
@@ -71,6 +73,24 @@ std::wstring TWideMenuItem::Hint() { return GetSyncedWideString(hint_, TMenuItem
 void TWideMenuItem::SetHint(const std::wstring& value) {
   SetSyncedWideString(value, hint_, TMenuItem::Hint(), [this](const std::string& s) { TMenuItem::SetHint(s); });
 }
+
+const TPublishedClass* TWideMenuItem::StaticPublishedClass() {
+  static const TPropInfo properties[] = {
+      StoredWhen<&TWideMenuItem::IsCaptionStored>(
+          WideStringProperty<&TWideMenuItem::Caption, &TWideMenuItem::SetCaption>("Caption")),
+      StoredWhen<&TWideMenuItem::IsHintStored>(WideStringProperty<&TWideMenuItem::Hint, &TWideMenuItem::SetHint>("Hint")),
+  };
+  static const TPublishedClass table{"TWideMenuItem", TComponent::StaticPublishedClass(), properties};
+  return &table;
+}
+
+void TWideMenuItem::DefineProperties(TFiler* filer) {
+  TMenuItem::DefineProperties(filer);
+  WidePersistent_AfterInherited_DefineProperties(filer, this);
+}
+
+bool TWideMenuItem::IsCaptionStored() const { return ActionLink() == nullptr || !ActionLink()->IsCaptionLinked(); }
+bool TWideMenuItem::IsHintStored() const { return ActionLink() == nullptr || !ActionLink()->IsHintLinked(); }
 
 std::wstring WideGetMenuItemHint(TMenuItem* item) {
   if (auto* wide = dynamic_cast<TWideMenuItem*>(item)) return wide->Hint();

@@ -11,19 +11,6 @@ constexpr wchar_t kCR = 0x000D, kLF = 0x000A, kLineSeparator = 0x2028;
 // Read access; others may read but not write while the file is loaded.
 constexpr uint16_t kLoadFileMode = fmOpenRead | fmShareDenyWrite;
 
-// Runs body between BeginUpdate and EndUpdate. Not a destructor: EndUpdate
-// fires OnChange, whose handler may throw.
-template <class F>
-void WithUpdate(TWideStrings& strings, F&& body) {
-  strings.BeginUpdate();
-  try {
-    body();
-  } catch (...) {
-    strings.EndUpdate();
-    throw;
-  }
-  strings.EndUpdate();
-}
 }  // namespace
 
 TWideStrings::TWideStrings()

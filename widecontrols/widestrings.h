@@ -11,8 +11,11 @@
 #include "classlib/object.h"
 #include "widecontrols/bomtext.h"
 
+class TFiler;
+class TReader;
 class TStream;
 class TStrings;
+class TWriter;
 class TWideStrings;
 class TAnsiStringsForWideStringsAdapter;
 
@@ -105,6 +108,11 @@ public:
   IWideStringsAdapter* Adapter() const { return adapter_; }
   void SetAdapter(IWideStringsAdapter* adapter);
 
+  // In a form stream: "WideStrings" (the items, wide) and, when an item
+  // holds a character beyond 7-bit ASCII, "WideStrings_UTF7"; "Strings"
+  // and "WideStringsW" of older writers are read too (widefilers.cpp).
+  void DefineProperties(TFiler* filer) override;
+
 protected:
   void AssignTo(TPersistent* dest) override;
   virtual void SetUpdateState(bool /*updating*/) {}
@@ -114,6 +122,19 @@ protected:
 private:
   static constexpr uint8_t kNameValueSeparatorDefined = 4;
 
+  // Whether the list is written: it differs from the writer's ancestor,
+  // or, without one, holds items.
+  bool DoWrite(TFiler* filer) const;
+  bool NeedsUTF7() const;
+  void ReadStrings(TReader& reader);
+  void WriteStrings(TWriter& writer) const;
+  void ReadStringsUTF7(TReader& reader);
+  void ReadStringsUTF8(TReader& reader);
+  void WriteStringsUTF7(TWriter& writer) const;
+  // A list of 8-bit strings: decoded and put in place of the items when
+  // apply, else read and dropped.
+  void ReadEncodedStrings(TReader& reader, bool apply, std::wstring (*decode)(std::string_view));
+
   std::unique_ptr<TAnsiStringsForWideStringsAdapter> ansiStrings_;
   TWideStreamCharSet lastFileCharSet_ = csUnicode;
   mutable uint8_t definedFlags_ = 0;
@@ -121,3 +142,17 @@ private:
   int updateCount_ = 0;
   IWideStringsAdapter* adapter_ = nullptr;
 };
+
+// Runs body between BeginUpdate and EndUpdate of strings. Not a destructor:
+// EndUpdate fires OnChange, whose handler may throw.
+template <class F>
+void WithUpdate(TWideStrings& strings, F&& body) {
+  strings.BeginUpdate();
+  try {
+    body();
+  } catch (...) {
+    strings.EndUpdate();
+    throw;
+  }
+  strings.EndUpdate();
+}
