@@ -36,6 +36,7 @@ class TPopupMenu;
 class TWinControl;
 template <class Base, class... Args>
 struct TClassInfo;
+struct THintInfo;
 using TControlActionLinkClass = const TClassInfo<TControlActionLink, TControl*>*;
 
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
@@ -261,6 +262,7 @@ protected:
   bool visible_ = true;
 
 private:
+  void AddShortCutToHint(THintInfo& info);
   friend class TWinControl;
   void FontChangeHandler(TObject* sender);
   void ConstraintsChanged(TObject* sender);

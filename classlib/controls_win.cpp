@@ -13,6 +13,7 @@
 #include "classlib/exceptions.h"
 #include "classlib/forms.h"
 #include "classlib/gdiscopes.h"
+#include "classlib/hintwindow.h"
 #include "classlib/menus.h"
 
 const char kWindowAtomPrefix[] = "OvalisControl";
@@ -196,9 +197,19 @@ void TControl::MouseMove(TShiftState shift, int x, int y) {
   if (OnMouseMove) OnMouseMove(this, shift, x, y);
 }
 
+// A control run by an action with a shortcut names the shortcut in its
+// hint, so the user learns the key from the mouse.
+void TControl::AddShortCutToHint(THintInfo& info) {
+  if (Application == nullptr || !Application->HintShortCuts() || info.HintStr.empty()) return;
+  auto* action = dynamic_cast<TCustomAction*>(Action());
+  if (action == nullptr || action->ShortCut() == scNone) return;
+  info.HintStr += " (" + ShortCutToText(action->ShortCut()) + ")";
+}
+
 void TControl::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case CM_HINTSHOW:
+      AddShortCutToHint(*reinterpret_cast<THintInfo*>(message.LParam));
       message.Result = 0;
       return;
     default:

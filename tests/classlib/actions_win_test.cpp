@@ -8,6 +8,7 @@
 #include "classlib/actions.h"
 #include "classlib/buttons.h"
 #include "classlib/edits.h"
+#include "classlib/hintwindow.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
 #include "classlib/toolbar.h"
@@ -96,6 +97,29 @@ TEST_F(ActionTest, TheApplicationsHintGoesToWhoeverShowsHints) {
   Application->OnHint = nullptr;
   Application->SetHint("");
   EXPECT_EQ(taker->hints, (std::vector<std::string>{"Starts the search", ""}));
+}
+
+// A control run by an action with a shortcut names the key in its hint,
+// unless the application is told not to, and adds nothing to no hint.
+TEST_F(ActionTest, AHintNamesTheShortCutOfTheControlsAction) {
+  auto* button = Add<TButton>(form.get(), 10, 10, 80, 24);
+  auto* action = new TAction(form.get());
+  action->SetShortCut(ShortCut('S', ssCtrl));
+  button->SetAction(action);
+  auto shown = [button](const std::string& hint) {
+    THintInfo info;
+    info.HintControl = button;
+    info.HintStr = hint;
+    button->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    return info.HintStr;
+  };
+  EXPECT_EQ(shown("Saves"), "Saves (Ctrl+S)");
+  EXPECT_EQ(shown(""), "");
+  Application->SetHintShortCuts(false);
+  EXPECT_EQ(shown("Saves"), "Saves");
+  Application->SetHintShortCuts(true);
+  action->SetShortCut(scNone);
+  EXPECT_EQ(shown("Saves"), "Saves");
 }
 
 TEST_F(ActionTest, AssignCopiesTheValuesOfAnActionOrAControl) {

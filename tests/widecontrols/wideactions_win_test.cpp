@@ -74,6 +74,9 @@ TEST_F(WideWindowTest, AssigningAnActionOrAControlKeepsTheWideTexts) {
   EXPECT_EQ(copy.Hint(), kZhukova);
   EXPECT_EQ(copy.ShortCut(), ShortCut('S', ssCtrl));
   EXPECT_EQ(copy.TCustomAction::Caption(), "???");
+  // An 8-bit caption set behind the wide one replaces it.
+  copy.TCustomAction::SetCaption("Open");
+  EXPECT_EQ(copy.Caption(), L"Open");
 
   auto* edit = Add<TWideTestEdit>(10, 10);
   WideControl_SetText(edit, kZhukova);

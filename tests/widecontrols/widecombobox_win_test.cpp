@@ -247,6 +247,26 @@ TEST_F(WideComboBoxTest, TheHintOfAUnicodeControlShowsWideInAWideHintWindow) {
   Application->CancelHint();
 }
 
+// The shortcut the class library adds to a hint comes out wide beside the
+// wide hint; a hint the program replaced shows as that replacement.
+TEST_F(WideComboBoxTest, AWideHintKeepsTheActionsShortCutAndAReplacedHintShowsAsItIs) {
+  TWideComboBox* combo = ShownCombo();
+  auto* action = new TWideAction(form.get());
+  action->SetShortCut(ShortCut('S', ssCtrl));
+  combo->SetAction(action);
+  combo->SetHint(kZhuk + L"|" + kZhukova);
+  THintInfo& info = Application->CurrentHintInfo();
+  info = THintInfo{};
+  info.HintControl = combo;
+  info.HintWindowClass = THintWindow::StaticClass();
+  combo->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "??? (Ctrl+S)");
+  EXPECT_EQ(GetWideHintText(info), kZhuk + L" (Ctrl+S)");
+  info.HintStr = "Replaced";
+  EXPECT_EQ(GetWideHintText(info), L"Replaced");
+  combo->SetAction(nullptr);
+}
+
 TEST_F(WideComboBoxTest, WideCanvasTextOfNothingHasNoWidth) {
   TWideComboBox* combo = ShownCombo();
   HDC dc = GetDC(combo->Handle());
