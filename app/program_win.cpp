@@ -48,9 +48,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RunProgram();
     return 0;
   });
-  // What holds COM objects past the forms gives them back while OLE lives.
-  ReleaseShellObjects();
-  EndWideApplication();
+  // What holds COM objects past the forms gives them back while OLE lives;
+  // a failure there must not turn a finished run into a crash at exit.
+  GuardBoundary([] {
+    ReleaseShellObjects();
+    EndWideApplication();
+  });
   if (SUCCEEDED(ole)) OleUninitialize();
   return exitCode;
 }
