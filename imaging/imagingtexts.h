@@ -11,6 +11,7 @@ inline constexpr char kInvalidImage[] = "Cannot load image. Invalid or unexpecte
 inline constexpr char kUnsupportedFeature[] = "Cannot load image. %s not supported for %s files.";
 inline constexpr char kCompressionScheme[] = "The compression scheme is";
 inline constexpr char kTiledImages[] = "Tiled images are";
+inline constexpr char kSubsampledYCbCr[] = "Subsampled YCbCr images without JPEG compression are";
 inline constexpr char kInvalidColorFormat[] = "Invalid color format in %s file.";
 inline constexpr char kStreamReadError[] = "Stream read error in %s file.";
 inline constexpr char kCRCError[] = "Cannot load image. CRC error found in %s file.";

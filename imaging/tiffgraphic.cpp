@@ -278,6 +278,12 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
   if (!ReadImageProperties(stream, 0)) Invalid();
   TImageProperties& p = ImageProperties;
   if (p.Options & ioTiled) Unsupported(kTiledImages);
+  // Only the JPEG decoder brings chroma back to one sample a pixel; other
+  // strips would hand the converter blocks it reads as pixels, giving a
+  // picture of wrong colours and shapes.
+  if (p.ColorScheme == static_cast<uint8_t>(ColorScheme::YCbCr) && p.Compression != ctJPEG &&
+      (p.YCbCrSubsampling[0] != 1 || p.YCbCrSubsampling[1] != 1))
+    Unsupported(kSubsampledYCbCr);
   if (p.Width > static_cast<uint32_t>(std::numeric_limits<int>::max()) ||
       p.Height > static_cast<uint32_t>(std::numeric_limits<int>::max()))
     Invalid();

@@ -62,6 +62,33 @@ TEST(TiffReader, SchemesWithoutACodecAndTilesRaiseAClearError) {
   }
 }
 
+// Chroma stored at half resolution needs the JPEG decoder to come back to
+// one sample a pixel; without it the picture is refused, not shown garbled.
+TEST(TiffReader, SubsampledYCbCrWithoutJpegIsRefused) {
+  Bytes file = ReadFixture("tiff/rgb_none.tif");
+  const uint32_t ifd = file[4] | file[5] << 8 | file[6] << 16 | file[7] << 24;
+  const uint32_t count = file[ifd] | file[ifd + 1] << 8;
+  bool patched = false;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint8_t* e = file.data() + ifd + 2 + 12 * i;
+    if ((e[0] | e[1] << 8) == 262) {  // photometric: YCbCr, no subsampling tag (2 by 2)
+      e[8] = 6;
+      patched = true;
+    }
+  }
+  ASSERT_TRUE(patched);
+  TTIFFGraphic tiff;
+  try {
+    LoadPicture(tiff, file);
+    ADD_FAILURE() << "loaded";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(std::string(e.Message()),
+              "Cannot load image. Subsampled YCbCr images without JPEG compression are not supported for "
+              "TIF/TIFF files.");
+  }
+  EXPECT_TRUE(tiff.Empty());
+}
+
 // The standard says a missing compression tag means none.
 TEST(TiffReader, MissingCompressionTagMeansNone) {
   Bytes file = ReadFixture("tiff/rgb_none.tif");
