@@ -24,6 +24,7 @@
 #include "classlib/pagecontrol.h"
 #include "classlib/registry.h"
 #include "classlib/statusbar.h"
+#include "pump_until_win.h"
 
 namespace app_test {
 
@@ -67,13 +68,7 @@ protected:
   // Runs the loop until done() or the time is up; done()'s last answer.
   template <class Done>
   static bool PumpUntil(Done done, DWORD ms = 20000) {
-    const DWORD end = GetTickCount() + ms;
-    while (!done()) {
-      if (GetTickCount() > end) return false;
-      Application->ProcessMessages();
-      Sleep(5);
-    }
-    return true;
+    return ::PumpUntil(done, ms);
   }
 
   // Types text into an edit window as the keyboard would, one character

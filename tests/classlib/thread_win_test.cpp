@@ -7,6 +7,7 @@
 #include "classlib/application.h"
 #include "classlib/exceptions.h"
 #include "classlib/thread.h"
+#include "pump_until_win.h"
 
 namespace {
 
@@ -23,18 +24,6 @@ protected:
 private:
   std::function<void(TestThread&)> body_;
 };
-
-// Runs the main thread's message loop until done() holds; false when that
-// took unreasonably long (a hang shows as a failure, not a stuck test).
-bool PumpUntil(const std::function<bool()>& done) {
-  ULONGLONG deadline = GetTickCount64() + 60000;
-  while (!done()) {
-    if (GetTickCount64() > deadline) return false;
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-  return true;
-}
 
 // Waits without pumping (for states a worker reaches on its own).
 bool WaitUntil(const std::function<bool()>& done) {

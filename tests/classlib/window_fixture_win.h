@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "classlib/forms.h"
+#include "pump_until_win.h"
 
 class WindowTest : public testing::Test {
 protected:

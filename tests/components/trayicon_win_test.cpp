@@ -51,10 +51,9 @@ protected:
   }
   // The shell's callback for a mouse message over the icon.
   void Mouse(UINT message) { SendMessageA(tray->Handle(), CM_TRAYICON, 0, message); }
-  // Runs the loop until the animation shows frame, or about two seconds.
+  // Runs the loop until the animation shows frame.
   bool WaitForFrame(int frame) {
-    for (int i = 0; i < 200 && tray->CurrentIndex() != frame; ++i) Pump(1);
-    return tray->CurrentIndex() == frame;
+    return PumpUntil([&] { return tray->CurrentIndex() == frame; });
   }
 
   TIconList frames;

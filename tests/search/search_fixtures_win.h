@@ -17,6 +17,7 @@
 #include "classlib/application.h"
 #include "fresh_folder_win.h"
 #include "host_link_win.h"
+#include "pump_until_win.h"
 #include "classlib/filetime.h"
 #include "search/searchthread.h"
 
@@ -198,17 +199,5 @@ public:
 private:
   TExceptionEvent previous_;
 };
-
-// Runs the main thread's message loop until done() holds; false after a
-// minute (a hang shows as a failure, not a stuck test).
-inline bool PumpUntil(const std::function<bool()>& done) {
-  const ULONGLONG deadline = GetTickCount64() + 60000;
-  while (!done()) {
-    if (GetTickCount64() > deadline) return false;
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-  return true;
-}
 
 }  // namespace search_test

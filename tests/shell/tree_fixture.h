@@ -13,6 +13,7 @@
 
 #include "classlib/application.h"
 #include "classlib/forms.h"
+#include "pump_until_win.h"
 
 class TreeFormTest : public testing::Test {
 protected:
@@ -45,17 +46,6 @@ protected:
       Application->ProcessMessages();
       Sleep(15);
     }
-  }
-  // Runs the loop until done() holds; false after a minute.
-  template <class Condition>
-  static bool PumpUntil(Condition done) {
-    const ULONGLONG deadline = GetTickCount64() + 60000;
-    while (!done()) {
-      if (GetTickCount64() > deadline) return false;
-      Application->ProcessMessages();
-      Sleep(5);
-    }
-    return true;
   }
 
   std::unique_ptr<TForm> form;

@@ -236,11 +236,13 @@ TEST_F(WideComboBoxTest, TheHintOfAUnicodeControlShowsWideInAWideHintWindow) {
   // Shown through the application, from a point over the combo.
   RECT r{};
   GetWindowRect(combo->Handle(), &r);
-  for (int i = 0; i < 10 && Application->HintWindow() == nullptr; ++i) {
-    Application->ProcessMessages();  // the window is mapped on the display
-    Sleep(20);
+  // Asked again until the combo is mapped on the display and no other
+  // program's window lies over the point.
+  PumpUntil([&] {
+    if (Application->HintWindow() != nullptr) return true;
     Application->ActivateHint(POINT{r.left + 5, r.top + 5});
-  }
+    return false;
+  });
   auto* window = dynamic_cast<TWideCustomHintWindow*>(Application->HintWindow());
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->Caption(), kZhuk);

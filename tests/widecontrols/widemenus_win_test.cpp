@@ -220,10 +220,13 @@ TEST_F(WideMenuTest, ScreenshotOfCyrillicMenus) {
   GetWindowRect(form->Handle(), &r);
   RECT c{};
   GetWindowRect(combo->Handle(), &c);
-  for (int i = 0; i < 10 && Application->HintWindow() == nullptr; ++i) {
+  // Asked again until the combo is mapped on the display and no other
+  // program's window lies over the point.
+  PumpUntil([&] {
+    if (Application->HintWindow() != nullptr) return true;
     Application->ActivateHint(POINT{c.left + 5, c.top + 5});
-    Pump();
-  }
+    return false;
+  });
   shotArea = RECT{r.left, r.top, r.right, r.bottom + 60};
   SetTimer(nullptr, 0, 400, &TakeShotAndCloseMenu);
   popup->Popup(r.left + 40, r.top + 50);

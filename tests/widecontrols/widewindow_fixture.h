@@ -12,6 +12,7 @@
 
 #include "classlib/application.h"
 #include "classlib/forms.h"
+#include "pump_until_win.h"
 #include "widecontrols/unicodewindows.h"
 
 // Cyrillic: outside the Western ANSI code page the tests run in.
