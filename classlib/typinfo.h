@@ -217,18 +217,16 @@ TPropInfo WideCharProperty(const char* name, int64_t fallback = kNoDefault) {
 }
 
 template <auto Get, auto Set = nullptr>
-TPropInfo BooleanProperty(const char* name, int64_t fallback = kNoDefault) {
-  TPropInfo p = published_detail::Ordinal<Get, Set>(name, tkEnumeration, fallback);
-  p.Identifiers = kBooleanIdentifiers;
-  return p;
-}
-
-template <auto Get, auto Set = nullptr>
 TPropInfo EnumProperty(const char* name, std::span<const char* const> identifiers,
                        int64_t fallback = kNoDefault) {
   TPropInfo p = published_detail::Ordinal<Get, Set>(name, tkEnumeration, fallback);
   p.Identifiers = identifiers;
   return p;
+}
+
+template <auto Get, auto Set = nullptr>
+TPropInfo BooleanProperty(const char* name, int64_t fallback = kNoDefault) {
+  return EnumProperty<Get, Set>(name, kBooleanIdentifiers, fallback);
 }
 
 // The getter answers, and the setter takes, the members as bits (member i is
