@@ -31,7 +31,9 @@ std::string NormalizeMask(std::string_view mask) {
 }
 
 std::vector<std::string> SplitMaskText(std::string_view text) {
-  if (text.empty() || text == "*.*") return {"*"};
+  // "*" typed with the type "*.*" gives "***.*": the same request as an
+  // empty name, which must look into archives the same way.
+  if (text.empty() || NormalizeMask(text) == "*.*") return {"*"};
   std::vector<std::string> masks;
   std::string piece;
   for (size_t i = 0; i < text.size(); ++i) {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-// "" and "*.*" give the single mask "*". Otherwise the text is cut at each
+// "", "*.*" and what normalises to it ("***.*") give the single mask "*". Otherwise the text is cut at each
 // blank, ",", "/", ":", ";" and "\"; every non-empty piece is normalised, in
 // the order of the text. Masks keep their letter case: the mask matcher
 // lower-cases mask and name alike.

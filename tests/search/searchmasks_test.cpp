@@ -17,12 +17,13 @@ TEST(SearchMasks, MaskTextIsCutAtEachSeparatorAndEmptyPiecesVanish) {
   const Case cases[] = {
       {"", {"*"}},
       {"*.*", {"*"}},
+      {"***.*", {"*"}},  // "*" typed with the type "*.*": the same as no name
       {"*.txt; *.doc", {"*.txt", "*.doc"}},
       {"a,,b", {"a", "b"}},
       {"C:\\x\\*.txt", {"C", "x", "*.txt"}},
       {"a/b:c;d e,f\\g", {"a", "b", "c", "d", "e", "f", "g"}},
       {" ;, ", {}},
-      {"*.txt *.*", {"*.txt", "*.*"}},  // only a text that is exactly "*.*" becomes "*"
+      {"*.txt *.*", {"*.txt", "*.*"}},  // only a text that is "*.*" on its own becomes "*"
       {"Report.DOC", {"Report.DOC"}},   // letter case is kept
   };
   for (const Case& c : cases) EXPECT_EQ(SplitMaskText(c.text), c.masks) << "'" << c.text << "'";
