@@ -19,6 +19,7 @@
 #include "classlib/label.h"
 #include "classlib/stringlist.h"
 #include "classlib/strutils.h"
+#include "classlib/timer.h"
 #include "search/filelistthread.h"
 #include "search/searchthread.h"
 #include "shell/shelltree.h"
@@ -29,6 +30,10 @@ namespace {
 // How long an exit waits for the search threads it stopped; each notices
 // at its next entry or block, so this is only reached by a hung file system.
 constexpr DWORD kExitWaitMs = 15000;
+
+// The end of a search flashes the window this many times, this far apart.
+constexpr int kFlashes = 4;
+constexpr UINT kFlashIntervalMs = 300;
 
 bool IsFixedDrive(const std::string& path) {
   if (path.size() < 2 || path[1] != ':') return false;
@@ -43,27 +48,33 @@ std::string WithoutTrailingBackslash(std::string path) {
 
 }  // namespace
 
-TSearchControl::TSearchControl(TFindForm& form) : form_(form) {}
+TSearchControl::TSearchControl(TFindForm& form) : form_(form), flashTimer_(std::make_unique<TTimer>(nullptr)) {
+  flashTimer_->SetEnabled(false);
+  flashTimer_->SetInterval(kFlashIntervalMs);
+  flashTimer_->OnTimer = [this](TObject*) { FlashTimerTick(); };
+}
 
 TSearchControl::~TSearchControl() { StopAndWaitForAll(); }
 
 void TSearchControl::tbStartClick() {
   // Fields that cannot make a search leave the present results alone.
+  if (!LocationChosen()) return;
   std::optional<TSearchCriteria> criteria = ReadCriteria();
   if (!criteria) return;
   // Hits of an earlier search must not land in the list this one starts.
-  if (!SearchThreads.Empty()) SearchThreads.StopAll();
+  if (!SearchThreads.Empty()) StopAll();
   form_.ResultList().Clear();
   StartSearch(*criteria);
 }
 
 void TSearchControl::tbAddClick() {
+  if (!LocationChosen()) return;
   if (std::optional<TSearchCriteria> criteria = ReadCriteria()) StartSearch(*criteria);
 }
 
 void TSearchControl::tbStopClick() {
   const bool running = !SearchThreads.Empty();
-  SearchThreads.StopAll();
+  StopAll();
   if (running) elapsed_ = Now() - StartTime;
   ShowCountAndTime();
 }
@@ -71,10 +82,9 @@ void TSearchControl::tbStopClick() {
 void TSearchControl::tbInResultsClick() {
   std::optional<TSearchCriteria> criteria = ReadCriteria();
   if (!criteria) return;
-  if (!SearchThreads.Empty()) SearchThreads.StopAll();
+  if (!SearchThreads.Empty()) StopAll();
   FoundCount_ = 0;
   StartTime = Now();
-  sizeLimit_ = criteria->SizeLimit;
   TStringList paths;
   form_.ResultList().AddFullPaths(paths);
   TFindFile* thread = NewThread(*criteria);
@@ -84,6 +94,16 @@ void TSearchControl::tbInResultsClick() {
   form_.ResultList().Clear();
   SearchThreads.Append(thread);
   thread->Start();
+}
+
+bool TSearchControl::LocationChosen() {
+  if (form_.pcFilePath->ActivePageIndex() != 1 || !WithoutTrailingBackslash(form_.cbFolder->Text()).empty())
+    return true;
+  // An empty path would mean the whole of the first drive.
+  ShowWideMessage(form_.Handle(), MultiByteToWide(MultiLang->Translate("Type or choose the folder to look in.")),
+                  MB_OK | MB_ICONINFORMATION);
+  if (form_.cbFolder->CanFocus()) form_.cbFolder->SetFocus();
+  return false;
 }
 
 std::optional<TSearchCriteria> TSearchControl::ReadCriteria() {
@@ -127,6 +147,7 @@ std::optional<TSearchCriteria> TSearchControl::ReadCriteria() {
 TFindFile* TSearchControl::NewThread(const TSearchCriteria& criteria) {
   auto* thread = new TFindFile();
   ConfigureSearchThread(*thread, criteria);
+  sizeLimits_[thread] = criteria.SizeLimit;
   thread->SetFreeOnTerminate(true);
   thread->OnFileFound = [this](TObject* sender, const TFoundItem& found) { OnFileFound(sender, found); };
   thread->OnFolder = [this](TObject* sender) { OnFolder(sender); };
@@ -148,7 +169,6 @@ void TSearchControl::StartSearch(const TSearchCriteria& criteria) {
   FolderCount_ = 0;
   SetStatus(0, MultiLang->Translate("Searching..."));
   StartTime = Now();
-  sizeLimit_ = criteria.SizeLimit;
   if (form_.pcFilePath->ActivePageIndex() == 0) SearchTickedFolders(criteria);
   else SearchSpecialPath(criteria);
   if (SearchThreads.Empty()) {
@@ -161,6 +181,9 @@ void TSearchControl::SearchTickedFolders(const TSearchCriteria& criteria) {
   TShellTree& tree = *form_.ShellTree;
   const bool cache = ConfigForm->CheckCashe->Checked();
   const int count = tree.Items()->Count();
+  // Threads queued before (a search still running, the search in the
+  // results) look for other things: only this start's cover a folder.
+  const int firstOfThisStart = SearchThreads.Count();
   for (int i = 0; i < count; ++i) {
     if (tree.GetCheckState(i) != csChecked) continue;
     const std::string path = WithoutTrailingBackslash(tree.GetNodePath(i));
@@ -176,7 +199,7 @@ void TSearchControl::SearchTickedFolders(const TSearchCriteria& criteria) {
         useIndex = !indexer->Pending();
       }
     }
-    if (SearchThreads.Covers(path)) continue;
+    if (SearchThreads.Covers(path, firstOfThisStart)) continue;
     TFindFile* thread = NewThread(criteria);
     thread->ListMode = useIndex;
     if (useIndex) thread->SetPathList(&FolderIndex());
@@ -212,14 +235,15 @@ void TSearchControl::StartIndexers() {
 }
 
 void TSearchControl::StopAndWaitForAll() {
-  SearchThreads.StopAll();
+  StopAll();
   SearchThreads.WaitForAll(kExitWaitMs);
   IndexThreads.TerminateAll();
 }
 
-void TSearchControl::OnFileFound(TObject* /*Sender*/, const TFoundItem& Found) {
+void TSearchControl::OnFileFound(TObject* Sender, const TFoundItem& Found) {
   TFileInfo info = MakeFileInfo(Found, typeNames_);
-  if (!sizeLimit_.Accepts(info.Size)) return;
+  const auto limit = sizeLimits_.find(Sender);
+  if (limit != sizeLimits_.end() && !limit->second.Accepts(info.Size)) return;
   ++FoundCount_;
   form_.ResultList().Add(info);
 }
@@ -231,6 +255,7 @@ void TSearchControl::OnFolder(TObject* /*Sender*/) {
 
 void TSearchControl::OnSearchTerminate(TObject* Sender) {
   SearchThreads.Remove(Sender);
+  sizeLimits_.erase(Sender);
   if (SearchThreads.AnyWaiting()) SearchThreads.StartFirst();
   if (!SearchThreads.Empty()) return;
   elapsed_ = Now() - StartTime;
@@ -255,13 +280,29 @@ void TSearchControl::ShowCountAndTime() {
 void TSearchControl::SignalEnd() {
   if (ConfigForm->CheckBeep->Checked()) MessageBeep(0);
   if (!ConfigForm->CheckFlashW->Checked()) return;
-  for (int i = 0; i < 3; ++i) {
-    FlashWindow(form_.Handle(), TRUE);
-    FlashWindow(Application->Handle(), TRUE);
-    Sleep(300);
-  }
+  // The rhythm is kept by a timer: the window answers while it flashes.
+  flashesLeft_ = kFlashes - 1;
+  Flash();
+  flashTimer_->SetEnabled(false);
+  flashTimer_->SetEnabled(true);
+}
+
+void TSearchControl::FlashTimerTick() {
+  Flash();
+  if (--flashesLeft_ <= 0) flashTimer_->SetEnabled(false);
+}
+
+void TSearchControl::Flash() {
   FlashWindow(form_.Handle(), TRUE);
   FlashWindow(Application->Handle(), TRUE);
+}
+
+bool TSearchControl::Flashing() const { return flashTimer_->Enabled(); }
+
+void TSearchControl::StopAll() {
+  SearchThreads.StopAll();
+  // A stopped thread reports nothing more.
+  sizeLimits_.clear();
 }
 
 void TSearchControl::SetStatus(int panel, const std::string& text) {

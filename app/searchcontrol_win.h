@@ -4,6 +4,8 @@
 // status bar; also the background indexers started for ticked folders.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,6 +17,7 @@
 class TFindFile;
 class TFindForm;
 class TObject;
+class TTimer;
 struct TFoundItem;
 
 class TSearchControl {
@@ -45,6 +48,8 @@ public:
   void StopAndWaitForAll();
 
   bool Searching() const { return !SearchThreads.Empty(); }
+  // Whether the end of the last search is still being flashed.
+  bool Flashing() const;
   int FoundCount() const { return FoundCount_; }
   int FolderCount() const { return FolderCount_; }
 
@@ -52,6 +57,10 @@ private:
   // The criteria the fields and options give, or nothing after saying why
   // they cannot make a search.
   std::optional<TSearchCriteria> ReadCriteria();
+  // Whether the search has a place to look in; asks for one when the
+  // special path is shown empty.
+  bool LocationChosen();
+  void StopAll();
   TFindFile* NewThread(const TSearchCriteria& criteria);
   TFileListThread* NewIndexer(const std::string& path);
   void SearchTickedFolders(const TSearchCriteria& criteria);
@@ -63,13 +72,19 @@ private:
   void OnIndexThreadTerminate(TObject* Sender);
   void ShowCountAndTime();
   void SignalEnd();
+  void Flash();
+  void FlashTimerTick();
   void SetStatus(int panel, const std::string& text);
 
   TFindForm& form_;
   TSearchQueue SearchThreads;
   TIndexerList IndexThreads;
   TTypeNameCache typeNames_;
-  TSizeLimit sizeLimit_;
+  // Each queued thread's size limit: a search added while another runs
+  // keeps its own criteria.
+  std::map<const TObject*, TSizeLimit> sizeLimits_;
+  std::unique_ptr<TTimer> flashTimer_;
+  int flashesLeft_ = 0;
   TDateTime StartTime = 0;
   // The time the last search took (shown again by a Stop with nothing running).
   TDateTime elapsed_ = 0;

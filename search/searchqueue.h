@@ -31,9 +31,10 @@ public:
   int Count() const { return static_cast<int>(threads_.size()); }
   TFindFile* Thread(int index) const { return threads_.at(static_cast<size_t>(index)); }
 
-  // A queued thread that recurses from path or from a folder above it: a
-  // ticked folder it covers needs no thread of its own.
-  bool Covers(std::string_view path) const;
+  // A thread queued at position first or later that recurses from path or
+  // from a folder above it: a ticked folder it covers needs no thread of
+  // its own. Threads queued before first (another search's) cover nothing.
+  bool Covers(std::string_view path, int first = 0) const;
   // Starts the first thread (starting a running one does nothing).
   void StartFirst();
   // A thread's termination handler: takes it out of the queue; false when

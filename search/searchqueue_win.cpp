@@ -25,8 +25,9 @@ void TSearchQueue::Append(TFindFile* thread) {
   threads_.push_back(thread);
 }
 
-bool TSearchQueue::Covers(std::string_view path) const {
-  return std::any_of(threads_.begin(), threads_.end(), [&](const TFindFile* thread) {
+bool TSearchQueue::Covers(std::string_view path, int first) const {
+  const auto from = threads_.begin() + std::clamp(first, 0, Count());
+  return std::any_of(from, threads_.end(), [&](const TFindFile* thread) {
     return thread->Recurse() && IsSameOrBelow(path, thread->StartFolder());
   });
 }

@@ -34,6 +34,7 @@ TEST(SearchQueue, RecursingThreadCoversItsFolderAndThoseBelowOnly) {
   EXPECT_TRUE(queue.Covers(tree / "DATA\\Old"));
   EXPECT_FALSE(queue.Covers(tree / "Data2"));       // "Data\" is no prefix of "Data2\"
   EXPECT_FALSE(queue.Covers(tree / "Flat\\Below"));  // that thread does not recurse
+  EXPECT_FALSE(queue.Covers(tree / "Data", 1));      // queued by an earlier start
   EXPECT_TRUE(queue.AnyWaiting());
   queue.StopAll();
   EXPECT_TRUE(queue.Empty());
