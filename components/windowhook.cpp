@@ -164,6 +164,18 @@ void TControlHook::Unsubclass() {
 }
 
 void TControlHook::HookWndProc(TSubclassEntry& entry, TMessage& msg) {
+  // A handler may run a modal loop in which this hook's release arrives:
+  // the release waits until the outermost call has returned.
+  ++depth_;
+  struct Leave {
+    TControlHook* hook;
+    ~Leave() {
+      if (--hook->depth_ > 0 || !hook->releaseWanted_) return;
+      hook->releaseWanted_ = false;
+      if (THookList* list = ExistingHookList())
+        PostMessageA(list->Handle(), CM_RELEASEHOOK, 0, reinterpret_cast<LPARAM>(hook));
+    }
+  } leave{this};
   if (control_ == nullptr) {
     // Nothing watches any more: the message still goes on down the chain.
     msg.Result = entry.CallPrevious(msg);
@@ -252,7 +264,9 @@ void THookList::UtilityWndProc(TMessage& msg) {
       if (Contains(hook)) hook->Subclass();
       return;
     case CM_RELEASEHOOK:
-      if (Contains(hook) && hook->Hooks().empty()) delete hook;
+      if (!Contains(hook) || !hook->Hooks().empty()) return;
+      if (hook->Busy()) hook->releaseWanted_ = true;
+      else delete hook;
       return;
     default:
       msg.Result = DefWindowProcA(window_, msg.Msg, msg.WParam, msg.LParam);

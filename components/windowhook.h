@@ -95,9 +95,13 @@ public:
   void Unsubclass();
   // The control is gone: nothing of it is touched again.
   void ForgetControl();
+  // Whether its window procedure is running (a handler's modal loop may be
+  // handling other messages meanwhile).
+  bool Busy() const { return depth_ > 0; }
 
 private:
   friend class TSubclassEntry;
+  friend class THookList;
   // The replacement window procedure, reached through entry.
   void HookWndProc(TSubclassEntry& entry, TMessage& msg);
   void CallHooks(bool before, TMessage& msg, bool& handled);
@@ -106,6 +110,9 @@ private:
   TSubclassEntry* entry_ = nullptr;
   std::vector<TWindowHook*> hooks_;
   bool destroying_ = false;
+  int depth_ = 0;
+  // A release that came while Busy: asked for again once the call returns.
+  bool releaseWanted_ = false;
 };
 
 class THookList : public TObject {

@@ -115,6 +115,25 @@ TEST_F(WindowHookTest, MovingTheHookReleasesTheFormerControlHook) {
   EXPECT_EQ(log, (Log{"A before", "control", "A after"}));
 }
 
+// A handler moves its hook away and runs a modal loop, in which the release
+// of the control hook arrives: the control hook whose procedure is still
+// running stays until that procedure has returned.
+TEST_F(WindowHookTest, ReleaseDuringTheHooksOwnProcedureWaitsForItsReturn) {
+  TWindowHook* hook = NewHook("A", probe);
+  TControlHook* controlHook = SharedHookList()->Find(probe);
+  bool keptDuringTheLoop = false;
+  hook->BeforeMessage = [&](TObject*, TMessage& m, bool&) {
+    if (m.Msg != kPing) return;
+    hook->SetWinControl(other);
+    Pump(3);
+    keptDuringTheLoop = SharedHookList()->Contains(controlHook);
+  };
+  EXPECT_EQ(Ping(probe), 42);
+  EXPECT_TRUE(keptDuringTheLoop);
+  Pump(3);
+  EXPECT_FALSE(Listed(probe));
+}
+
 TEST_F(WindowHookTest, DeactivatingTheOnlyHookRestoresTheProcedure) {
   const LONG_PTR original = GetWindowLongPtrA(probe->Handle(), GWLP_WNDPROC);
   TWindowHook* hook = NewHook("A", probe);
