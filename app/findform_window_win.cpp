@@ -39,6 +39,12 @@ void TFindForm::BuildWindowState() {
   TrayIcon->OnClick = [this](TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
     TrayIconClick(sender, button, shift, x, y);
   };
+  // A restarted shell that refuses the icon again: the taskbar button comes
+  // back, so the minimised program stays reachable.
+  TrayIcon->OnLost = [this](TObject*) {
+    TrayIcon->SetActive(false);
+    ShowWindow(Application->Handle(), SW_SHOWNA);
+  };
 
   AppEvents = new TApplicationEvents(this);
   AppEvents->SetName("AppEvents");

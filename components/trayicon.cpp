@@ -22,6 +22,13 @@ constexpr uint8_t kRightPressed = 2;
 
 bool Notify(DWORD command, NOTIFYICONDATAA& data) { return Shell_NotifyIconA(command, &data) != FALSE; }
 
+// Broadcast by the shell when its taskbar (re)starts: every icon it showed
+// before is gone.
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
 }  // namespace
 
 TTrayIcon::TTrayIcon(TComponent* owner)
@@ -136,6 +143,13 @@ void TTrayIcon::Deactivate() {
   if (timer_ != nullptr) timer_->Pause();
 }
 
+void TTrayIcon::ShellRestarted() {
+  if (!added_) return;
+  added_ = false;
+  Activate();
+  if (!added_ && OnLost) OnLost(this);
+}
+
 void TTrayIcon::IconChanged() {
   // Stopping here never comes back to this function.
   if (icons_->Count() == 0) StopAnimation();
@@ -186,6 +200,10 @@ void TTrayIcon::Animate() {
 void TTrayIcon::WndProc(TMessage& msg) {
   if (msg.Msg == kAnimateStep) {
     Animate();
+    return;
+  }
+  if (msg.Msg == TaskbarCreatedMessage() && msg.Msg != 0) {
+    ShellRestarted();
     return;
   }
   if (msg.Msg != CM_TRAYICON || !enabled_) {

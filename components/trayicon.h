@@ -66,6 +66,9 @@ public:
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
+  // The shell restarted and would not take the shown icon again: whatever
+  // only the icon could bring back needs another way.
+  TNotifyEvent OnLost;
 
   // Fills the record handed to the shell from the current icon and hint.
   virtual void UpdateNotifyData();
@@ -87,6 +90,8 @@ private:
   void Activate();
   void Deactivate();
   void IconChanged();
+  // The shell's taskbar started again: a shown icon is added again.
+  void ShellRestarted();
   void Animate();
   void StopAnimation();
 

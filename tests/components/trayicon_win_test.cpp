@@ -90,6 +90,22 @@ TEST_F(TrayIconTest, AddedWhenActiveWithAnIconAndClicksNeedAPress) {
   EXPECT_FALSE(tray->Added());
 }
 
+// A restarted shell has forgotten every icon and says so to all windows: the
+// shown icon is added again.
+TEST_F(TrayIconTest, ShownIconComesBackWhenTheShellRestarts) {
+  tray->SetActive(true);
+  ASSERT_TRUE(tray->Added());
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = tray->Handle();
+  data.uFlags = NIF_TIP;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));  // what the restart does
+  ASSERT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &data));
+  SendMessageA(tray->Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(tray->Added());
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
+}
+
 // Closes the popup menu once it is open (the timer may fire before the menu
 // loop starts; it then waits for the next round).
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
