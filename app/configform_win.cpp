@@ -5,6 +5,7 @@
 #include "app/programfolder.h"
 #include "app/registryvalues.h"
 #include "app/shellregistration.h"
+#include "classlib/boundary.h"
 #include "classlib/canvas.h"
 #include "classlib/combobox.h"
 #include "classlib/coolbar.h"
@@ -103,7 +104,10 @@ TConfigForm::TConfigForm(TComponent* owner) : TForm(owner) {
   OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
 }
 
-TConfigForm::~TConfigForm() = default;
+TConfigForm::~TConfigForm() {
+  // Saving the options at exit uses this form's own members.
+  BeforeDestruction();
+}
 
 void TConfigForm::BuildGeneralPage() {
   TWinControl* p = PageGeneral;
@@ -127,6 +131,8 @@ void TConfigForm::BuildViewPage() {
   lLanguage = MakeCaptioned<TLabel>(this, p, "lLanguage", "Select language:", kPageLeft, 10, 100, 13);
   cbLanguage = MakeControl<TComboBox>(this, p, "cbLanguage", 112, 6, 184, 21);
   cbLanguage->SetStyle(csDropDownList);
+  // A language the user picks replaces one whose file was missing.
+  cbLanguage->OnChange = [this](TObject*) { missingLanguage_.reset(); };
   struct Box {
     TCheckBox* TConfigForm::*member;
     const char* name;
@@ -215,6 +221,7 @@ void TConfigForm::FormCreate(TObject* /*Sender*/) {
   LoadSettings();
   if (FileTypes().empty())
     for (const std::string& line : DefaultFileTypes()) eFileTypes->Lines()->Add(line);
+  loadedFileTypes_ = FileTypes();
 }
 
 void TConfigForm::LoadSettings() {
@@ -240,17 +247,26 @@ void TConfigForm::LoadSettings() {
       font.SetCharset(static_cast<uint8_t>(*charset));
     if (std::optional<int32_t> color = ReadDwordValue(registry, "FontColor")) font.SetColor(static_cast<TColor>(*color));
     if (std::optional<std::string> language = ReadTextValue(registry, "LangName")) {
-      int found = 0;
+      int found = -1;
       for (int i = 0; i < cbLanguage->Items()->Count(); ++i)
         if (AnsiSameText(cbLanguage->Items()->Get(i), *language)) found = i;
-      cbLanguage->SetItemIndex(found);
+      // Its file may be back next time: the default shows, the choice stays.
+      if (found < 0) missingLanguage_ = *language;
+      cbLanguage->SetItemIndex(std::max(found, 0));
     }
     registry.CloseKey();
   }
   if (registry.OpenKeyReadOnly(kHistoryKey)) {
     for (int n = 0;; ++n) {
-      std::optional<std::string> line = ReadTextValue(registry, "FileType" + IntToStr(n));
-      if (!line || line->empty()) break;
+      const std::string name = "FileType" + IntToStr(n);
+      if (!registry.ValueExists(name)) break;
+      std::optional<std::string> line = ReadTextValue(registry, name);
+      // A damaged line is passed over; the lines after it are the user's too.
+      if (!line) {
+        damagedFileTypes_ = true;
+        continue;
+      }
+      if (line->empty()) break;
       eFileTypes->Lines()->Add(*line);
     }
   }
@@ -269,7 +285,7 @@ void TConfigForm::SaveSettings() {
   TRegistry registry;
   if (!registry.OpenKey(kSettingsKey, true)) return;
   for (const TFlag& flag : Flags()) registry.WriteInteger(flag.Value, (this->*flag.Box)->Checked() ? 1 : 0);
-  registry.WriteString("LangName", cbLanguage->Text());
+  registry.WriteString("LangName", missingLanguage_.value_or(cbLanguage->Text()));
   const TFont& font = *FontDlg->Font();
   registry.WriteString("Font", font.Name());
   std::string style;
@@ -280,6 +296,9 @@ void TConfigForm::SaveSettings() {
   registry.WriteInteger("FontSize", font.Size());
   registry.WriteInteger("FontColor", static_cast<int32_t>(font.Color()));
   registry.CloseKey();
+  // Lines that could not be read stay as they are unless the user changed
+  // the list: what is shown then may be only the defaults.
+  if (damagedFileTypes_ && FileTypes() == loadedFileTypes_) return;
   if (!registry.OpenKey(kHistoryKey, true)) return;
   int n = 0;
   for (const std::string& line : FileTypes()) registry.WriteString("FileType" + IntToStr(n++), line);
@@ -299,14 +318,20 @@ std::vector<std::string> TConfigForm::FileTypes() const {
   return lines;
 }
 
+// The boxes' side effects also run while the stored options load at start-up:
+// a failure is reported and the rest of the options still load.
 void TConfigForm::CheckShellMenuClick(TObject* /*Sender*/) {
-  if (CheckShellMenu->Checked()) RegisterShellVerbs(ProgramFileName());
-  else UnregisterShellVerbs();
+  GuardBoundary([this] {
+    if (CheckShellMenu->Checked()) RegisterShellVerbs(ProgramFileName());
+    else UnregisterShellVerbs();
+  });
 }
 
 void TConfigForm::CheckMainMenuClick(TObject* /*Sender*/) {
-  if (CheckMainMenu->Checked()) AddStartMenuLink(ProgramFileName());
-  else RemoveStartMenuLink();
+  GuardBoundary([this] {
+    if (CheckMainMenu->Checked()) AddStartMenuLink(ProgramFileName());
+    else RemoveStartMenuLink();
+  });
 }
 
 void TConfigForm::CheckAllCPClick(TObject* /*Sender*/) {

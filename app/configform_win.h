@@ -5,6 +5,7 @@
 // program in the shell and the Start Menu at once.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,13 @@ private:
   // The on/off options with their registry values, in the order they are
   // read.
   static const std::vector<TFlag>& Flags();
+
+  // The stored language whose file was missing at start-up, kept until the
+  // user picks another.
+  std::optional<std::string> missingLanguage_;
+  // Some stored file-type line could not be read, and the lines shown then.
+  bool damagedFileTypes_ = false;
+  std::vector<std::string> loadedFileTypes_;
 };
 
 extern TConfigForm* ConfigForm;

@@ -15,7 +15,7 @@ void UnregisterShellVerbs();
 // The Start Menu link "Ovalis.lnk", or "" when the Start Menu folder is not
 // known.
 std::string StartMenuLinkName();
-// Creates the link when it is missing (nothing when it exists); deletes it
-// when it exists.
+// Creates the link when it is missing (nothing when it exists), raising
+// when it cannot; deletes it when it exists.
 void AddStartMenuLink(const std::string& programFile);
 void RemoveStartMenuLink();

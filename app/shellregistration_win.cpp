@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "classlib/exceptions.h"
 #include "classlib/registry.h"
 #include "shell/shelllink.h"
 
@@ -69,6 +70,8 @@ void AddStartMenuLink(const std::string& programFile) {
   const std::string link = StartMenuLinkName();
   if (link.empty() || FileExists(link)) return;
   CreateShellLink(programFile, link, "File Ovalis", "", 0);
+  // Saving the link reports no failure of its own.
+  if (!FileExists(link)) throw Exception("Cannot create the Start Menu link " + link);
 }
 
 void RemoveStartMenuLink() {

@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/registryvalues.h"
 #include "classlib/buttons.h"
@@ -66,6 +68,57 @@ TEST_F(SettingsTest, EachOptionIsReadOnItsOwnSoADamagedValueResetsOnlyItself) {
   EXPECT_EQ(ReadDwordValue(registry, "OEM"), 0);
   EXPECT_EQ(ReadDwordValue(registry, "KOI8"), 1);
   EXPECT_EQ(ReadTextValue(registry, "FontStyle"), " fsBold fsItalic");
+  // The language's file may come back: the user's choice is kept.
+  EXPECT_EQ(ReadTextValue(registry, "LangName"), "no such language");
+}
+
+// A damaged line (not text) is passed over, and what could not be read is
+// never written over: neither by the lines after it nor by the defaults.
+TEST_F(SettingsTest, DamagedFileTypeIsPassedOverAndNeverWrittenOver) {
+  const char kMru[] = "\\Software\\Marnok\\Ovalis\\MRU";
+  struct Case {
+    bool lineAfter;
+    std::vector<std::string> shown;
+  };
+  const Case cases[] = {{true, {"Text files: (*.txt)"}}, {false, TConfigForm::DefaultFileTypes()}};
+  for (const Case& c : cases) {
+    WriteSettings(
+        [&](TRegistry& r) {
+          r.WriteInteger("FileType0", 7);
+          if (c.lineAfter) r.WriteString("FileType1", "Text files: (*.txt)");
+        },
+        kMru);
+    Open(false);
+    EXPECT_EQ(ConfigForm->FileTypes(), c.shown);
+    CloseForms();
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(kMru, false));
+    EXPECT_EQ(ReadDwordValue(registry, "FileType0"), 7);
+    EXPECT_EQ(ReadTextValue(registry, "FileType1"),
+              c.lineAfter ? std::optional<std::string>("Text files: (*.txt)") : std::nullopt);
+  }
+}
+
+// A Start Menu link that cannot be made while the stored options load is
+// reported; the program starts with every other option read.
+TEST_F(SettingsTest, FailingStartMenuLinkIsReportedAndTheProgramStillStarts) {
+  const char kShellFolders[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  WriteSettings([](TRegistry& r) {
+    r.WriteInteger("MainMenu", 1);
+    r.WriteInteger("Hints", 0);
+  });
+  TRegistry shell;
+  ASSERT_TRUE(shell.OpenKey(kShellFolders, true));
+  const std::optional<std::string> startMenu = ReadTextValue(shell, "Start Menu");
+  shell.WriteString("Start Menu", "C:\\no such folder\\at all");
+  Open(false);
+  if (startMenu) shell.WriteString("Start Menu", *startMenu);
+  else shell.DeleteValue("Start Menu");
+  ASSERT_NE(FindForm, nullptr);
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(ConfigForm->CheckMainMenu->Checked());
+  EXPECT_FALSE(ConfigForm->CheckHints->Checked());
+  errors.clear();
 }
 
 TEST_F(SettingsTest, FileTypesSurviveWithoutGapsAndLeftoversGo) {
