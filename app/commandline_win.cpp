@@ -33,7 +33,7 @@ TCommandLine ParseCommandLine(const std::wstring& first, const std::wstring& sec
   } else if (letter == L'L' || letter == L'l') {
     // The name is matched by masks: what the mask syntax would read as
     // anything else than the character itself becomes "?".
-    line.FileMask = MultiByteToWide(MaskFromFileArgument(WideToMultiByte(second)));
+    line.FileMask = MaskFromFileArgument(second);
   }
   return line;
 }

@@ -27,13 +27,13 @@ std::string BuildNameMask(std::string_view name, std::string_view typeMasks) {
   return result;
 }
 
-std::string MaskFromFileArgument(std::string_view path) {
-  const size_t cut = path.find_last_of("\\:");
-  std::string name(cut == std::string_view::npos ? path : path.substr(cut + 1));
-  for (char& c : name) {
+std::wstring MaskFromFileArgument(std::wstring_view path) {
+  const size_t cut = path.find_last_of(L"\\:");
+  std::wstring name(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
+  for (wchar_t& c : name) {
     switch (c) {
-      case ' ': case ',': case '/': case ';': case '[': case ']':
-        c = '?';
+      case L' ': case L',': case L'/': case L';': case L'[': case L']':
+        c = L'?';
         break;
       default:
         break;

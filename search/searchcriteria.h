@@ -27,8 +27,10 @@ std::string BuildNameMask(std::string_view name, std::string_view typeMasks);
 
 // The file-name field's text for a file given on the command line: the part
 // after the last "\" or ":", with every character the mask syntax would cut
-// at or read as a set replaced by "?", so that the name matches itself.
-std::string MaskFromFileArgument(std::string_view path);
+// at or read as a set replaced by "?", so that the name matches itself. It
+// stays wide: a letter the code page cannot hold must reach the field as
+// itself, where it is refused, never as a "?" that matches anything.
+std::wstring MaskFromFileArgument(std::wstring_view path);
 
 // The options' code-page boxes as a set: 255 for "all", else the sum of the
 // ticked ones, and "Windows" alone when none is ticked.

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "app/commandline.h"
+#include "app_fixtures.h"
+#include "classlib/codepage.h"
 
 namespace {
 
@@ -22,6 +26,22 @@ TEST(CommandLine, SwitchWithoutItsArgumentChangesNothing) {
 
 TEST(CommandLine, FileNameWithMaskSyntaxStillFindsItself) {
   EXPECT_EQ(ParseCommandLine(L"-L", L"C:\\x\\my report [1].doc").FileMask, L"my?report??1?.doc");
+}
+
+// Names this (Western) system's code page cannot hold: the file's reaches the
+// field as typed, where it is refused instead of turning into "?" wildcards;
+// the folder is reached by its short name.
+TEST(CommandLine, NamesOutsideTheCodePageStayThemselves) {
+  const std::wstring name = L"\x041F\x0440\x0438\x0432\x0435\x0442";
+  EXPECT_EQ(ParseCommandLine(L"-L", L"C:\\x\\" + name).FileMask, name);
+
+  app_test::TTempFolder parent;
+  const std::wstring folder = MultiByteToWide(parent.Path()) + L"\\" + name;
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::string reached = ParseCommandLine(L"-F", folder).Folder;
+  EXPECT_EQ(reached.find('?'), std::string::npos) << reached;
+  const DWORD attributes = GetFileAttributesA(reached.c_str());
+  EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << reached;
 }
 
 }  // namespace

@@ -33,12 +33,12 @@ TEST(SearchCriteria, TypedNameNeverVanishesIntoAnEmptyMaskText) {
 }
 
 TEST(SearchCriteria, FileArgumentKeepsTheNameAndHidesMaskSyntax) {
-  EXPECT_EQ(MaskFromFileArgument("C:\\Docs\\report.doc"), "report.doc");
-  EXPECT_EQ(MaskFromFileArgument("C:report.doc"), "report.doc");
-  EXPECT_EQ(MaskFromFileArgument("report.doc"), "report.doc");
+  EXPECT_EQ(MaskFromFileArgument(L"C:\\Docs\\report.doc"), L"report.doc");
+  EXPECT_EQ(MaskFromFileArgument(L"C:report.doc"), L"report.doc");
+  EXPECT_EQ(MaskFromFileArgument(L"report.doc"), L"report.doc");
   // Blanks, commas and semicolons would cut the name into several masks,
   // brackets would make a set that never matches the name itself.
-  EXPECT_EQ(MaskFromFileArgument("C:\\x\\my report [v2],final;1.doc"), "my?report??v2??final?1.doc");
+  EXPECT_EQ(MaskFromFileArgument(L"C:\\x\\my report [v2],final;1.doc"), L"my?report??v2??final?1.doc");
 }
 
 TEST(SearchCriteria, CodePageSetFromTheBoxes) {
