@@ -77,7 +77,16 @@ STDMETHODIMP TBrowserSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 STDMETHODIMP TBrowserSite::CanInPlaceActivate() { return owner_ != nullptr ? S_OK : S_FALSE; }
 STDMETHODIMP TBrowserSite::OnInPlaceActivate() { return S_OK; }
-STDMETHODIMP TBrowserSite::OnUIActivate() { return S_OK; }
+STDMETHODIMP TBrowserSite::OnUIActivate() {
+  return GuardHResult([&]() -> HRESULT {
+    // The page's windows take the focus where the form cannot see it.
+    if (owner_ != nullptr && owner_->HandleAllocated()) {
+      const HWND focus = GetFocus();
+      if (focus == owner_->Handle() || IsChild(owner_->Handle(), focus)) owner_->NoteFocusInside();
+    }
+    return S_OK;
+  });
+}
 
 STDMETHODIMP TBrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                             LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {

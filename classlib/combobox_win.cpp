@@ -239,6 +239,11 @@ void TCustomComboBox::ComboWndProc(TMessage& message, HWND child, WNDPROC childD
     case WM_MOUSEMOVE:
       if (Application != nullptr) Application->HintMouseMessage(this, message);
       break;
+    case WM_SETFOCUS:
+      // The focus is in the edit or the list, never in the combo's own
+      // window: the form must still see the combo as its focused control.
+      NoteFocusInside();
+      break;
     default:
       break;
   }

@@ -368,8 +368,14 @@ public:
   TKeyPressEvent OnKeyPress;
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
+  // Fired by the parent form as its focused control changes (see
+  // TCustomForm::SetFocusedControl).
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
+  // The control's window, or a window inside it (an edit, a list, an
+  // embedded document), got the focus: the parent form learns that this
+  // control is its focused one.
+  void NoteFocusInside();
 
   void Dispatch(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;

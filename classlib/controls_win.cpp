@@ -599,16 +599,18 @@ TControlActionLinkClass TWinControl::GetActionLinkClass() { return TWinControlAc
 void TWinControl::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_SETFOCUS:
-      if (TCustomForm* form = GetParentForm(this); form != nullptr && form != this) form->SetFocusedControl(this);
-      if (OnEnter) OnEnter(this);
-      break;
-    case WM_KILLFOCUS:
-      if (OnExit) OnExit(this);
+      // The form fires the enter and exit events as its focused control
+      // changes; losing the focus to another program or form fires none.
+      NoteFocusInside();
       break;
     default:
       break;
   }
   TControl::WndProc(message);
+}
+
+void TWinControl::NoteFocusInside() {
+  if (TCustomForm* form = GetParentForm(this); form != nullptr && form != this) form->SetFocusedControl(this);
 }
 
 void TWinControl::Dispatch(TMessage& message) {
@@ -625,7 +627,11 @@ void TWinControl::Dispatch(TMessage& message) {
       if (!DoKeyUp(message)) DefaultHandler(message);
       return;
     case WM_COMMAND:
-      if (!DoControlMsg(reinterpret_cast<HWND>(message.LParam), message)) DefaultHandler(message);
+      if (DoControlMsg(reinterpret_cast<HWND>(message.LParam), message)) return;
+      // An edit window of the control's own (a list's or a tree's label
+      // editor) took the focus.
+      if (HIWORD(message.WParam) == EN_SETFOCUS && message.LParam != 0) NoteFocusInside();
+      DefaultHandler(message);
       return;
     case WM_NOTIFY: {
       TWMNotify notify(message);

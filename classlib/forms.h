@@ -78,9 +78,14 @@ public:
   // The control that has (or gets back) the focus when the form is active.
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* control);
-  // Told by a control of the form that it got the focus, or that it is
-  // leaving the form.
-  void SetFocusedControl(TWinControl* control) { activeControl_ = control; }
+  // Told by a control of the form that it (or a window inside it, such as a
+  // combo box's edit) got the focus. When that changes the form's focused
+  // control, the controls left get their exit events, innermost first, and
+  // those entered their enter events, outermost first; a handler that moves
+  // the focus elsewhere ends the walk.
+  void SetFocusedControl(TWinControl* control);
+  // The control of the form that last had the focus.
+  TWinControl* FocusedControl() const { return focusedControl_; }
   void ForgetControl(TWinControl* control);
   // Runs the item of the form's menus that has this shortcut (the menu
   // bound to the window, else the shortcut menu, else every main menu the
@@ -147,6 +152,7 @@ private:
   bool keyPreview_ = false;
   bool constructionAlignHeld_ = true;
   TWinControl* activeControl_ = nullptr;
+  TWinControl* focusedControl_ = nullptr;
   TMainMenu* menu_ = nullptr;
   TMenu* shortCutMenu_ = nullptr;
 };

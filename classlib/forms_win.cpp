@@ -212,12 +212,34 @@ void TCustomForm::SetActiveControl(TWinControl* control) {
     control->SetFocus();
 }
 
+namespace {
+bool Holds(const TControl* outer, const TControl* inner) {
+  for (const TControl* c = inner; c != nullptr; c = c->Parent())
+    if (c == outer) return true;
+  return false;
+}
+}  // namespace
+
+void TCustomForm::SetFocusedControl(TWinControl* control) {
+  activeControl_ = control;
+  if (control == focusedControl_) return;
+  TWinControl* left = focusedControl_;
+  focusedControl_ = control;
+  for (TWinControl* c = left; c != nullptr && c != this && !Holds(c, control); c = c->Parent()) {
+    if (c->OnExit) c->OnExit(c);
+    if (focusedControl_ != control) return;
+  }
+  std::vector<TWinControl*> entered;
+  for (TWinControl* c = control; c != nullptr && c != this && !Holds(c, left); c = c->Parent()) entered.push_back(c);
+  for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
+    if ((*it)->OnEnter) (*it)->OnEnter(*it);
+    if (focusedControl_ != control) return;
+  }
+}
+
 void TCustomForm::ForgetControl(TWinControl* control) {
-  for (TControl* c = activeControl_; c != nullptr; c = c->Parent())
-    if (c == control) {
-      activeControl_ = nullptr;
-      return;
-    }
+  if (Holds(control, focusedControl_)) focusedControl_ = nullptr;
+  if (Holds(control, activeControl_)) activeControl_ = nullptr;
 }
 
 std::vector<TMenu*> TCustomForm::FormMenus() const {

@@ -13,6 +13,7 @@
 #include "app/registryvalues.h"
 #include "app_fixtures.h"
 #include "classlib/registry.h"
+#include "host_link_win.h"
 #include "mainwindow_fixture_win.h"
 
 namespace {
@@ -122,7 +123,52 @@ protected:
     return names;
   }
 
+  // The focused window of the program's window thread.
+  HWND Focus() const {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(info_.dwThreadId, &gui) ? gui.hwndFocus : nullptr;
+  }
+
   PROCESS_INFORMATION info_{};
+};
+
+std::string Text(HWND window) {
+  char text[512] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// The program's own window on the X display, which the host's input tool
+// drives as the user's mouse and keyboard would; Wine cannot wait for a
+// host program, so done() tells when the input has arrived.
+class TXInput {
+public:
+  explicit TXInput(HWND window)
+      : xWindow_(reinterpret_cast<uintptr_t>(GetPropA(window, "__wine_x11_whole_window"))) {}
+  bool Available() const { return xWindow_ != 0; }
+  // The pointer goes to the middle of target (the screen's coordinates are
+  // the display's), and the click to the program's window alone, whatever
+  // other window lies above it.
+  template <class Done>
+  bool Click(HWND target, Done done) const {
+    RECT r{};
+    GetWindowRect(target, &r);
+    const std::string at = std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
+    return Run("mousemove " + at + " click --window " + Id() + " 1", done);
+  }
+  template <class Done>
+  bool Type(const std::string& text, Done done) const { return Run("type --window " + Id() + " " + text, done); }
+  template <class Done>
+  bool Key(const std::string& key, Done done) const { return Run("key --window " + Id() + " " + key, done); }
+
+private:
+  std::string Id() const { return std::to_string(xWindow_); }
+  template <class Done>
+  bool Run(const std::string& arguments, Done done) const {
+    return RunHostProgram("Z:\\usr\\bin\\xdotool", "xdotool " + arguments, done);
+  }
+  uintptr_t xWindow_;
 };
 
 TEST_F(ProgramTest, StartedOnAFolderItFindsACyrillicPhraseAndKeepsItAfterExit) {
@@ -157,6 +203,54 @@ TEST_F(ProgramTest, StartedOnAFolderItFindsACyrillicPhraseAndKeepsItAfterExit) {
   TRegistry registry(KEY_READ);
   ASSERT_TRUE(registry.OpenKeyReadOnly(kHistoryKey));
   EXPECT_EQ(ReadWideTextValue(registry, "SubStr0"), L"\x041F\x0440\x0438\x0432\x0435\x0442");
+}
+
+}  // namespace
+
+namespace {
+
+// Leaving a field with Tab or a click elsewhere keeps its text in the
+// field's history, as Enter does; the history outlives the run.
+TEST_F(ProgramTest, LeavingAFieldWithTabOrTheMouseKeepsItsTextInTheHistory) {
+  TTempFolder folder;
+  const HWND window = Start("-F \"" + folder.Path() + "\"");
+  ASSERT_NE(window, nullptr) << "the program showed no main window";
+  const TXInput input(window);
+  ASSERT_TRUE(input.Available());
+  const std::vector<HWND> wideCombos = ChildrenOfClass(window, "TComboBox.UnicodeClass");
+  ASSERT_EQ(wideCombos.size(), 3u);
+  const HWND mask = FindWindowExA(wideCombos[0], nullptr, "Edit", nullptr);
+  const HWND text = FindWindowExA(wideCombos[1], nullptr, "Edit", nullptr);
+  HWND folderCombo = nullptr, folderEdit = nullptr;
+  for (HWND combo : ChildrenOfClass(window, "TComboBox"))
+    if (HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr); edit != nullptr) folderCombo = combo, folderEdit = edit;
+  ASSERT_NE(folderEdit, nullptr);
+  const HWND list = ChildrenOfClass(window, "TListView").at(0);
+
+  struct Field {
+    HWND edit;
+    const char* typed;
+    bool byTab;  // else by a click on the result list
+  };
+  const Field fields[] = {{mask, "alpha", true}, {text, "beta", false}, {folderEdit, "gamma", true}};
+  for (const Field& f : fields) {
+    SCOPED_TRACE(f.typed);
+    ASSERT_TRUE(input.Click(f.edit, [&] { return Focus() == f.edit; }));
+    SendMessageA(f.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    ASSERT_TRUE(input.Type(f.typed, [&] { return Text(f.edit) == f.typed; }));
+    if (f.byTab) ASSERT_TRUE(input.Key("Tab", [&] { return Focus() != f.edit; }));
+    else ASSERT_TRUE(input.Click(list, [&] { return Focus() == list; }));
+  }
+  wchar_t first[64] = {};
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(folderCombo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first)) > 0; }, 5000));
+  EXPECT_STREQ(first, L"gamma");
+
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(info_.hProcess, 30000), WAIT_OBJECT_0) << "the program did not end";
+  TRegistry registry(KEY_READ);
+  ASSERT_TRUE(registry.OpenKeyReadOnly(kHistoryKey));
+  EXPECT_EQ(ReadWideTextValue(registry, "Mask0"), L"alpha");
+  EXPECT_EQ(ReadWideTextValue(registry, "SubStr0"), L"beta");
 }
 
 }  // namespace

@@ -2,11 +2,17 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <commctrl.h>
+
 #include "classlib/buttons.h"
+#include "classlib/combobox.h"
 #include "classlib/edits.h"
+#include "classlib/treeview.h"
 #include "classlib/pagecontrol.h"
 #include "classlib/panels.h"
 #include "window_fixture_win.h"
@@ -127,3 +133,49 @@ TEST_F(FormKeysTest, TabPassesOverThePagesNotShown) {
   Select(first);
   EXPECT_EQ(TabWalk(0, 3), (std::vector<TWinControl*>{ok, cancel, edits[0]}));
 }
+
+namespace {
+
+// The form fires enter and exit as its focused control changes, also when
+// the focus is in a window inside the control (a combo box's edit, a tree's
+// label editor), and fires none when another window of the program takes it.
+TEST_F(WindowTest, EnterAndExitFollowTheFocusIntoControlsInnerWindows) {
+  form->SetBounds(40, 200, 360, 200);
+  auto* combo = Add<TComboBox>(form.get(), 10, 10, 120, 21);
+  auto* edit = Add<TEdit>(form.get(), 10, 40, 120, 21);
+  auto* tree = Add<TTreeView>(form.get(), 150, 10, 150, 100);
+  tree->SetReadOnly(false);
+  tree->Items()->Add(nullptr, "node");
+  form->Show();
+  std::vector<std::string> log;
+  const std::pair<TWinControl*, const char*> named[] = {{combo, "combo"}, {edit, "edit"}, {tree, "tree"}};
+  for (const auto& [control, name] : named) {
+    control->OnEnter = [&log, name = std::string(name)](TObject*) { log.push_back(name + " enter"); };
+    control->OnExit = [&log, name = std::string(name)](TObject*) { log.push_back(name + " exit"); };
+  }
+  TForm other(nullptr);
+  other.AfterConstruction();
+  auto* elsewhere = new TEdit(&other);
+  elsewhere->SetParent(&other);
+  other.Show();
+  struct Step {
+    std::function<void()> focus;
+    std::vector<std::string> events;
+  };
+  SetFocus(edit->Handle());
+  const Step steps[] = {
+      {[&] { SetFocus(combo->EditHandle()); }, {"edit exit", "combo enter"}},
+      {[&] { SetFocus(edit->Handle()); }, {"combo exit", "edit enter"}},
+      {[&] { TreeView_EditLabel(tree->Handle(), tree->Items()->GetFirstNode()->ItemId()); }, {"edit exit", "tree enter"}},
+      {[&] { SetFocus(elsewhere->Handle()); }, {}},
+      {[&] { SetFocus(combo->EditHandle()); }, {"tree exit", "combo enter"}},
+  };
+  for (const Step& step : steps) {
+    log.clear();
+    step.focus();
+    Pump(2);
+    EXPECT_EQ(log, step.events);
+  }
+}
+
+}  // namespace
