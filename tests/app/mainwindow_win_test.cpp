@@ -3,26 +3,35 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/commandline.h"
+#include "app/configform_win.h"
 #include "app/preview_win.h"
 #include "app/resultlist_win.h"
 #include "app/searchcontrol_win.h"
 #include "app_fixtures.h"
 #include "classlib/bitmap.h"
 #include "classlib/buttons.h"
+#include "classlib/codepage.h"
 #include "classlib/edits.h"
 #include "classlib/image.h"
 #include "classlib/panels.h"
 #include "classlib/picture.h"
 #include "classlib/pagecontrol.h"
 #include "classlib/richedit.h"
+#include "classlib/stringlist.h"
 #include "classlib/webbrowser.h"
+#include "classlib/toolbar.h"
 #include "mainwindow_fixture_win.h"
+#include "search/zip_fixtures.h"
+#include "shell/shelltree.h"
 #include "widecontrols/widecombobox.h"
 
 namespace {
@@ -135,20 +144,130 @@ TEST_F(MainWindowTest, PreviewShowsTheOccurrencesOfTheTextOrThePictureOrSaysItCa
   }
 }
 
-TEST_F(MainWindowTest, EscStopsASearchAndStartRunsAgainFromAClearList) {
+bool SearchOver() { return !FindForm->Search().Searching(); }
+
+// Esc stops a search mid-way: fewer files than the tree holds are shown, and
+// none arrives after the stop. Start then runs again from a clear list.
+TEST_F(MainWindowTest, EscStopsASearchMidWayAndStartRunsAgainFromAClearList) {
+  constexpr size_t kFiles = 3000;
   TTempFolder folder;
-  for (int i = 0; i < 1500; ++i)
-    folder.Write("f" + std::to_string(i) + ".txt", "x");
+  for (size_t i = 0; i < kFiles; ++i)
+    folder.Write("d" + std::to_string(i % 30) + "\\f" + std::to_string(i) + ".txt", "a needle");
   LookIn(folder.Path());
+  FindForm->cbString->SetText(L"needle");
   FindForm->bStart->Click();
   Press(FindForm->Handle(), VK_ESCAPE);
-  EXPECT_TRUE(PumpUntil([] { return !FindForm->Search().Searching(); }, 5000));
-  EXPECT_EQ(Status(0).rfind("Found ", 0), 0u);
+  ASSERT_TRUE(PumpUntil(SearchOver, 5000));
+  const size_t shown = Column(0).size();
+  EXPECT_LT(shown, kFiles);
+  EXPECT_EQ(Status(0), "Found " + std::to_string(shown) + " files.");
+  Pump(50);
+  EXPECT_EQ(Column(0).size(), shown);
   FindForm->bStart->Click();
   ASSERT_TRUE(WaitForSearchEnd());
-  EXPECT_EQ(Status(0), "Found 1500 files.");
+  EXPECT_EQ(Status(0), "Found 3000 files.");
   Pump(5);
-  EXPECT_EQ(Column(0).size(), 1500u);
+  EXPECT_EQ(Column(0).size(), kFiles);
+}
+
+// A new Start while a search runs: only the new search's files are listed.
+TEST_F(MainWindowTest, StartDuringASearchListsOnlyTheNewSearchsFiles) {
+  TTempFolder folder;
+  for (int i = 0; i < 1000; ++i) folder.Write("big\\f" + std::to_string(i) + ".txt", "a needle");
+  folder.Write("small\\small.txt", "hay");
+  LookIn(folder.Path() + "\\big");
+  FindForm->cbString->SetText(L"needle");
+  FindForm->bStart->Click();
+  Pump(1);
+  LookIn(folder.Path() + "\\small");
+  FindForm->cbString->SetText(L"");
+  FindForm->bStart->Click();
+  ASSERT_TRUE(PumpUntil(SearchOver));
+  Pump(20);
+  EXPECT_EQ(Column(0), std::vector<std::string>{"small.txt"});
+}
+
+// "In results" looks only at the files listed: one that came after the
+// search holds the text too, yet is not listed.
+TEST_F(MainWindowTest, InResultsSearchesTheListedFilesWithTheNewCriteria) {
+  TTempFolder folder;
+  folder.Write("hit.txt", "a needle");
+  folder.Write("miss.txt", "hay");
+  LookIn(folder.Path());
+  FindForm->bStart->Click();
+  ASSERT_TRUE(WaitForSearchEnd());
+  folder.Write("late.txt", "a needle");
+  FindForm->cbString->SetText(L"needle");
+  FindForm->tbInResults->Click();
+  ASSERT_TRUE(PumpUntil(SearchOver));
+  Pump(5);
+  EXPECT_EQ(Column(0), std::vector<std::string>{"hit.txt"});
+}
+
+// Add while a search of the folder above runs, or while "In results" runs:
+// the newly ticked folder is searched with the criteria given for the Add.
+TEST_F(MainWindowTest, AddDuringASearchSearchesTheTickedFolderWithTheNewCriteria) {
+  char desktop[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop)));
+  TTempFolder folder(desktop);
+  for (int i = 0; i < 300; ++i) folder.Write("big\\f" + std::to_string(i) + ".txt", "a needle");
+  folder.Write("small\\small.txt", "hay");
+  const std::string name = folder.Path().substr(folder.Path().rfind('\\') + 1);
+  // The tree lists the desktop's folders as they were when it was made.
+  CloseForms();
+  Open();
+  for (const bool inResults : {false, true}) {
+    SCOPED_TRACE(inResults ? "while In results runs" : "while a search runs");
+    LookIn(folder.Path());
+    FindForm->cbString->SetText(inResults ? L"" : L"needle");
+    FindForm->bStart->Click();
+    if (inResults) {
+      ASSERT_TRUE(PumpUntil(SearchOver));
+      FindForm->cbString->SetText(L"needle");
+      FindForm->tbInResults->Click();
+    }
+    TStringList ticked;
+    ticked.Add(FindForm->ShellTree->Items()->GetFirstNode()->Text() + "\\" + name + "\\small");
+    FindForm->ShellTree->SetCheckedPaths(&ticked);
+    FindForm->pcFilePath->SetActivePageIndex(0);
+    FindForm->cbString->SetText(L"hay");
+    FindForm->tbAdd->Click();
+    ASSERT_TRUE(PumpUntil(SearchOver));
+    Pump(5);
+    const std::vector<std::string> names = Column(0);
+    EXPECT_NE(std::find(names.begin(), names.end(), "small.txt"), names.end());
+  }
+}
+
+// "*" typed as the name is the same request as no name: the text is found
+// inside a zip archive that stores it compressed either way.
+TEST_F(MainWindowTest, StarAsTheNameSearchesInsideArchivesLikeNoName) {
+  TTempFolder folder;
+  uint32_t crc = 0;
+  const std::string deflated = search_test::DeflateRepeated("padding ", 4000, true, &crc, "the needle");
+  folder.Write("notes.zip", search_test::OneEntryZip("notes.txt", deflated, crc, 4000 + 10));
+  ConfigForm->CheckInZip->SetChecked(true);
+  LookIn(folder.Path());
+  FindForm->cbString->SetText(L"needle");
+  for (const wchar_t* name : {L"", L"*"}) {
+    SCOPED_TRACE(testing::Message() << "name '" << WideToMultiByte(name) << "'");
+    FindForm->cbMask->SetText(name);
+    FindForm->bStart->Click();
+    ASSERT_TRUE(WaitForSearchEnd());
+    Pump(5);
+    EXPECT_EQ(Column(0), std::vector<std::string>{"notes.zip"});
+  }
+}
+
+// The end of a search is flashed while the window goes on answering.
+TEST_F(MainWindowTest, EndOfASearchFlashesWithoutHoldingTheWindow) {
+  TTempFolder folder;
+  folder.Write("a.txt", "x");
+  LookIn(folder.Path());
+  FindForm->bStart->Click();
+  ASSERT_TRUE(WaitForSearchEnd());
+  EXPECT_TRUE(FindForm->Search().Flashing());
+  EXPECT_TRUE(PumpUntil([] { return !FindForm->Search().Flashing(); }));
 }
 
 TEST_F(MainWindowTest, SizeLimitDropsFilesOutsideIt) {
@@ -168,21 +287,37 @@ TEST_F(MainWindowTest, SizeLimitDropsFilesOutsideIt) {
 
 namespace {
 
-TEST_F(MainWindowTest, MaskWithACharacterTheSystemCannotHoldIsRefusedNotWidened) {
+// Fields that cannot make the search asked for are said so, and nothing
+// starts: a name this (Western) system cannot hold would become wildcards,
+// an empty "Look in:" the whole first drive.
+TEST_F(MainWindowTest, FieldsThatCannotMakeTheSearchAreRefusedNotWidened) {
+  struct Case {
+    const wchar_t* mask;
+    bool emptyFolder;
+    const wchar_t* told;
+  };
+  const Case cases[] = {
+      {L"*\x043C\x0430\x0440\x0442*", false, L"\x043C"},  // names the character
+      {L"", true, L"folder"},
+  };
   TTempFolder folder;
   folder.Write("a.txt", "x");
-  LookIn(folder.Path());
-  FindForm->bStart->Click();
-  ASSERT_TRUE(WaitForSearchEnd());
-  Pump(5);
-  FindForm->cbMask->SetText(L"*\x043C\x0430\x0440\x0442*");  // on a Western system: no such letters
-  app_test::TMessageBoxAnswerer answerer;
-  FindForm->bStart->Click();
-  Pump(20);
-  EXPECT_EQ(answerer.Count(), 1);
-  EXPECT_NE(answerer.LastText().find(L"\x043C"), std::wstring::npos);  // names the character
-  EXPECT_FALSE(FindForm->Search().Searching());
-  EXPECT_EQ(Column(0), std::vector<std::string>{"a.txt"});  // the results shown stay
+  for (const Case& c : cases) {
+    LookIn(folder.Path());
+    FindForm->cbMask->SetText(L"");
+    FindForm->bStart->Click();
+    ASSERT_TRUE(WaitForSearchEnd());
+    Pump(5);
+    FindForm->cbMask->SetText(c.mask);
+    if (c.emptyFolder) FindForm->cbFolder->SetText("");
+    app_test::TMessageBoxAnswerer answerer;
+    FindForm->bStart->Click();
+    Pump(20);
+    EXPECT_EQ(answerer.Count(), 1);
+    EXPECT_NE(answerer.LastText().find(c.told), std::wstring::npos) << WideToMultiByte(answerer.LastText());
+    EXPECT_FALSE(FindForm->Search().Searching());
+    EXPECT_EQ(Column(0), std::vector<std::string>{"a.txt"});  // the results shown stay
+  }
 }
 
 TEST_F(MainWindowTest, CommandLineFillsTheFolderOrTheFileNameAndStartsNothing) {
@@ -194,16 +329,36 @@ TEST_F(MainWindowTest, CommandLineFillsTheFolderOrTheFileNameAndStartsNothing) {
   EXPECT_FALSE(FindForm->Search().Searching());
 }
 
+std::set<DWORD> ThreadsOfThisProcess() {
+  std::set<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(entry.th32ThreadID);
+  CloseHandle(snapshot);
+  return ids;
+}
+
 TEST_F(MainWindowTest, ClosingDuringASearchStopsAndWaitsForItsThreads) {
   TTempFolder folder;
   for (int i = 0; i < 800; ++i) folder.Write("d" + std::to_string(i % 20) + "_" + std::to_string(i) + ".txt", "needle");
   LookIn(folder.Path());
   FindForm->cbString->SetText(L"needle");
+  const std::set<DWORD> before = ThreadsOfThisProcess();
   FindForm->bStart->Click();
   Pump(1);
+  std::vector<DWORD> started;
+  for (DWORD id : ThreadsOfThisProcess())
+    if (!before.count(id)) started.push_back(id);
+  ASSERT_FALSE(started.empty());
   CloseForms();  // must neither crash nor leave a thread using what is gone
-  Sleep(200);
-  Application->ProcessMessages();
+  for (DWORD id : started) {
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, id);
+    if (thread == nullptr) continue;  // gone altogether
+    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0) << "thread " << id << " still runs";
+    CloseHandle(thread);
+  }
 }
 
 }  // namespace
