@@ -84,6 +84,16 @@ void WriteBits(uint8_t* row, uint64_t pos, unsigned width, unsigned value) {
 
 bool Packed(uint8_t bits) { return bits >= 1 && bits <= 8; }
 
+// A linear-light value (1 = white) as an sRGB byte, the curve screens and
+// other decoders show L*a*b* colours with; without it mid tones come out far
+// too dark (L* 50 would be grey 46 instead of 119).
+uint8_t EncodeSrgb(long double linear) {
+  if (!(linear > 0)) return 0;
+  if (linear >= 1) return 255;
+  const long double v = linear <= 0.0031308L ? 12.92L * linear : 1.055L * std::pow(linear, 1 / 2.4L) - 0.055L;
+  return ClampByte(Nearest(v * 255));
+}
+
 }  // namespace
 
 void TColorManager::RequireDepths8Or16() const {
@@ -282,9 +292,9 @@ void TColorManager::RowLab(std::span<const void* const> Source, uint8_t* Target,
       Z = std::pow(fy - b / 200, 3.0L);
     }
     const uint8_t rgb[3] = {
-        ClampByte(Nearest((2.998L * X - 1.458L * Y - 0.541L * Z) * 255)),
-        ClampByte(Nearest((-0.952L * X + 1.893L * Y + 0.059L * Z) * 255)),
-        ClampByte(Nearest((0.099L * X - 0.198L * Y + 1.099L * Z) * 255)),
+        EncodeSrgb(2.998L * X - 1.458L * Y - 0.541L * Z),
+        EncodeSrgb(-0.952L * X + 1.893L * Y + 0.059L * Z),
+        EncodeSrgb(0.099L * X - 0.198L * Y + 1.099L * Z),
     };
     for (unsigned j = 0; j < 3; ++j) {
       uint8_t v = rgb[Bgr ? 2 - j : j];
