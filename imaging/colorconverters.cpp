@@ -291,10 +291,12 @@ void TColorManager::RowLab(std::span<const void* const> Source, uint8_t* Target,
       Y = fy * fy * fy;
       Z = std::pow(fy - b / 200, 3.0L);
     }
+    // X, Y and Z are relative to the white point (white is 1, 1, 1): the
+    // sRGB primaries' matrix with its D65 white folded in.
     const uint8_t rgb[3] = {
-        EncodeSrgb(2.998L * X - 1.458L * Y - 0.541L * Z),
-        EncodeSrgb(-0.952L * X + 1.893L * Y + 0.059L * Z),
-        EncodeSrgb(0.099L * X - 0.198L * Y + 1.099L * Z),
+        EncodeSrgb(3.080093L * X - 1.5372L * Y - 0.542891L * Z),
+        EncodeSrgb(-0.920910L * X + 1.8758L * Y + 0.045186L * Z),
+        EncodeSrgb(0.052941L * X - 0.2040L * Y + 1.150893L * Z),
     };
     for (unsigned j = 0; j < 3; ++j) {
       uint8_t v = rgb[Bgr ? 2 - j : j];
