@@ -138,8 +138,9 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
   RequireDepths8Or16();
   const bool sourceAlpha = SourceOptions & AlphaPresent, targetAlpha = TargetOptions & AlphaPresent;
   const bool copyAlpha = sourceAlpha && targetAlpha;
-  const bool swap = SourceOptions & SwapBytes16, gamma = TargetOptions & GammaCorrect;
   const unsigned sb = sourceBitsPerSample_ / 8, tb = targetBitsPerSample_ / 8;
+  const bool swap = SourceOptions & SwapBytes16;
+  const bool gamma = (TargetOptions & GammaCorrect) && !(sb == 1 && tb == 1 && gammaIdentity_);
   const unsigned targetStep = (targetAlpha ? 4 : 3) * tb;
   const unsigned order[3] = {Reverse ? 2u : 0u, 1u, Reverse ? 0u : 2u};
   // Whole interleaved rows of 8-bit samples without gamma, the common case
@@ -197,11 +198,15 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
       Store16(p, v);
   };
 
-  if (sb == 1 && tb == 1 && !gamma && Mask == 0xFF) {
-    for (uint32_t i = 0; i < Count; ++i, Target += targetStep) {
-      Target[0] = *src.At(order[0]);
-      Target[1] = *src.At(1);
-      Target[2] = *src.At(order[2]);
+  // 8-bit samples, any mask: each selected pixel through the table or not.
+  if (sb == 1 && tb == 1) {
+    const uint8_t* g = gammaTable_;
+    uint8_t bit = 0x80;
+    for (uint32_t i = 0; i < Count; ++i, Target += targetStep, bit = NextBit(bit)) {
+      if (!(Mask & bit)) continue;
+      Target[0] = gamma ? g[*src.At(order[0])] : *src.At(order[0]);
+      Target[1] = gamma ? g[*src.At(1)] : *src.At(1);
+      Target[2] = gamma ? g[*src.At(order[2])] : *src.At(order[2]);
       if (copyAlpha) Target[3] = *src.At(3);
       src.Advance();
     }
