@@ -130,6 +130,10 @@ struct TTIFFGraphic::TRowShape {
   uint32_t bytesPerSample = 1;
   std::unique_ptr<TSampleLookup> lookup;  // indices to colours, when set
   std::vector<uint8_t> scratch;
+  // Interleaved 8-bit RGB or RGBA: a row only changes its channel order, so
+  // an uncompressed one is read straight into the bitmap and turned round
+  // there.
+  bool inPlace = false;
 };
 
 TGraphicClass TTIFFGraphic::StaticClass() {
@@ -278,6 +282,8 @@ void TTIFFGraphic::ConfigureColors(TStream& stream, TRowShape& shape) {
     shape.keep = reads;
     shape.bytesPerSample = bits / 8;
   }
+  shape.inPlace = !planar && bits == 8 && rowSamples == reads &&
+                  (source == ColorScheme::Rgb || source == ColorScheme::Rgba);
   switch (target) {
     case ColorScheme::Rgb: case ColorScheme::Cmyk: case ColorScheme::Lab: case ColorScheme::YCbCr:
     case ColorScheme::Bgr:
@@ -468,8 +474,13 @@ void TTIFFGraphic::LoadStrips(TStream& stream, TDecoder* decoder, const TStripLa
   if (shape.keep > 0) shape.scratch.resize(size_t{p.Width} * shape.keep * shape.bytesPerSample);
   std::vector<std::vector<uint8_t>> buffers(layout.planes);
   std::vector<uint8_t> packed;
+  const bool direct = decoder == nullptr && shape.inPlace && !(p.Options & ioReversedBits);
   for (uint32_t band = 0; band < layout.stripsPerPlane && p.CurrentRow < p.Height; ++band) {
     const uint32_t rows = std::min(layout.rowsPerStrip, p.Height - p.CurrentRow);
+    if (direct) {
+      LoadRowsInPlace(stream, layout, band, rows);
+      continue;
+    }
     for (uint32_t plane = 0; plane < layout.planes; ++plane) {
       p.CurrentStrip = plane * layout.stripsPerPlane + band;
       ReadStrip(stream, decoder, layout, p.CurrentStrip, rows, buffers[plane], packed);
@@ -498,6 +509,25 @@ void TTIFFGraphic::LoadStrips(TStream& stream, TDecoder* decoder, const TStripLa
       ++p.CurrentRow;
       ProgressRow(p.CurrentRow, p.Height);
     }
+  }
+}
+
+void TTIFFGraphic::LoadRowsInPlace(TStream& stream, const TStripLayout& layout, uint32_t Strip, uint32_t Rows) {
+  TImageProperties& p = ImageProperties;
+  p.CurrentStrip = Strip;
+  uint64_t left = Strip < layout.extents.size() ? layout.extents[Strip] : 0;
+  if (left > 0) stream.SetPosition(BasePosition() + layout.offsets[Strip]);
+  const size_t rowBytes = static_cast<size_t>(layout.rowBytes);
+  for (uint32_t r = 0; r < Rows; ++r) {
+    const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(p.CurrentRow));
+    // A strip cut short by the end of the file keeps zeros for what is missing.
+    const size_t take = static_cast<size_t>(std::min<uint64_t>(rowBytes, left));
+    ReadExact(stream, target.data(), take);
+    std::fill(target.begin() + static_cast<ptrdiff_t>(take), target.begin() + static_cast<ptrdiff_t>(rowBytes), 0);
+    left -= take;
+    ColorManager().ConvertRow(TRowBytes(target.data(), rowBytes), target, p.Width, 0xFF);
+    ++p.CurrentRow;
+    ProgressRow(p.CurrentRow, p.Height);
   }
 }
 

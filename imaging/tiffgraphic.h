@@ -42,6 +42,8 @@ private:
   // from; answers how many bytes of the file the strips really hold.
   uint64_t MeasureStrips(TStream& stream, TStripLayout& layout);
   void LoadStrips(TStream& stream, TDecoder* decoder, const TStripLayout& layout, TRowShape& shape);
+  // Rows of an uncompressed strip read into the bitmap and converted there.
+  void LoadRowsInPlace(TStream& stream, const TStripLayout& layout, uint32_t Strip, uint32_t Rows);
   // Decodes strip Index into Buffer (zeros where the data falls short);
   // Packed holds its stored bytes on the way.
   void ReadStrip(TStream& stream, TDecoder* decoder, const TStripLayout& layout, uint32_t Index,
