@@ -543,9 +543,10 @@ void TTIFFGraphic::ReadStrip(TStream& stream, TDecoder* decoder, const TStripLay
   stream.SetPosition(BasePosition() + layout.offsets[Index]);
   const uint8_t compression = ImageProperties.Compression;
   // Bits stored least significant first: the fax codecs read them so
-  // themselves, every other strip is turned round before it is used.
+  // themselves, JPEG data is never written so, every other strip is turned
+  // round before it is used.
   const bool reverse = (ImageProperties.Options & ioReversedBits) && compression != ctFaxRLE &&
-                       compression != ctFaxRLEW && compression != ctFax3;
+                       compression != ctFaxRLEW && compression != ctFax3 && compression != ctJPEG;
   if (decoder == nullptr) {
     // A strip cut short by the end of the file keeps zeros for what is missing.
     const size_t read = static_cast<size_t>(std::min<uint64_t>(Buffer.size(), extent));
