@@ -1,7 +1,8 @@
 // Picture reader speed against reference decoders measured in the same run,
 // on real files that bench/make-pictures saved with ImageMagick and libtiff's
 // tiffcp: each PNG against libpng, each GIF against giflib, each TIFF against
-// libtiff (TIFFReadRGBAImage, its own way to displayable pixels). Both sides
+// libtiff (TIFFReadRGBAImage, its own way to displayable pixels), Targa,
+// Photoshop and PPM files against stb_image. Both sides
 // decode from memory that holds the file before the clock starts, and both
 // make the output memory of every picture anew: the reader its bitmap, the
 // reference its rows or raster. The references are built with the program's
@@ -17,6 +18,7 @@
 
 #include <gif_lib.h>
 #include <png.h>
+#include <stb_image.h>
 #include <tiffio.h>
 
 #include <algorithm>
@@ -143,6 +145,15 @@ void Libtiff(const std::string& bytes) {
   TIFFClose(tif);
 }
 
+// Targa, Photoshop and PPM into interleaved 8-bit samples as stored.
+void StbImage(const std::string& file) {
+  int w = 0, h = 0, channels = 0;
+  stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(file.data()), static_cast<int>(file.size()),
+                                          &w, &h, &channels, 0);
+  if (pixels == nullptr) std::fprintf(stderr, "stb_image failed: %s\n", stbi_failure_reason());
+  stbi_image_free(pixels);
+}
+
 // --- timing ---------------------------------------------------------------------
 
 // One decode of the file by the reader: the file already in the stream's
@@ -166,10 +177,10 @@ const Format kFormats[] = {
     {"png", "libpng", DecodeWithReader<TPNGGraphic>, Libpng},
     {"gif", "giflib", DecodeWithReader<TGIFGraphic>, Giflib},
     {"tiff", "libtiff", DecodeWithReader<TTIFFGraphic>, Libtiff},
-    {"psd", nullptr, DecodeWithReader<TPSDGraphic>, nullptr},
-    {"tga", nullptr, DecodeWithReader<TTargaGraphic>, nullptr},
+    {"psd", "stb_image", DecodeWithReader<TPSDGraphic>, StbImage},
+    {"tga", "stb_image", DecodeWithReader<TTargaGraphic>, StbImage},
+    {"ppm", "stb_image", DecodeWithReader<TPPMGraphic>, StbImage},
     {"pcx", nullptr, DecodeWithReader<TPCXGraphic>, nullptr},
-    {"ppm", nullptr, DecodeWithReader<TPPMGraphic>, nullptr},
     {"sgi", nullptr, DecodeWithReader<TSGIGraphic>, nullptr},
 };
 

@@ -77,3 +77,17 @@ set_target_properties(bench_libtiff PROPERTIES
   INTERFACE_LINK_LIBRARIES "${jpeg_prefix}/lib/libjpeg.a;${mingw_prefix}/lib/libz.a")
 add_dependencies(bench_libtiff_build libjpeg_build)
 add_dependencies(bench_libtiff bench_libtiff_build)
+
+# stb_image from Debian's libstb source: one header, compiled here by the
+# program's own compiler and flags, for the Targa, Photoshop and PPM readers.
+set(stb_prefix ${CMAKE_BINARY_DIR}/_deps/bench-stb)
+ExternalProject_Add(bench_stb_fetch
+  EXCLUDE_FROM_ALL TRUE
+  PREFIX ${stb_prefix}
+  DOWNLOAD_COMMAND ${bench_fetch} libstb <SOURCE_DIR>
+  CONFIGURE_COMMAND "" BUILD_COMMAND "" INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${stb_prefix}/src/bench_stb_fetch/stb_image.h
+  LOG_DOWNLOAD ON)
+add_library(bench_stb STATIC EXCLUDE_FROM_ALL ${CMAKE_CURRENT_SOURCE_DIR}/stb_image_impl.c)
+target_include_directories(bench_stb SYSTEM PUBLIC ${stb_prefix}/src/bench_stb_fetch)
+add_dependencies(bench_stb bench_stb_fetch)
