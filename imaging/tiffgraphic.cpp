@@ -65,7 +65,10 @@ TCodecBounds BoundsOf(uint8_t compression) {
   }
 }
 // Room for what a writer puts around a strip's data (JPEG tables, padding).
-constexpr uint64_t kPackingSlack = 64 * 1024;
+constexpr uint64_t kPackingSlack = 4 * 1024;
+// Strips are read from the file at most this many times over: more means
+// strip tables that point at the same bytes again and again.
+constexpr uint64_t kMaxRereads = 4;
 
 uint8_t CompressionCode(uint32_t tiff) {
   switch (tiff) {
@@ -443,7 +446,8 @@ uint64_t TTIFFGraphic::MeasureStrips(TStream& stream, TStripLayout& layout) {
   for (size_t i = 0; i < used; ++i) {
     const uint32_t offset = layout.offsets[i];
     const int64_t at = BasePosition() + offset;
-    if (at >= end) continue;
+    // A strip in the header holds nothing (writers mark empty strips so).
+    if (offset < 8 || at >= end) continue;
     const uint64_t band = i % layout.stripsPerPlane;
     const uint64_t rows = std::min<uint64_t>(layout.rowsPerStrip, p.Height - band * layout.rowsPerStrip);
     const uint64_t expected = rows * layout.rowBytes;
@@ -462,8 +466,10 @@ uint64_t TTIFFGraphic::MeasureStrips(TStream& stream, TStripLayout& layout) {
     layout.extents[i] = extent;
     total += extent;
   }
+  const auto available = static_cast<uint64_t>(std::max<int64_t>(end - BasePosition(), 0));
+  if (total > kMaxRereads * available + kExpansionSlack) Invalid();
   // Strips that share their bytes describe no more than the file holds.
-  return std::min(total, static_cast<uint64_t>(std::max<int64_t>(end - BasePosition(), 0)));
+  return std::min(total, available);
 }
 
 void TTIFFGraphic::LoadStrips(TStream& stream, TDecoder* decoder, const TStripLayout& layout, TRowShape& shape) {
