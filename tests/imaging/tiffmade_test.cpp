@@ -17,8 +17,9 @@ using Tags = std::map<uint16_t, std::vector<uint32_t>>;
 // the tags place strips), long tag values after it, the directory last.
 Bytes MakeTiff(Tags tags, const Bytes& data) {
   if (!tags.count(273)) tags[273] = {8}, tags[279] = {uint32_t(data.size())};
-  Bytes file = {'I', 'I', 42, 0, 0, 0, 0, 0}, ifd;
-  file.insert(file.end(), data.begin(), data.end());
+  Bytes file(8 + data.size()), ifd;
+  file[0] = file[1] = 'I', file[2] = 42;
+  std::copy(data.begin(), data.end(), file.begin() + 8);
   auto put = [](Bytes& out, uint32_t v, int n) {
     for (int i = 0; i < n; ++i) out.push_back(uint8_t(v >> (8 * i)));
   };
