@@ -88,6 +88,7 @@ void Libpng(const std::string& file) {
   png_read_info(png, info);
   png_set_bgr(png);
   png_set_strip_16(png);
+  png_set_interlace_handling(png);
   double gamma = 0;
   if (png_get_gAMA(png, info, &gamma)) png_set_gamma(png, 2.2, gamma);
   png_read_update_info(png, info);
