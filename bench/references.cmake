@@ -6,6 +6,11 @@ include(ExternalProject)
 get_filename_component(bench_toolchain ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
 set(bench_fetch ${CMAKE_SOURCE_DIR}/tools/fetch-source-package)
 set(mingw_prefix /usr/i686-w64-mingw32)
+# The references are built with the program's optimisation and instruction-set
+# flags, so that a ratio compares code, not compiler settings.
+string(TOUPPER "${CMAKE_BUILD_TYPE}" bench_config)
+list(JOIN OVALIS_ARCH_FLAGS " " bench_arch)
+set(bench_cflags "${CMAKE_C_FLAGS_${bench_config}} ${bench_arch}")
 
 set(libpng_prefix ${CMAKE_BINARY_DIR}/_deps/bench-libpng)
 ExternalProject_Add(bench_libpng_build
@@ -14,7 +19,7 @@ ExternalProject_Add(bench_libpng_build
   DOWNLOAD_COMMAND ${bench_fetch} libpng1.6 <SOURCE_DIR>
   CMAKE_ARGS
     -DCMAKE_TOOLCHAIN_FILE=${bench_toolchain}
-    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DCMAKE_C_FLAGS=${bench_arch}
     -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
     -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
     -DZLIB_LIBRARY=${mingw_prefix}/lib/libz.a -DZLIB_INCLUDE_DIR=${mingw_prefix}/include
@@ -36,7 +41,7 @@ ExternalProject_Add(bench_giflib_build
   CONFIGURE_COMMAND ""
   BUILD_IN_SOURCE TRUE
   BUILD_COMMAND make CC=i686-w64-mingw32-gcc AR=i686-w64-mingw32-ar
-                "CFLAGS=-std=gnu99 -O2 -Wall" libgif.a
+                "CFLAGS=-std=gnu99 ${bench_cflags} -Wall" libgif.a
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${giflib_prefix}/src/bench_giflib_build/libgif.a
   LOG_DOWNLOAD ON LOG_BUILD ON)
@@ -54,10 +59,12 @@ ExternalProject_Add(bench_libtiff_build
   DOWNLOAD_COMMAND ${bench_fetch} tiff <SOURCE_DIR>
   CMAKE_ARGS
     -DCMAKE_TOOLCHAIN_FILE=${bench_toolchain}
-    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DCMAKE_C_FLAGS=${bench_arch}
     -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
     -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF
-    -Dcxx=OFF -Djpeg=OFF -Dold-jpeg=OFF -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF
+    # JPEG strips through the program's own libjpeg build.
+    -Dcxx=OFF -Djpeg=ON -DJPEG_LIBRARY=${jpeg_prefix}/lib/libjpeg.a -DJPEG_INCLUDE_DIR=${jpeg_prefix}/include
+    -Dold-jpeg=OFF -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF
     -Dlibdeflate=OFF -Dpixarlog=OFF -Dtiff-opengl=OFF -Dzlib=ON
     -DZLIB_LIBRARY=${mingw_prefix}/lib/libz.a -DZLIB_INCLUDE_DIR=${mingw_prefix}/include
   BUILD_BYPRODUCTS ${libtiff_prefix}/lib/libtiff.a
@@ -67,5 +74,20 @@ add_library(bench_libtiff STATIC IMPORTED GLOBAL)
 set_target_properties(bench_libtiff PROPERTIES
   IMPORTED_LOCATION ${libtiff_prefix}/lib/libtiff.a
   INTERFACE_INCLUDE_DIRECTORIES ${libtiff_prefix}/include
-  INTERFACE_LINK_LIBRARIES ${mingw_prefix}/lib/libz.a)
+  INTERFACE_LINK_LIBRARIES "${jpeg_prefix}/lib/libjpeg.a;${mingw_prefix}/lib/libz.a")
+add_dependencies(bench_libtiff_build libjpeg_build)
 add_dependencies(bench_libtiff bench_libtiff_build)
+
+# stb_image from Debian's libstb source: one header, compiled here by the
+# program's own compiler and flags, for the Targa, Photoshop and PPM readers.
+set(stb_prefix ${CMAKE_BINARY_DIR}/_deps/bench-stb)
+ExternalProject_Add(bench_stb_fetch
+  EXCLUDE_FROM_ALL TRUE
+  PREFIX ${stb_prefix}
+  DOWNLOAD_COMMAND ${bench_fetch} libstb <SOURCE_DIR>
+  CONFIGURE_COMMAND "" BUILD_COMMAND "" INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${stb_prefix}/src/bench_stb_fetch/stb_image.h
+  LOG_DOWNLOAD ON)
+add_library(bench_stb STATIC EXCLUDE_FROM_ALL ${CMAKE_CURRENT_SOURCE_DIR}/stb_image_impl.c)
+target_include_directories(bench_stb SYSTEM PUBLIC ${stb_prefix}/src/bench_stb_fetch)
+add_dependencies(bench_stb bench_stb_fetch)

@@ -12,7 +12,10 @@ if(OVALIS_NATIVE)
   add_compile_options(-fsanitize=fuzzer-no-link)
   add_link_options(${OVALIS_SANITIZE})
 else()
-  add_compile_options(-msse2 -mfpmath=sse)
+  # Instruction set of the program (bench/references.cmake builds the
+  # reference decoders with the same).
+  set(OVALIS_ARCH_FLAGS -msse2 -mfpmath=sse)
+  add_compile_options(${OVALIS_ARCH_FLAGS})
   add_compile_definitions(NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
   # Large-address-aware: on 64-bit Windows the 32-bit program gets 4 GiB of
   # address space instead of 2.

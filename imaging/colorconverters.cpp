@@ -84,6 +84,16 @@ void WriteBits(uint8_t* row, uint64_t pos, unsigned width, unsigned value) {
 
 bool Packed(uint8_t bits) { return bits >= 1 && bits <= 8; }
 
+// A linear-light value (1 = white) as an sRGB byte, the curve screens and
+// other decoders show L*a*b* colours with; without it mid tones come out far
+// too dark (L* 50 would be grey 46 instead of 119).
+uint8_t EncodeSrgb(long double linear) {
+  if (!(linear > 0)) return 0;
+  if (linear >= 1) return 255;
+  const long double v = linear <= 0.0031308L ? 12.92L * linear : 1.055L * std::pow(linear, 1 / 2.4L) - 0.055L;
+  return ClampByte(Nearest(v * 255));
+}
+
 }  // namespace
 
 void TColorManager::RequireDepths8Or16() const {
@@ -128,8 +138,9 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
   RequireDepths8Or16();
   const bool sourceAlpha = SourceOptions & AlphaPresent, targetAlpha = TargetOptions & AlphaPresent;
   const bool copyAlpha = sourceAlpha && targetAlpha;
-  const bool swap = SourceOptions & SwapBytes16, gamma = TargetOptions & GammaCorrect;
   const unsigned sb = sourceBitsPerSample_ / 8, tb = targetBitsPerSample_ / 8;
+  const bool swap = SourceOptions & SwapBytes16;
+  const bool gamma = (TargetOptions & GammaCorrect) && !(sb == 1 && tb == 1 && gammaIdentity_);
   const unsigned targetStep = (targetAlpha ? 4 : 3) * tb;
   const unsigned order[3] = {Reverse ? 2u : 0u, 1u, Reverse ? 0u : 2u};
   // Whole interleaved rows of 8-bit samples without gamma, the common case
@@ -187,11 +198,15 @@ void TColorManager::RowRgbFamily(std::span<const void* const> Source, uint8_t* T
       Store16(p, v);
   };
 
-  if (sb == 1 && tb == 1 && !gamma && Mask == 0xFF) {
-    for (uint32_t i = 0; i < Count; ++i, Target += targetStep) {
-      Target[0] = *src.At(order[0]);
-      Target[1] = *src.At(1);
-      Target[2] = *src.At(order[2]);
+  // 8-bit samples, any mask: each selected pixel through the table or not.
+  if (sb == 1 && tb == 1) {
+    const uint8_t* g = gammaTable_;
+    uint8_t bit = 0x80;
+    for (uint32_t i = 0; i < Count; ++i, Target += targetStep, bit = NextBit(bit)) {
+      if (!(Mask & bit)) continue;
+      Target[0] = gamma ? g[*src.At(order[0])] : *src.At(order[0]);
+      Target[1] = gamma ? g[*src.At(1)] : *src.At(1);
+      Target[2] = gamma ? g[*src.At(order[2])] : *src.At(order[2]);
       if (copyAlpha) Target[3] = *src.At(3);
       src.Advance();
     }
@@ -281,10 +296,12 @@ void TColorManager::RowLab(std::span<const void* const> Source, uint8_t* Target,
       Y = fy * fy * fy;
       Z = std::pow(fy - b / 200, 3.0L);
     }
+    // X, Y and Z are relative to the white point (white is 1, 1, 1): the
+    // sRGB primaries' matrix with its D65 white folded in.
     const uint8_t rgb[3] = {
-        ClampByte(Nearest((2.998L * X - 1.458L * Y - 0.541L * Z) * 255)),
-        ClampByte(Nearest((-0.952L * X + 1.893L * Y + 0.059L * Z) * 255)),
-        ClampByte(Nearest((0.099L * X - 0.198L * Y + 1.099L * Z) * 255)),
+        EncodeSrgb(3.080093L * X - 1.5372L * Y - 0.542891L * Z),
+        EncodeSrgb(-0.920910L * X + 1.8758L * Y + 0.045186L * Z),
+        EncodeSrgb(0.052941L * X - 0.2040L * Y + 1.150893L * Z),
     };
     for (unsigned j = 0; j < 3; ++j) {
       uint8_t v = rgb[Bgr ? 2 - j : j];

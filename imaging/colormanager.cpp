@@ -110,6 +110,8 @@ void TColorManager::SetGamma(float ImageGamma, float ScreenGamma) {
                                                  static_cast<long double>(exponent));
     gammaTable_[i] = static_cast<uint8_t>(Nearest(power * targetMax) & 0xFF);
   }
+  gammaIdentity_ = sourceMax == 255 && targetMax == 255;
+  for (int i = 0; gammaIdentity_ && i <= 255; ++i) gammaIdentity_ = gammaTable_[i] == i;
 }
 
 void TColorManager::SetYCbCrParameters(std::span<const float> Coefficients,

@@ -173,6 +173,9 @@ private:
   float imageGamma_ = 1.0f;
   float screenGamma_ = 2.2f;
   uint8_t gammaTable_[256] = {};
+  // The table maps every 8-bit sample to itself (a file gamma that matches
+  // the screen's), so rows of 8-bit samples need not pass it.
+  bool gammaIdentity_ = true;
   float yCbCrCoefficients_[3] = {0.299f, 0.587f, 0.114f};
   uint8_t horizontalSubsampling_ = 1;
   uint8_t verticalSubsampling_ = 1;

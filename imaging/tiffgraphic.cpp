@@ -16,6 +16,7 @@
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
 #include "imaging/thunderdecoder.h"
+#include "imaging/tiffsamples.h"
 
 namespace {
 
@@ -31,12 +32,43 @@ enum : uint16_t {
 // Directories walked to reach a later image; a chain that loops or never
 // ends gives up here.
 constexpr uint32_t kMaxDirectories = 4096;
-// The most any codec here makes of one byte (a run of blank rows); a picture
-// larger than its data times this is a damaged header, refused before its
-// bitmap is made.
-constexpr uint64_t kMaxExpansion = 4096;
+// A picture whose strips decode to more than their stored bytes times the
+// codec's best ratio (plus this much, for small files cut short) is a damaged
+// header, refused before its bitmap is made.
 constexpr uint64_t kExpansionSlack = 1024 * 1024;
 constexpr uint32_t kMaxColorMapValues = 3 * 65536;
+
+// What one codec can do with the bytes of a strip: the most decoded bytes
+// one stored byte gives (its best ratio), and how many times its decoded
+// size the codec ever needs to store a strip (its worst), so that a strip
+// whose byte count is missing or absurd is read no further than it could
+// reach.
+struct TCodecBounds {
+  uint64_t expansion;
+  uint64_t packing;
+};
+
+TCodecBounds BoundsOf(uint8_t compression) {
+  switch (compression) {
+    // two bytes give a run of 128; a literal run of 128 takes 129
+    case ctPackedBits: return {64, 2};
+    // one byte repeats the last pixel up to 63 times (4-bit pixels)
+    case ctThunderscan: return {32, 2};
+    // a blank row takes a few bits per 2560 pixels; one-pixel runs up to 9
+    case ctFaxRLE: case ctFaxRLEW: case ctFax3: return {256, 8};
+    case ctLZ77: return {1032, 2};
+    // one bit per 8 x 8 block, chroma sampled 4 by 4
+    case ctJPEG: return {1536, 4};
+    // 12-bit codes for strings of up to 4096 bytes
+    case ctLZW: return {2731, 2};
+    default: return {1, 1};
+  }
+}
+// Room for what a writer puts around a strip's data (JPEG tables, padding).
+constexpr uint64_t kPackingSlack = 4 * 1024;
+// Strips are read from the file at most this many times over: more means
+// strip tables that point at the same bytes again and again.
+constexpr uint64_t kMaxRereads = 4;
 
 uint8_t CompressionCode(uint32_t tiff) {
   switch (tiff) {
@@ -87,10 +119,24 @@ bool Indexed(ColorScheme s) {
 
 struct TTIFFGraphic::TStripLayout {
   TCardinalArray offsets;
-  TCardinalArray byteCounts;
-  uint32_t planes = 1;         // strips of separate planes, or one of interleaved samples
-  uint64_t rowBytes = 0;       // of one decoded row of one strip
+  std::vector<uint64_t> extents;  // bytes each strip may take from the file
+  uint32_t planes = 1;            // strips of separate planes, or one of interleaved samples
+  uint64_t rowBytes = 0;          // of one decoded row of one strip
+  uint32_t rowsPerStrip = 0;
   uint32_t stripsPerPlane = 0;
+};
+
+// How a row of the file becomes a row of the bitmap besides the colour
+// manager's conversion.
+struct TTIFFGraphic::TRowShape {
+  uint32_t keep = 0;         // samples a pixel keeps when the file has more; 0: all
+  uint32_t bytesPerSample = 1;
+  std::unique_ptr<TSampleLookup> lookup;  // indices to colours, when set
+  std::vector<uint8_t> scratch;
+  // Interleaved 8-bit RGB or RGBA: a row only changes its channel order, so
+  // an uncompressed one is read straight into the bitmap and turned round
+  // there.
+  bool inPlace = false;
 };
 
 TGraphicClass TTIFFGraphic::StaticClass() {
@@ -183,21 +229,64 @@ bool TTIFFGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
   return true;
 }
 
-void TTIFFGraphic::ConfigureColors() {
+void TTIFFGraphic::ConfigureColors(TStream& stream, TRowShape& shape) {
   const TImageProperties& p = ImageProperties;
   TColorManager& cm = ColorManager();
   using namespace ConversionOption;
-  cm.SourceOptions = (p.Options & ioBigEndian) ? SwapBytes16 : 0;
+  const bool big = p.Options & ioBigEndian;
+  cm.SourceOptions = big ? SwapBytes16 : 0;
   cm.TargetOptions = 0;
   const bool planar = p.PlanarConfig == 2 && p.SamplesPerPixel > 1;
+  // Samples of one pixel in a row of one strip.
+  const uint32_t rowSamples = planar ? 1 : p.SamplesPerPixel;
+  const uint8_t bits = p.BitsPerSample;
+  const bool wholeBytes = bits == 8 || bits == 16;
   auto source = static_cast<ColorScheme>(p.ColorScheme);
+
+  // Indices no bitmap holds (3, 5 to 7 or more than 8 bits), and grey or
+  // indices below 8 bits with extra samples, become colours here.
+  const bool oddIndices = source == ColorScheme::PaletteIndex && bits != 1 && bits != 2 && bits != 4 && bits != 8;
+  if (bits <= 16 && (oddIndices || (Indexed(source) && !wholeBytes && rowSamples > 1))) {
+    shape.lookup = std::make_unique<TSampleLookup>(bits, rowSamples, big);
+    if (source == ColorScheme::PaletteIndex)
+      shape.lookup->SetColorMap(directory_.GetValueList(stream, kTagColorMap, kMaxColorMapValues));
+    else
+      shape.lookup->SetGrayRamp(p.Options & ioMinIsWhite);
+    cm.SetSourceBitsPerSample(8);
+    cm.SetTargetBitsPerSample(8);
+    cm.SetSourceColorScheme(ColorScheme::Bgr);
+    cm.SetTargetColorScheme(ColorScheme::Bgr);
+    cm.SetSourceSamplesPerPixel(3);
+    cm.SetTargetSamplesPerPixel(3);
+    return;
+  }
+
   // The JPEG codec hands three components over as blue, green, red; one or
   // four as stored.
   if (p.Compression == ctJPEG && !planar && p.SamplesPerPixel == 3) source = ColorScheme::Bgr;
   ColorScheme target = source;
-  // Grey or indices with an extra sample (alpha): the extra sample is
-  // stepped over; separate planes simply leave the alpha plane out.
-  if (Indexed(source) && p.SamplesPerPixel == 2 && !planar) source = ColorScheme::GrayAlpha;
+  // The samples the colour manager reads of a pixel; extra samples after
+  // them are stepped over. Grey or indices with an extra sample (alpha) read
+  // two and skip the second; separate planes simply leave extra planes out.
+  uint32_t reads = rowSamples;
+  switch (source) {
+    case ColorScheme::PaletteIndex: case ColorScheme::Gray:
+      reads = 1;
+      if (wholeBytes && rowSamples > 1) {
+        source = ColorScheme::GrayAlpha;
+        reads = 2;
+      }
+      break;
+    case ColorScheme::Rgb: case ColorScheme::Bgr: case ColorScheme::Lab: case ColorScheme::YCbCr: reads = 3; break;
+    case ColorScheme::Rgba: case ColorScheme::Cmyk: reads = 4; break;
+    default: break;
+  }
+  if (wholeBytes && rowSamples > reads) {
+    shape.keep = reads;
+    shape.bytesPerSample = bits / 8;
+  }
+  shape.inPlace = !planar && bits == 8 && rowSamples == reads &&
+                  (source == ColorScheme::Rgb || source == ColorScheme::Rgba);
   switch (target) {
     case ColorScheme::Rgb: case ColorScheme::Cmyk: case ColorScheme::Lab: case ColorScheme::YCbCr:
     case ColorScheme::Bgr:
@@ -206,7 +295,6 @@ void TTIFFGraphic::ConfigureColors() {
     case ColorScheme::Rgba: target = ColorScheme::Bgra; break;
     default: break;
   }
-  const uint8_t bits = p.BitsPerSample;
   uint8_t targetBits = bits == 16 ? 8 : bits;
   // Indices and grey levels go into the bitmap's own depths: 2 and 3 bits
   // become 4-bit pixels, 5 to 7 bits 8-bit ones.
@@ -215,9 +303,8 @@ void TTIFFGraphic::ConfigureColors() {
   cm.SetTargetBitsPerSample(targetBits);
   cm.SetSourceColorScheme(source);
   cm.SetTargetColorScheme(target);
-  const uint8_t samples = std::min<uint8_t>(p.SamplesPerPixel, 4);
-  cm.SetSourceSamplesPerPixel(samples);
-  cm.SetTargetSamplesPerPixel(source == ColorScheme::Cmyk ? 3 : Indexed(source) ? 1 : samples);
+  cm.SetSourceSamplesPerPixel(static_cast<uint8_t>(std::min<uint32_t>(planar ? p.SamplesPerPixel : reads, 4)));
+  cm.SetTargetSamplesPerPixel(target == ColorScheme::Bgra ? 4 : Indexed(target) ? 1 : 3);
   if (source == ColorScheme::Lab) cm.SourceOptions |= LightnessScaled;
   if (source == ColorScheme::YCbCr) {
     const TByteArray& sub = p.YCbCrSubsampling;
@@ -301,7 +388,8 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     }
   } endProgress{*this};
 
-  ConfigureColors();
+  TRowShape shape;
+  ConfigureColors(stream, shape);
   const TPixelFormat format = ColorManager().GetTargetPixelFormat(1);
   if (format == pfCustom) Invalid();
   std::unique_ptr<TDecoder> decoder = MakeDecoder(stream);
@@ -312,23 +400,10 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
   layout.rowBytes = ImageRowBytes(p.Width, uint64_t{p.BitsPerSample} * (layout.planes > 1 ? 1 : samples));
   const uint64_t imageBytes = ImageBytes(layout.rowBytes * layout.planes, p.Height);
   p.BytesPerLine = static_cast<uint32_t>(layout.rowBytes);
-  // At most one strip per row and plane: a longer list is damaged.
-  const uint32_t maxStrips = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{p.Height} * layout.planes, UINT32_MAX));
-  layout.offsets = directory_.GetValueList(stream, kTagStripOffsets, maxStrips);
-  layout.byteCounts = directory_.GetValueList(stream, kTagStripByteCounts, maxStrips);
-  const uint32_t rowsPerStrip = p.RowsPerStrip[0];
-  layout.stripsPerPlane = (p.Height - 1) / rowsPerStrip + 1;
-
-  // What the strips can hold, as the file really has it.
-  const int64_t size = stream.Size();
-  uint64_t data = 0;
-  for (size_t i = 0; i < layout.offsets.size(); ++i) {
-    const int64_t at = BasePosition() + layout.offsets[i];
-    if (at >= size) continue;
-    const uint64_t there = static_cast<uint64_t>(size - at);
-    data += i < layout.byteCounts.size() ? std::min<uint64_t>(layout.byteCounts[i], there) : there;
-  }
-  if (imageBytes > data * kMaxExpansion + kExpansionSlack) Invalid();
+  layout.rowsPerStrip = p.RowsPerStrip[0];
+  layout.stripsPerPlane = (p.Height - 1) / layout.rowsPerStrip + 1;
+  const uint64_t data = MeasureStrips(stream, layout);
+  if (imageBytes > data * BoundsOf(p.Compression).expansion + kExpansionSlack) Invalid();
 
   SetPixelFormat(format);
   SetSize(width, height);
@@ -349,15 +424,72 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
   ProgressStarting(kTransfering);
   p.CurrentRow = 0;
   p.StripCount = static_cast<uint32_t>(layout.offsets.size());
+  LoadStrips(stream, decoder.get(), layout, shape);
+}
 
+uint64_t TTIFFGraphic::MeasureStrips(TStream& stream, TStripLayout& layout) {
+  const TImageProperties& p = ImageProperties;
+  // At most one strip per row and plane: a longer list is damaged.
+  const uint32_t maxStrips = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{p.Height} * layout.planes, UINT32_MAX));
+  layout.offsets = directory_.GetValueList(stream, kTagStripOffsets, maxStrips);
+  const TCardinalArray counts = directory_.GetValueList(stream, kTagStripByteCounts, maxStrips);
+  TCardinalArray starts = layout.offsets;
+  std::sort(starts.begin(), starts.end());
+  starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+
+  const bool packed = p.Compression != ctNone;
+  const uint64_t packing = BoundsOf(p.Compression).packing;
+  const int64_t end = stream.Size();
+  uint64_t total = 0;
+  layout.extents.assign(layout.offsets.size(), 0);
+  const size_t used = std::min<size_t>(layout.offsets.size(), uint64_t{layout.planes} * layout.stripsPerPlane);
+  for (size_t i = 0; i < used; ++i) {
+    const uint32_t offset = layout.offsets[i];
+    const int64_t at = BasePosition() + offset;
+    // A strip in the header holds nothing (writers mark empty strips so).
+    if (offset < 8 || at >= end) continue;
+    const uint64_t band = i % layout.stripsPerPlane;
+    const uint64_t rows = std::min<uint64_t>(layout.rowsPerStrip, p.Height - band * layout.rowsPerStrip);
+    const uint64_t expected = rows * layout.rowBytes;
+    // A strip never reaches into the next one, nor past what its codec
+    // could ever store its rows in; a missing or zero byte count means "as
+    // far as that". Strips without a codec are read whole, as they must be.
+    uint64_t extent = static_cast<uint64_t>(end - at);
+    if (packed) {
+      if (i < counts.size() && counts[i] > 0) extent = std::min<uint64_t>(extent, counts[i]);
+      extent = std::min(extent, expected * packing + kPackingSlack);
+      const auto next = std::upper_bound(starts.begin(), starts.end(), offset);
+      if (next != starts.end()) extent = std::min<uint64_t>(extent, *next - offset);
+    } else {
+      extent = std::min(extent, expected);
+    }
+    layout.extents[i] = extent;
+    total += extent;
+  }
+  const auto available = static_cast<uint64_t>(std::max<int64_t>(end - BasePosition(), 0));
+  if (total > kMaxRereads * available + kExpansionSlack) Invalid();
+  // Strips that share their bytes describe no more than the file holds.
+  return std::min(total, available);
+}
+
+void TTIFFGraphic::LoadStrips(TStream& stream, TDecoder* decoder, const TStripLayout& layout, TRowShape& shape) {
+  TImageProperties& p = ImageProperties;
+  const uint32_t samples = p.SamplesPerPixel;
   const bool predictor = p.Compression != ctNone && p.Predictor == 2;
   const bool big = p.Options & ioBigEndian;
+  if (shape.keep > 0) shape.scratch.resize(size_t{p.Width} * shape.keep * shape.bytesPerSample);
   std::vector<std::vector<uint8_t>> buffers(layout.planes);
+  std::vector<uint8_t> packed;
+  const bool direct = decoder == nullptr && shape.inPlace && !(p.Options & ioReversedBits);
   for (uint32_t band = 0; band < layout.stripsPerPlane && p.CurrentRow < p.Height; ++band) {
-    const uint32_t rows = std::min(rowsPerStrip, p.Height - p.CurrentRow);
+    const uint32_t rows = std::min(layout.rowsPerStrip, p.Height - p.CurrentRow);
+    if (direct) {
+      LoadRowsInPlace(stream, layout, band, rows);
+      continue;
+    }
     for (uint32_t plane = 0; plane < layout.planes; ++plane) {
       p.CurrentStrip = plane * layout.stripsPerPlane + band;
-      ReadStrip(stream, decoder.get(), layout, p.CurrentStrip, rows, buffers[plane]);
+      ReadStrip(stream, decoder, layout, p.CurrentStrip, rows, buffers[plane], packed);
     }
     for (uint32_t r = 0; r < rows; ++r) {
       TRowBytes source[4];
@@ -369,41 +501,74 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
                                   p.BitsPerSample, big);
         source[plane] = TRowBytes(row, layout.rowBytes);
       }
-      const int y = static_cast<int>(p.CurrentRow);
-      ColorManager().ConvertRow(std::span<const TRowBytes>(source, used), ScanLineBytes(y), p.Width, 0xFF);
+      const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(p.CurrentRow));
+      if (shape.lookup) {
+        shape.lookup->Row(source[0].data(), target.data(), p.Width);
+      } else {
+        if (shape.keep > 0) {
+          KeepLeadingSamples(source[0].data(), shape.scratch.data(), p.Width, samples, shape.keep,
+                             shape.bytesPerSample);
+          source[0] = TRowBytes(shape.scratch);
+        }
+        ColorManager().ConvertRow(std::span<const TRowBytes>(source, used), target, p.Width, 0xFF);
+      }
       ++p.CurrentRow;
       ProgressRow(p.CurrentRow, p.Height);
     }
   }
 }
 
+void TTIFFGraphic::LoadRowsInPlace(TStream& stream, const TStripLayout& layout, uint32_t Strip, uint32_t Rows) {
+  TImageProperties& p = ImageProperties;
+  p.CurrentStrip = Strip;
+  uint64_t left = Strip < layout.extents.size() ? layout.extents[Strip] : 0;
+  if (left > 0) stream.SetPosition(BasePosition() + layout.offsets[Strip]);
+  const size_t rowBytes = static_cast<size_t>(layout.rowBytes);
+  for (uint32_t r = 0; r < Rows; ++r) {
+    const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(p.CurrentRow));
+    // A strip cut short by the end of the file keeps zeros for what is missing.
+    const size_t take = static_cast<size_t>(std::min<uint64_t>(rowBytes, left));
+    ReadExact(stream, target.data(), take);
+    std::fill(target.begin() + static_cast<ptrdiff_t>(take), target.begin() + static_cast<ptrdiff_t>(rowBytes), 0);
+    left -= take;
+    ColorManager().ConvertRow(TRowBytes(target.data(), rowBytes), target, p.Width, 0xFF);
+    ++p.CurrentRow;
+    ProgressRow(p.CurrentRow, p.Height);
+  }
+}
+
 void TTIFFGraphic::ReadStrip(TStream& stream, TDecoder* decoder, const TStripLayout& layout,
-                             uint32_t Index, uint32_t Rows, std::vector<uint8_t>& Buffer) {
+                             uint32_t Index, uint32_t Rows, std::vector<uint8_t>& Buffer,
+                             std::vector<uint8_t>& Packed) {
   Buffer.resize(static_cast<size_t>(uint64_t{Rows} * layout.rowBytes));
-  const int64_t at = Index < layout.offsets.size() ? BasePosition() + layout.offsets[Index] : 0;
-  if (Index >= layout.offsets.size() || at >= stream.Size()) {
+  const uint64_t extent = Index < layout.extents.size() ? layout.extents[Index] : 0;
+  if (extent == 0) {
     std::fill(Buffer.begin(), Buffer.end(), 0);
     return;
   }
-  stream.SetPosition(at);
-  const uint64_t left = static_cast<uint64_t>(BytesLeft(stream));
+  stream.SetPosition(BasePosition() + layout.offsets[Index]);
+  const uint8_t compression = ImageProperties.Compression;
+  // Bits stored least significant first: the fax codecs read them so
+  // themselves, JPEG data is never written so, every other strip is turned
+  // round before it is used.
+  const bool reverse = (ImageProperties.Options & ioReversedBits) && compression != ctFaxRLE &&
+                       compression != ctFaxRLEW && compression != ctFax3 && compression != ctJPEG;
   if (decoder == nullptr) {
     // A strip cut short by the end of the file keeps zeros for what is missing.
-    const size_t read = static_cast<size_t>(std::min<uint64_t>(Buffer.size(), left));
+    const size_t read = static_cast<size_t>(std::min<uint64_t>(Buffer.size(), extent));
     ReadExact(stream, Buffer.data(), read);
     std::fill(Buffer.begin() + static_cast<ptrdiff_t>(read), Buffer.end(), 0);
+    if (reverse) ReverseBitOrder(Buffer.data(), read);
     return;
   }
   // What a codec leaves unwritten stays zero.
   std::fill(Buffer.begin(), Buffer.end(), 0);
-  const uint64_t count =
-      std::min<uint64_t>(Index < layout.byteCounts.size() ? layout.byteCounts[Index] : left, left);
-  std::vector<uint8_t>& packed = packed_;
-  packed.resize(static_cast<size_t>(count));
-  ReadExact(stream, packed.data(), count);
-  const uint8_t* source = packed.data();
+  Packed.resize(static_cast<size_t>(extent));
+  ReadExact(stream, Packed.data(), extent);
+  if (reverse) ReverseBitOrder(Packed.data(), Packed.size());
+  const uint8_t* source = Packed.data();
   uint8_t* dest = Buffer.data();
-  decoder->Decode(source, dest, static_cast<int64_t>(packed.size()), static_cast<int64_t>(Buffer.size()));
+  decoder->Decode(source, dest, static_cast<int64_t>(Packed.size()), static_cast<int64_t>(Buffer.size()));
 }
 
 TGraphicClass TEPSGraphic::StaticClass() {

@@ -34,16 +34,22 @@ public:
 
 private:
   struct TStripLayout;
-  void ConfigureColors();
+  struct TRowShape;
+  void ConfigureColors(TStream& stream, TRowShape& shape);
   void ReadPalette(TStream& stream);
   std::unique_ptr<TDecoder> MakeDecoder(TStream& stream);
-  void LoadStrips(TStream& stream, TDecoder* decoder);
-  // Decodes strip Index into Buffer (zeros where the data falls short).
+  // Fills the layout's strip offsets and the bytes each strip may be read
+  // from; answers how many bytes of the file the strips really hold.
+  uint64_t MeasureStrips(TStream& stream, TStripLayout& layout);
+  void LoadStrips(TStream& stream, TDecoder* decoder, const TStripLayout& layout, TRowShape& shape);
+  // Rows of an uncompressed strip read into the bitmap and converted there.
+  void LoadRowsInPlace(TStream& stream, const TStripLayout& layout, uint32_t Strip, uint32_t Rows);
+  // Decodes strip Index into Buffer (zeros where the data falls short);
+  // Packed holds its stored bytes on the way.
   void ReadStrip(TStream& stream, TDecoder* decoder, const TStripLayout& layout, uint32_t Index,
-                 uint32_t Rows, std::vector<uint8_t>& Buffer);
+                 uint32_t Rows, std::vector<uint8_t>& Buffer, std::vector<uint8_t>& Packed);
 
   TTIFFDirectory directory_;
-  std::vector<uint8_t> packed_;  // one strip's compressed bytes, kept between strips
   std::vector<float> yCbCrCoefficients_;
 };
 

@@ -109,6 +109,8 @@ const RowCase kRows[] = {
     {"LabChromaOffsetWhite", {CS::Lab, CS::Rgb, 8, 8, ChromaOffset}, {100, 128, 128}, 1, {255, 255, 255}},
     {"LabTo16", {CS::Lab, CS::Rgb, 8, 16, LightnessScaled}, {255, 0, 0}, 1, Le({65535, 65535, 65535})},
     {"Lab16White", {CS::Lab, CS::Rgb, 16, 8}, Le({65535, 0, 0}), 1, {255, 255, 255}},
+    // L* 19.6 ends in sRGB as other decoders show it, not in linear light (7).
+    {"LabDarkGreyInSrgb", {CS::Lab, CS::Rgb, 8, 8, LightnessScaled}, {50, 0, 0}, 1, {47, 47, 47}},
     // YCbCr and Photo-CD
     {"YCbCrGrey", {CS::YCbCr, CS::Rgb, 8, 8}, {128, 128, 128}, 1, {128, 128, 128}},
     {"YCbCrRed", {CS::YCbCr, CS::Bgr, 8, 8}, {76, 85, 255}, 1, {0, 0, 254}},

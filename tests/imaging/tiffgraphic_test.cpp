@@ -45,7 +45,11 @@ INSTANTIATE_TEST_SUITE_P(
         TiffCase{"grey_zip", 0}, TiffCase{"grey2_none", 0}, TiffCase{"grey4_packbits", 0},
         TiffCase{"pal8_lzw", 0}, TiffCase{"pal4_be_none", 0}, TiffCase{"bw_none", 0},
         TiffCase{"bw_white_none", 0}, TiffCase{"bw_g3", 0}, TiffCase{"bw_g3_fill", 0},
-        TiffCase{"cmyk_none", 2}),
+        TiffCase{"cmyk_none", 2},
+        // CMYK with alpha, L*a*b* (the other decoder reads a* and b* half a step
+        // off), bits stored least significant first
+        TiffCase{"cmyka_zip", 2}, TiffCase{"lab_lzw", 5}, TiffCase{"rgb_none_lsb", 0},
+        TiffCase{"rgb_packbits_lsb", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TiffReader, SchemesWithoutACodecAndTilesRaiseAClearError) {
