@@ -1,6 +1,7 @@
-// The walk's harder places: names the system code page cannot hold, folder
-// links against other reparse points, reports handed over before a slow
-// file is read, and a stop that comes during a big file.
+// The walk's harder places: names the system code page cannot hold, paths
+// too long for the 8-bit calls, folder links against other reparse points,
+// online-only files, reports handed over before a slow file is read, and a
+// stop that comes during a big file.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -125,4 +126,39 @@ TEST(SearchWalk, StopDuringABigFileAbandonsItAndReportsNothingMore) {
   EXPECT_EQ(r.Hits(), Names{"a.txt"});
   EXPECT_EQ(r.folders, 2);
   EXPECT_EQ(search.ItemState(), isFailed) << "the big file was read to its end";
+}
+
+// Every file holding the text is found by a path that opens it, and not a
+// sibling bearing its lookalike; masks and the choice of text converter see
+// each entry's own name, not the short name it is reached by; what lies
+// deeper than the 8-bit calls reach is reached through short folder names,
+// down to what even they cannot reach.
+TEST(SearchWalk, ForeignNamesAndDeepPathsAreFoundByPathsThatOpenThemCyrillicSystem) {
+  TTree tree;
+  const std::vector<std::wstring> needles = MakeForeignTree(tree);
+  struct Case {
+    const char* masks;
+    const wchar_t* text;
+    std::vector<std::wstring> hits;
+  };
+  const Case cases[] = {
+      {"*", L"needle", needles},
+      {"*.docx", L"", {L"\u0141\u00F3d\u017A.docx"}},
+      {"*.doc", L"", {}},
+      {"l*.txt", L"", {L"Lodz.txt", L"L\u00F3dz.txt"}},
+  };
+  for (const Case& c : cases) {
+    TRecording r = Search(tree, c.masks, [&c](TFindFile& s) { s.ContainsText = c.text; });
+    EXPECT_EQ(RealHits(tree, r.hits), c.hits) << c.masks;
+  }
+}
+
+// Reading an online-only file would download it.
+TEST(SearchWalk, OnlineOnlyContentsAreLeftUnread) {
+  const std::pair<DWORD, bool> cases[] = {
+      {FILE_ATTRIBUTE_NORMAL, false}, {FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, false},
+      {FILE_ATTRIBUTE_OFFLINE, true}, {0x00040000, true},  // recall on open
+      {0x00400000, true},                                   // recall on data access
+  };
+  for (const auto& [attributes, onlineOnly] : cases) EXPECT_EQ(IsOnlineOnly(attributes), onlineOnly) << attributes;
 }
