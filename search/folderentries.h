@@ -82,6 +82,18 @@ std::string NameForMasks(std::wstring_view name);
 // name (as NameForMasks gives it) when it has one, else the name as it is.
 std::string RealNameOfPath(const std::string& path);
 
+// Copies what the find data and the attribute data of an entry (wide or
+// 8-bit) have in common: attributes, times and size.
+template <class Data>
+void CopyAttributesTimesAndSize(const Data& from, WIN32_FIND_DATAA& to) {
+  to.dwFileAttributes = from.dwFileAttributes;
+  to.ftCreationTime = from.ftCreationTime;
+  to.ftLastAccessTime = from.ftLastAccessTime;
+  to.ftLastWriteTime = from.ftLastWriteTime;
+  to.nFileSizeHigh = from.nFileSizeHigh;
+  to.nFileSizeLow = from.nFileSizeLow;
+}
+
 // Fills rec from an entry's find data as FindFirst would, all but Time.
 void FillSearchRec(const WIN32_FIND_DATAA& data, TSearchRec& rec);
 // Time: the last-write time as a packed local DOS date-time.

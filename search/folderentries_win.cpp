@@ -74,12 +74,7 @@ bool TFolderEntries::Take() {
   else path_ = FitPath(folder_, ShortFolder(), held ? own : std::string(), shortName);
   if (path_.empty()) return false;
 
-  data_.dwFileAttributes = wide_.dwFileAttributes;
-  data_.ftCreationTime = wide_.ftCreationTime;
-  data_.ftLastAccessTime = wide_.ftLastAccessTime;
-  data_.ftLastWriteTime = wide_.ftLastWriteTime;
-  data_.nFileSizeHigh = wide_.nFileSizeHigh;
-  data_.nFileSizeLow = wide_.nFileSizeLow;
+  CopyAttributesTimesAndSize(wide_, data_);
   data_.dwReserved0 = wide_.dwReserved0;
   data_.dwReserved1 = wide_.dwReserved1;
   // The path ends in one of the two names (and is shorter than MAX_PATH, so

@@ -56,12 +56,7 @@ bool LookUp(const std::string& path, int32_t findAttr, TSearchRec& rec) {
   WIN32_FILE_ATTRIBUTE_DATA attributes;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return false;
   WIN32_FIND_DATAA data{};
-  data.dwFileAttributes = attributes.dwFileAttributes;
-  data.ftCreationTime = attributes.ftCreationTime;
-  data.ftLastAccessTime = attributes.ftLastAccessTime;
-  data.ftLastWriteTime = attributes.ftLastWriteTime;
-  data.nFileSizeHigh = attributes.nFileSizeHigh;
-  data.nFileSizeLow = attributes.nFileSizeLow;
+  CopyAttributesTimesAndSize(attributes, data);
   const std::string name = ExtractFileName(path);
   if (name.empty() || name.size() >= sizeof data.cFileName) return false;
   std::memcpy(data.cFileName, name.c_str(), name.size() + 1);
