@@ -22,14 +22,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-void WriteWide(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-}
-
 // Every entry of tree, for "needle" in every code page, recorded into r.
 void SearchForNeedle(TFindFile& search, TRecording& r, const TTree& tree) {
   search.SetMasks("*");
@@ -46,12 +38,8 @@ void SearchForNeedle(TFindFile& search, TRecording& r, const TTree& tree) {
 // page holds the names they come as they are, with the same outcome.)
 TEST(SearchWalk, NamesOutsideTheCodePageAreReachedByTheirShortNames) {
   TTree tree;
-  const std::wstring root = MultiByteToWide(tree.Root());
-  const std::wstring file = root + L"\\ПРИВЕТ.TXT";
-  const std::wstring folder = root + L"\\Папка с пробелами";
-  WriteWide(file, "needle");
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  WriteWide(folder + L"\\inner.txt", "needle");
+  tree.WideFile(L"ПРИВЕТ.TXT", "needle");
+  tree.WideFile(L"Папка с пробелами\\inner.txt", "needle");
 
   TRecording r = Search(tree, "*", [](TFindFile& s) { s.ContainsText = L"needle"; });
   EXPECT_EQ(r.folders, 2);
@@ -60,9 +48,6 @@ TEST(SearchWalk, NamesOutsideTheCodePageAreReachedByTheirShortNames) {
     EXPECT_EQ(hit.FullName.find('?'), std::string::npos) << hit.FullName;
     EXPECT_NO_THROW(TFileStream(hit.FullName, fmOpenRead | fmShareDenyNone)) << hit.FullName;
   }
-  DeleteFileW((folder + L"\\inner.txt").c_str());
-  RemoveDirectoryW(folder.c_str());
-  DeleteFileW(file.c_str());
 }
 
 // Symbolic links and mount points are not entered (nor a reparse point with
