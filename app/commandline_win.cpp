@@ -2,24 +2,18 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "classlib/codepage.h"
 #include "search/searchcriteria.h"
+#include "shell/openablepath.h"
 #include "widecontrols/paramstr.h"
 
 namespace {
 
-// The folder as 8-bit text the program can open: a name the system code
+// The folder as 8-bit text the program can open: a part the system code
 // page cannot hold goes by its short name, which it can.
 std::string OpenableFolder(const std::wstring& folder) {
-  if (FindCharOutsideAnsi(folder) == std::wstring::npos) return WideToMultiByte(folder);
-  const DWORD size = GetShortPathNameW(folder.c_str(), nullptr, 0);
-  if (size == 0) return WideToMultiByte(folder);
-  std::vector<wchar_t> shortName(size);
-  const DWORD length = GetShortPathNameW(folder.c_str(), shortName.data(), size);
-  if (length == 0 || length >= size) return WideToMultiByte(folder);
-  return WideToMultiByte(std::wstring(shortName.data(), length));
+  const std::string path = OpenablePath(folder);
+  return path.empty() ? WideToMultiByte(folder) : path;
 }
 
 }  // namespace

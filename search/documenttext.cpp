@@ -28,8 +28,8 @@ TDocumentKind DocumentKind(const std::string& fileName) {
 
 }  // namespace
 
-std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName) {
-  switch (DocumentKind(fileName)) {
+std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName, const std::string& realName) {
+  switch (DocumentKind(realName.empty() ? fileName : realName)) {
     case dkPdf: return std::make_unique<TPDF2Text>(fileName);
     case dkRtf: return std::make_unique<TRtf2Text>(fileName);
 #ifdef _WIN32

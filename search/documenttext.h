@@ -11,7 +11,11 @@
 // help decompiler) or ".docx" file, already run
 // over the file (its text in Output(), positioned at 0); nullptr for every
 // other file, which is searched unchanged. Conversion errors propagate.
-std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName);
+// realName, when given, is the file's own name where fileName reaches it by
+// its short name ("REPO~PAJ.DOC" for "Łódź report.docx"): its extension
+// chooses.
+std::unique_ptr<TTextExtractor> CreateTextExtractor(const std::string& fileName, const std::string& realName = {});
 
-// Whether CreateTextExtractor would convert the file (without doing it).
+// Whether CreateTextExtractor would convert a file of that name (without
+// doing it).
 bool IsDocumentFile(const std::string& fileName);

@@ -101,10 +101,9 @@ void TFileListThread::ScanDir(const std::string& path) {
     TFolderEntries listing(path);
     while (!Terminated() && listing.Next()) {
       CheckPaused();
-      std::string full = path + "\\" + listing.Name();
       // A link to a folder is listed but not followed, as the search does.
-      if (Recursive && listing.IsFolder() && !listing.IsLink()) subfolders.push_back(full);
-      entries.push_back(std::move(full));
+      if (Recursive && listing.IsFolder() && !listing.IsLink()) subfolders.push_back(listing.Path());
+      entries.push_back(listing.Path());
       if (entries.size() == kEntriesPerCall) AddToTarget(entries);
     }
   }

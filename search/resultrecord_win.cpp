@@ -20,7 +20,8 @@ TFileInfo MakeFileInfo(const TFoundItem& found, TTypeNameCache& typeNames) {
   info.Name = found.SearchRec.Name;
   info.Path = ExtractFilePath(found.FullName);
   if (!info.Path.empty() && info.Path.back() == '\\') info.Path.pop_back();
-  info.TypeName = typeNames.TypeNameOf(info.Name);
+  // A file reached by its short name has the type of its own name's extension.
+  info.TypeName = typeNames.TypeNameOf(found.RealName.empty() ? info.Name : found.RealName);
   info.Size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   // The packed DOS time cannot hold dates before 1980 or after 2107; the
   // file's own time can.

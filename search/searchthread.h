@@ -42,6 +42,11 @@ class TStringSearch;
 struct TFoundItem {
   TSearchRec SearchRec;  // as the find calls filled it
   std::string FullName;  // full path; for a hit inside a zip archive, the archive
+  // The entry's own name as masks, the choice of text converter and the zip
+  // rule see it, where FullName and SearchRec.Name may end in its short name
+  // (a name the code page cannot hold, a path too long): in the code page,
+  // with "?" for each character the code page lacks.
+  std::string RealName;
   // Text around the first occurrence of the containing text; before the
   // contents are tested it holds the containing text itself (8-bit), after a
   // failed search it is empty.
@@ -131,8 +136,9 @@ private:
   void SearchFileList();
   void ProcessListedFile(const std::string& path);
   // The mask loop and the zip rule for one entry: in folder mode found_
-  // already holds it; a listed path is looked up once a mask matches.
-  void TestEntry(const std::string& name, const std::string* listedPath);
+  // already holds it; a listed path is looked up once a mask matches
+  // found_.RealName.
+  void TestEntry(const std::string* listedPath);
   void TestContents();
   bool InDateRange() const;
   bool SearchInZip(const std::string& archive);

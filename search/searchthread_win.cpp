@@ -56,12 +56,7 @@ bool LookUp(const std::string& path, int32_t findAttr, TSearchRec& rec) {
   WIN32_FILE_ATTRIBUTE_DATA attributes;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return false;
   WIN32_FIND_DATAA data{};
-  data.dwFileAttributes = attributes.dwFileAttributes;
-  data.ftCreationTime = attributes.ftCreationTime;
-  data.ftLastAccessTime = attributes.ftLastAccessTime;
-  data.ftLastWriteTime = attributes.ftLastWriteTime;
-  data.nFileSizeHigh = attributes.nFileSizeHigh;
-  data.nFileSizeLow = attributes.nFileSizeLow;
+  CopyAttributesTimesAndSize(attributes, data);
   const std::string name = ExtractFileName(path);
   if (name.empty() || name.size() >= sizeof data.cFileName) return false;
   std::memcpy(data.cFileName, name.c_str(), name.size() + 1);
@@ -232,11 +227,12 @@ void TFindFile::SearchFolder(const std::string& path) {
       FlushReportsIfDue();
       if (Excluded(entries.Data(), findAttr_)) continue;
       FillSearchRec(entries.Data(), found_.SearchRec);
-      found_.FullName = path + "\\" + found_.SearchRec.Name;
+      found_.FullName = entries.Path();
+      found_.RealName = entries.RealName();
       found_.Context = containsText8_;
       itemState_ = isRejected;
-      TestEntry(found_.SearchRec.Name, nullptr);
-      if (recurse_ && entries.IsFolder() && !entries.IsLink()) subfolders.push_back(path + "\\" + entries.Name());
+      TestEntry(nullptr);
+      if (recurse_ && entries.IsFolder() && !entries.IsLink()) subfolders.push_back(entries.Path());
     }
   }
   // Only one find handle per level stays open: subfolders come after.
@@ -259,7 +255,8 @@ void TFindFile::ProcessListedFile(const std::string& path) {
   if (Terminated()) return;
   FlushReportsIfDue();
   itemState_ = isRejected;
-  TestEntry(ExtractFileName(path), &path);
+  found_.RealName = RealNameOfPath(path);
+  TestEntry(&path);
 }
 
 bool TFindFile::MaskMatches(size_t index, const std::string& name) {
@@ -268,13 +265,13 @@ bool TFindFile::MaskMatches(size_t index, const std::string& name) {
   return mask->Matches(name);
 }
 
-void TFindFile::TestEntry(const std::string& name, const std::string* listedPath) {
+void TFindFile::TestEntry(const std::string* listedPath) {
   // A listed path is looked up on disk only once its name matches a mask.
   bool present = listedPath == nullptr;
   bool tested = false;
   for (size_t i = 0; i < maskTexts_.size(); ++i) {
     currentMask_ = maskTexts_[i];
-    if (!MaskMatches(i, name)) continue;
+    if (!MaskMatches(i, found_.RealName)) continue;
     if (!present) {
       if (!LookUp(*listedPath, findAttr_, found_.SearchRec)) return;  // vanished: no further masks, no zip rule
       found_.FullName = *listedPath;
@@ -300,9 +297,9 @@ void TFindFile::TestEntry(const std::string& name, const std::string* listedPath
   // The zip rule looks only at this entry: a listed archive that matched no
   // mask has not been looked up and is not looked into.
   if (!present || !InZip || itemState_ == isMatched || currentMask_ == "*.*") return;
-  if (IsFolder(found_.SearchRec)) return;
+  if (IsFolder(found_.SearchRec) || IsOnlineOnly(found_.SearchRec.FindData.dwFileAttributes)) return;
   if (!zipMask_) zipMask_.emplace("*.zip");
-  if (!zipMask_->Matches(found_.SearchRec.Name)) return;
+  if (!zipMask_->Matches(found_.RealName)) return;
   if (SearchInZip(found_.FullName)) FileFound();
 }
 
@@ -312,11 +309,17 @@ bool TFindFile::InDateRange() const {
 }
 
 void TFindFile::TestContents() {
+  // Reading a file whose contents are online only would download it: a
+  // search of a synced folder would pull the whole drive down.
+  if (IsOnlineOnly(found_.SearchRec.FindData.dwFileAttributes)) {
+    itemState_ = isRejected;
+    return;
+  }
   // What waits for the main thread goes there before anything that may take
   // a while: a document's conversion, or a file of more than one block.
-  if (IsDocumentFile(found_.FullName) || found_.SearchRec.Size > TStringSearch::kDefaultBlockSize) FlushReports();
+  if (IsDocumentFile(found_.RealName) || found_.SearchRec.Size > TStringSearch::kDefaultBlockSize) FlushReports();
   try {
-    std::unique_ptr<TTextExtractor> extractor = CreateTextExtractor(found_.FullName);
+    std::unique_ptr<TTextExtractor> extractor = CreateTextExtractor(found_.FullName, found_.RealName);
     std::optional<TFileStream> file;
     TStream* source = nullptr;
     if (extractor) {

@@ -1,9 +1,11 @@
 #include "shell/pidls.h"
 
 #include <cstring>
+#include <cwchar>
 #include <memory>
 
 #include "classlib/exceptions.h"
+#include "shell/openablepath.h"
 
 namespace {
 
@@ -158,9 +160,9 @@ void GetShellFolder(PItemIDList pidl, bool check, TComPtr<IShellFolder>& folder)
 }
 
 std::string PidlToPath(PItemIDList pidl) {
-  char path[MAX_PATH + 1] = {};
-  if (pidl == nullptr || !SHGetPathFromIDListA(pidl, path)) return {};
-  return std::string(path, strnlen(path, MAX_PATH));
+  wchar_t path[MAX_PATH + 1] = {};
+  if (pidl == nullptr || !SHGetPathFromIDListW(pidl, path)) return {};
+  return OpenablePath(std::wstring(path, wcsnlen(path, MAX_PATH)));
 }
 
 bool FlagsSet(uint32_t mask, uint32_t value) { return mask != 0 && (value & mask) == mask; }

@@ -83,7 +83,9 @@ bool IsSpecialFolderPidl(PItemIDList pidl, TRootSpecial folder);
 // otherwise bound through the desktop folder. When check is set a failure
 // raises EOleSysError; otherwise folder is left empty.
 void GetShellFolder(PItemIDList pidl, bool check, TComPtr<IShellFolder>& folder);
-// The file-system path of the item; "" when it is no file-system object.
+// The file-system path of the item, as OpenablePath gives it (parts the
+// code page cannot hold by their short names); "" when it is no
+// file-system object or has no such path.
 std::string PidlToPath(PItemIDList pidl);
 // True when mask is non-zero and all of its bits are set in value.
 bool FlagsSet(uint32_t mask, uint32_t value);

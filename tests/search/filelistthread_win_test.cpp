@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "search/folderindex.h"
 #include "search/search_fixtures_win.h"
 #include "search/searchthread.h"
+#include "shell/pidls.h"
 
 using namespace search_test;
 
@@ -189,5 +191,37 @@ TEST(FileListThread, SearchOfTheBuiltIndexGivesTheHitsOfTheWalk) {
       return r.contexts;
     };
     EXPECT_EQ(sortedContexts(listed), sortedContexts(walk)) << c.masks;
+  }
+}
+
+// A ticked folder whose name the code page cannot hold is walked and indexed
+// through the path the folder tree gives it; the index of a tree of such
+// names, and of paths too long for the 8-bit calls, gives the hits of the
+// walk.
+TEST(FileListThread, TickedForeignFoldersAreWalkedAndIndexedThroughTheirTreePathsCyrillicSystem) {
+  TTree tree;
+  const std::vector<std::wstring> needles = MakeForeignTree(tree);
+  const std::pair<std::wstring, std::vector<std::wstring>> cases[] = {
+      {L"", needles},
+      {L"\\\u041F\u0430\u043F\u043A\u0430", {L"\u041F\u0430\u043F\u043A\u0430\\inner.txt"}},
+      {L"\\Gda\u0144sk", {L"Gda\u0144sk\\inner.txt"}},
+  };
+  for (const auto& [folder, hits] : cases) {
+    LPITEMIDLIST pidl = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(SHParseDisplayName((MultiByteToWide(tree.Root()) + folder).c_str(), nullptr, &pidl, 0, nullptr));
+    const std::string path = PidlToPath(pidl);
+    CoTaskMemFree(pidl);
+    TFolderIndex index;
+    Index(path, index);
+    const TFolderIndex* const lists[] = {nullptr, &index};
+    for (const TFolderIndex* list : lists) {
+      TRecording r = Search(tree, "*", [&](TFindFile& s) {
+        s.ContainsText = L"needle";
+        s.SetPath(path);
+        s.ListMode = list != nullptr;
+        s.SetPathList(list);
+      });
+      EXPECT_EQ(RealHits(tree, r.hits), hits) << path << (list != nullptr ? " from the index" : "");
+    }
   }
 }

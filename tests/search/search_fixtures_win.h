@@ -18,8 +18,10 @@
 #include "fresh_folder_win.h"
 #include "host_link_win.h"
 #include "pump_until_win.h"
+#include "classlib/codepage.h"
 #include "classlib/filetime.h"
 #include "search/searchthread.h"
+#include "shell/openablepath.h"
 
 namespace search_test {
 
@@ -28,7 +30,7 @@ namespace search_test {
 class TTree {
 public:
   TTree() : root_(MakeFreshTempFolder("ovalis-search-")) {}
-  ~TTree() { DeleteTree(root_); }
+  ~TTree() { DeleteTree(MultiByteToWide(root_)); }
   TTree(const TTree&) = delete;
   TTree& operator=(const TTree&) = delete;
 
@@ -51,6 +53,27 @@ public:
     MakeParents(relative + "\\x");
     return *this / relative;
   }
+  // The same for a path in wide text, at any depth.
+  void WideFile(const std::wstring& relative, const std::string& bytes) const {
+    const std::wstring root = MultiByteToWide(root_) + L"\\";
+    for (size_t i = relative.find(L'\\'); i != std::wstring::npos; i = relative.find(L'\\', i + 1))
+      CreateDirectoryW(ExtendedLengthPath(root + relative.substr(0, i)).c_str(), nullptr);
+    HANDLE h = CreateFileW(ExtendedLengthPath(root + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+  }
+  // The real (long, wide) path of an existing path, relative to the root.
+  std::wstring RealRelative(const std::string& path) const {
+    wchar_t real[1024] = {};
+    const DWORD n = GetLongPathNameW(MultiByteToWide(path).c_str(), real, 1024);
+    std::wstring root(1024, L'\0');
+    root.resize(GetLongPathNameW(MultiByteToWide(root_).c_str(), root.data(), 1024));
+    const std::wstring full(real, n < 1024 ? n : 0);
+    return full.compare(0, root.size() + 1, root + L"\\") == 0 ? full.substr(root.size() + 1) : full;
+  }
   // Sets the last-write time of a file or folder.
   void SetWriteTime(const std::string& relative, uint64_t utc) const {
     const std::string path = *this / relative;
@@ -71,26 +94,23 @@ private:
     for (size_t i = relative.find('\\'); i != std::string::npos; i = relative.find('\\', i + 1))
       CreateDirectoryA((*this / relative.substr(0, i)).c_str(), nullptr);
   }
-  static void DeleteTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &data);
+  static void DeleteTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(ExtendedLengthPath(folder + L"\\*").c_str(), &data);
     if (h != INVALID_HANDLE_VALUE) {
       do {
-        // A name the code page cannot hold comes with '?' in it and deletes
-        // by its short name only.
-        const bool unheld = std::string(data.cFileName).find('?') != std::string::npos && data.cAlternateFileName[0];
-        const std::string name = unheld ? data.cAlternateFileName : data.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string full = folder + "\\" + name;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if (link) RemoveFolderLink(full);
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring full = folder + L"\\" + name;
+        const std::wstring extended = ExtendedLengthPath(full);
+        SetFileAttributesW(extended.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) RemoveFolderLink(WideToMultiByte(full));
         else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(full);
-        else DeleteFileA(full.c_str());
-      } while (FindNextFileA(h, &data));
+        else DeleteFileW(extended.c_str());
+      } while (FindNextFileW(h, &data));
       FindClose(h);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(ExtendedLengthPath(folder).c_str());
   }
 
   std::string root_;
@@ -105,6 +125,44 @@ inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   EXPECT_TRUE(in.good()) << path;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A part of a path DEPTH levels deep.
+inline std::wstring DeepFolders(int depth) {
+  std::wstring path;
+  for (int i = 0; i < depth; ++i) path += L"folder_with_a_long_name_" + std::to_wstring(i) + L"\\";
+  return path;
+}
+
+// Names the system code page cannot hold beside siblings bearing the
+// lookalikes the 8-bit calls make of them (on a Western system and on a
+// Cyrillic one), a Word file known by its short name, and files deeper than
+// the 8-bit calls reach, the last too deep for short names too. Gives the
+// files holding "needle" that a search can reach, sorted.
+inline std::vector<std::wstring> MakeForeignTree(const TTree& tree) {
+  for (const wchar_t* lookalike : {L"L\u00F3dz.txt", L"Lodz.txt", L"cafe.txt", L"Gdansk\\inner.txt"})
+    tree.WideFile(lookalike, "nothing");
+  std::vector<std::wstring> needles = {L"\u0141\u00F3d\u017A.txt", L"caf\u00E9.txt", L"Gda\u0144sk\\inner.txt",
+                                       L"\u041F\u0430\u043F\u043A\u0430\\inner.txt", DeepFolders(12) + L"deep.txt"};
+  for (const std::wstring& needle : needles) tree.WideFile(needle, "needle");
+  tree.WideFile(L"\u0141\u00F3d\u017A.docx", ReadBytes(DataFile("docx_pandoc.docx")));
+  needles.push_back(L"\u0141\u00F3d\u017A.docx");
+  tree.WideFile(DeepFolders(30) + L"too deep.txt", "needle");
+  std::sort(needles.begin(), needles.end());
+  return needles;
+}
+
+// The real paths of what a search reported, relative to tree, sorted; each
+// reported path must open and lie within the 8-bit calls' reach.
+inline std::vector<std::wstring> RealHits(const TTree& tree, const std::vector<TFoundItem>& hits) {
+  std::vector<std::wstring> real;
+  for (const TFoundItem& hit : hits) {
+    EXPECT_LT(hit.FullName.size(), static_cast<size_t>(MAX_PATH)) << hit.FullName;
+    EXPECT_NE(GetFileAttributesA(hit.FullName.c_str()), INVALID_FILE_ATTRIBUTES) << hit.FullName;
+    real.push_back(tree.RealRelative(hit.FullName));
+  }
+  std::sort(real.begin(), real.end());
+  return real;
 }
 
 // What a search reported, in order: "<folder>" for each folder started, the

@@ -1,6 +1,7 @@
-// The walk's harder places: names the system code page cannot hold, folder
-// links against other reparse points, reports handed over before a slow
-// file is read, and a stop that comes during a big file.
+// The walk's harder places: names the system code page cannot hold, paths
+// too long for the 8-bit calls, folder links against other reparse points,
+// online-only files, reports handed over before a slow file is read, and a
+// stop that comes during a big file.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -21,14 +22,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-void WriteWide(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-}
-
 // Every entry of tree, for "needle" in every code page, recorded into r.
 void SearchForNeedle(TFindFile& search, TRecording& r, const TTree& tree) {
   search.SetMasks("*");
@@ -45,12 +38,8 @@ void SearchForNeedle(TFindFile& search, TRecording& r, const TTree& tree) {
 // page holds the names they come as they are, with the same outcome.)
 TEST(SearchWalk, NamesOutsideTheCodePageAreReachedByTheirShortNames) {
   TTree tree;
-  const std::wstring root = MultiByteToWide(tree.Root());
-  const std::wstring file = root + L"\\ПРИВЕТ.TXT";
-  const std::wstring folder = root + L"\\Папка с пробелами";
-  WriteWide(file, "needle");
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  WriteWide(folder + L"\\inner.txt", "needle");
+  tree.WideFile(L"ПРИВЕТ.TXT", "needle");
+  tree.WideFile(L"Папка с пробелами\\inner.txt", "needle");
 
   TRecording r = Search(tree, "*", [](TFindFile& s) { s.ContainsText = L"needle"; });
   EXPECT_EQ(r.folders, 2);
@@ -59,9 +48,6 @@ TEST(SearchWalk, NamesOutsideTheCodePageAreReachedByTheirShortNames) {
     EXPECT_EQ(hit.FullName.find('?'), std::string::npos) << hit.FullName;
     EXPECT_NO_THROW(TFileStream(hit.FullName, fmOpenRead | fmShareDenyNone)) << hit.FullName;
   }
-  DeleteFileW((folder + L"\\inner.txt").c_str());
-  RemoveDirectoryW(folder.c_str());
-  DeleteFileW(file.c_str());
 }
 
 // Symbolic links and mount points are not entered (nor a reparse point with
@@ -125,4 +111,39 @@ TEST(SearchWalk, StopDuringABigFileAbandonsItAndReportsNothingMore) {
   EXPECT_EQ(r.Hits(), Names{"a.txt"});
   EXPECT_EQ(r.folders, 2);
   EXPECT_EQ(search.ItemState(), isFailed) << "the big file was read to its end";
+}
+
+// Every file holding the text is found by a path that opens it, and not a
+// sibling bearing its lookalike; masks and the choice of text converter see
+// each entry's own name, not the short name it is reached by; what lies
+// deeper than the 8-bit calls reach is reached through short folder names,
+// down to what even they cannot reach.
+TEST(SearchWalk, ForeignNamesAndDeepPathsAreFoundByPathsThatOpenThemCyrillicSystem) {
+  TTree tree;
+  const std::vector<std::wstring> needles = MakeForeignTree(tree);
+  struct Case {
+    const char* masks;
+    const wchar_t* text;
+    std::vector<std::wstring> hits;
+  };
+  const Case cases[] = {
+      {"*", L"needle", needles},
+      {"*.docx", L"", {L"\u0141\u00F3d\u017A.docx"}},
+      {"*.doc", L"", {}},
+      {"l*.txt", L"", {L"Lodz.txt", L"L\u00F3dz.txt"}},
+  };
+  for (const Case& c : cases) {
+    TRecording r = Search(tree, c.masks, [&c](TFindFile& s) { s.ContainsText = c.text; });
+    EXPECT_EQ(RealHits(tree, r.hits), c.hits) << c.masks;
+  }
+}
+
+// Reading an online-only file would download it.
+TEST(SearchWalk, OnlineOnlyContentsAreLeftUnread) {
+  const std::pair<DWORD, bool> cases[] = {
+      {FILE_ATTRIBUTE_NORMAL, false}, {FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, false},
+      {FILE_ATTRIBUTE_OFFLINE, true}, {0x00040000, true},  // recall on open
+      {0x00400000, true},                                   // recall on data access
+  };
+  for (const auto& [attributes, onlineOnly] : cases) EXPECT_EQ(IsOnlineOnly(attributes), onlineOnly) << attributes;
 }

@@ -1,0 +1,25 @@
+// Paths as 8-bit text that the program's 8-bit file calls can open. The
+// 8-bit calls see names through the system code page, which turns what it
+// cannot hold into "?" or a lookalike ("Łódź" into "Lódz" on a Western
+// system): such a path names nothing, or another file. Every name that is
+// not a valid 8.3 name also has a short name made of characters any code
+// page holds, and the 8-bit calls open a path through it.
+#pragma once
+
+#include <string>
+
+// The path as the wide calls take it past MAX_PATH characters: a full path
+// ("C:\..." or "\\server\share\...") gets the "\\?\" form when it is that
+// long; anything else is given back as it is.
+std::wstring ExtendedLengthPath(const std::wstring& path);
+
+// The path with every part that has a short name by its short name; "" when
+// the path is not there (or the system cannot say). Never in the "\\?\"
+// form, however long.
+std::wstring ShortPathName(const std::wstring& path);
+
+// The path in the ANSI code page when the code page holds it exactly;
+// otherwise the same path with each part the code page cannot hold replaced
+// by its short name ("C:\Users\Jan\____~KE1" for "C:\Users\Jan\Папка").
+// "" when some such part has no short name, or the path is not there.
+std::string OpenablePath(const std::wstring& path);
