@@ -7,10 +7,13 @@
 #include <string>
 
 #include "classlib/streams.h"
+#include "search/extract/chm_crafted.h"
+#include "search/extract/chmpages.h"
 #include "search/extract/file2text.h"
 #include "search/extract/pdf2text.h"
 #include "search/extract/zipfile.h"
 #include "search/peak_memory_win.h"
+#include "search/extract/testfiles.h"
 #include "search/zip_fixtures.h"
 
 using namespace search_test;
@@ -105,4 +108,25 @@ TEST(HostileMemory, DocxHoldsOneCopyOfItsText) {
   // The archive's bytes, the part, and the text.
   const uint64_t text = (paragraphs * 22) >> 20;
   EXPECT_LE(peak.RiseMiB(), 48u + text + 8u);
+}
+
+// A help file whose directory lists over a million small pages: the
+// directory and the list of pages stay within the reader's 64 MiB, each
+// entry counted as the heap allocates it, not as it was asked for.
+TEST(HostileMemory, ChmDirectoryOfManyPagesStaysWithinTheReadersMemory) {
+  TempFile help("", ".chm");
+  {
+    std::ofstream out(help.Path(), std::ios::binary);
+    chm_test::WriteCraftedHelpFile(out, {{"/a.htm", 0, 0, 1}}, "x", chm_test::dirPlain, 1200000);
+  }
+  class TNoSink : public TChmPageSink {
+    bool BeginPage(const std::vector<std::string>&) override { return true; }
+    bool WritePage(const void*, size_t) override { return true; }
+    void EndPage(bool) override {}
+  } sink;
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  TFileStream source(help.Path(), fmOpenRead | fmShareDenyNone);
+  ExtractChmPages(source, sink);
+  EXPECT_LE(peak.RiseMiB(), 64u + 8u);
 }
