@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
+#include <initializer_list>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace chm_test {
@@ -50,8 +52,10 @@ enum TDirectory {
 
 constexpr uint32_t kChunkSize = 4096;
 
-inline void PutLe(std::string& out, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+// Little-endian fields, each given as {value, bytes}.
+inline void Put(std::string& out, std::initializer_list<std::pair<uint64_t, int>> fields) {
+  for (auto [value, bytes] : fields)
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 inline void PutEncInt(std::string& out, uint64_t value) {
@@ -60,24 +64,20 @@ inline void PutEncInt(std::string& out, uint64_t value) {
   out += groups;
 }
 
-// A chunk of kind "PMGL" or "PMGI": its header, the entries, and at its end
-// the count of entries.
-inline std::string Chunk(const char* kind, const std::string& entries, int count, uint32_t next) {
-  std::string chunk = kind;
-  PutLe(chunk, 2, 4);  // quick-reference area: the count alone
-  if (kind[3] == 'L') {
-    PutLe(chunk, 0, 4);
-    PutLe(chunk, 0xFFFFFFFF, 4);  // previous chunk
-    PutLe(chunk, next, 4);
-  }
+// A listing ("PMGL") or index ("PMGI") chunk: header, entries, and at its
+// end the count of entries (the whole quick-reference area).
+inline std::string Chunk(bool listing, const std::string& entries, int count, uint32_t next) {
+  std::string chunk = listing ? "PMGL" : "PMGI";
+  Put(chunk, {{2, 4}});
+  if (listing) Put(chunk, {{0, 4}, {0xFFFFFFFF, 4}, {next, 4}});
   chunk += entries;
   chunk.resize(kChunkSize - 2, '\0');
-  PutLe(chunk, static_cast<uint64_t>(count), 2);
+  Put(chunk, {{static_cast<uint64_t>(count), 2}});
   return chunk;
 }
 
-// Writes the file to out; each entry is listed repeat times (the file is
-// written as it is made, so a huge directory costs the test no memory).
+// Writes the file to out as it is made, each entry listed repeat times, so
+// a huge directory costs the test no memory.
 inline void WriteCraftedHelpFile(std::ostream& out, const std::vector<TEntry>& entries, const std::string& section0,
                                  TDirectory directory = dirPlain, uint64_t repeat = 1) {
   std::vector<std::string> encoded;
@@ -85,21 +85,19 @@ inline void WriteCraftedHelpFile(std::ostream& out, const std::vector<TEntry>& e
     std::string entry;
     PutEncInt(entry, e.name.size());
     entry += e.name;
-    PutEncInt(entry, e.section);
-    PutEncInt(entry, e.offset);
-    PutEncInt(entry, e.length);
+    for (uint64_t value : {uint64_t{e.section}, e.offset, e.length}) PutEncInt(entry, value);
     encoded.push_back(entry);
   }
-  // Hands the listing chunks' contents to chunk(body, count), as many as the
-  // entries fill; a cycle needs a second chunk to come back from.
+  // Hands each listing chunk's entries to chunk(body, count, number); a
+  // cycle needs a second chunk to come back from.
   auto fill = [&](auto chunk) {
     std::string body;
     int count = 0;
-    uint32_t chunks = 0;
+    uint32_t n = 0;
     for (uint64_t r = 0; r < repeat; ++r) {
       for (const std::string& entry : encoded) {
         if (body.size() + entry.size() > kChunkSize - 0x14 - 2) {
-          chunk(body, count, chunks++);
+          chunk(body, count, n++);
           body.clear();
           count = 0;
         }
@@ -107,72 +105,40 @@ inline void WriteCraftedHelpFile(std::ostream& out, const std::vector<TEntry>& e
         ++count;
       }
     }
-    chunk(body, count, chunks++);
-    if (directory == dirListingCycle && chunks == 1) chunk(std::string(), 0, chunks++);
-    return chunks;
+    chunk(body, count, n++);
+    if (directory == dirListingCycle && n == 1) chunk(std::string(), 0, n++);
+    return n;
   };
   const uint32_t listing = fill([](const std::string&, int, uint32_t) {});
-  const uint32_t chunkCount = listing + (directory == dirIndexLoop ? 1 : 0);
-  const uint64_t chunkBytes = uint64_t{chunkCount} * kChunkSize;
-
-  constexpr uint64_t kHeader = 0x60, kSection0Header = 0x18, kDirectoryHeader = 0x54;
-  const uint64_t directoryAt = kHeader + kSection0Header;
-  const uint64_t contentAt = directoryAt + kDirectoryHeader + chunkBytes;
-  const uint64_t fileSize = contentAt + section0.size();
-  const unsigned char guids[32] = {0x10, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11, 0x9E, 0x0C, 0x00,
-                                   0xA0, 0xC9, 0x22, 0xE6, 0xEC, 0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B,
-                                   0xD0, 0x11, 0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
-  std::string file = "ITSF";
-  PutLe(file, 3, 4);        // version
-  PutLe(file, kHeader, 4);  // header length
-  PutLe(file, 1, 4);
-  PutLe(file, 0, 4);        // time stamp
-  PutLe(file, 0x409, 4);    // language
-  file.append(reinterpret_cast<const char*>(guids), sizeof guids);
-  PutLe(file, kHeader, 8);  // header section 0
-  PutLe(file, kSection0Header, 8);
-  PutLe(file, directoryAt, 8);  // header section 1: the directory
-  PutLe(file, kDirectoryHeader + chunkBytes, 8);
-  PutLe(file, contentAt, 8);  // the uncompressed section
-
-  PutLe(file, 0x1FE, 4);
-  PutLe(file, 0, 4);
-  PutLe(file, fileSize, 8);
-  PutLe(file, 0, 8);
-
-  const uint32_t root = directory == dirIndexLoop ? listing : 0xFFFFFFFF;
-  file += "ITSP";
-  PutLe(file, 1, 4);
-  PutLe(file, kDirectoryHeader, 4);
-  PutLe(file, 10, 4);
-  PutLe(file, kChunkSize, 4);
-  PutLe(file, 2, 4);  // quick-reference density
-  PutLe(file, directory == dirIndexLoop ? 2 : 1, 4);  // depth
-  PutLe(file, root, 4);
-  PutLe(file, 0, 4);            // first listing chunk
-  PutLe(file, listing - 1, 4);  // last listing chunk
-  PutLe(file, 0xFFFFFFFF, 4);
-  PutLe(file, chunkCount, 4);
-  PutLe(file, 0x409, 4);
-  file.append(16, '\0');
-  PutLe(file, kDirectoryHeader, 4);
-  PutLe(file, 0xFFFFFFFF, 4);
-  PutLe(file, 0xFFFFFFFF, 4);
-  PutLe(file, 0xFFFFFFFF, 4);
-  out << file;
-
+  const bool indexed = directory == dirIndexLoop;
+  const uint32_t chunks = listing + (indexed ? 1 : 0);
+  const uint64_t directoryBytes = 0x54 + uint64_t{chunks} * kChunkSize;
+  const uint64_t contentAt = 0x78 + directoryBytes;
+  const uint32_t root = indexed ? listing : 0xFFFFFFFF;
+  const uint64_t guid = 0x11D0'7BAA'7C01'FD10, guidEnd = 0xECE6'22C9'A000'0C9E;
+  std::string head = "ITSF";
+  Put(head, {{3, 4}, {0x60, 4}, {1, 4}, {0, 4}, {0x409, 4}, {guid, 8}, {guidEnd, 8}, {guid + 1, 8}, {guidEnd, 8}});
+  // The sections: header section 0, the directory, the uncompressed content.
+  Put(head, {{0x60, 8}, {0x18, 8}, {0x78, 8}, {directoryBytes, 8}, {contentAt, 8}});
+  Put(head, {{0x1FE, 4}, {0, 4}, {contentAt + section0.size(), 8}, {0, 8}});
+  head += "ITSP";
+  // Version, header size, chunk size, density, depth, root, first and last
+  // listing chunk, chunk count, language, a GUID, header size again.
+  Put(head, {{1, 4}, {0x54, 4}, {10, 4}, {kChunkSize, 4}, {2, 4}, {indexed ? 2u : 1u, 4}, {root, 4}, {0, 4},
+             {listing - 1, 4}, {0xFFFFFFFF, 4}, {chunks, 4}, {0x409, 4}, {0, 8}, {0, 8}, {0x54, 4},
+             {0xFFFFFFFF, 4}, {0xFFFFFFFF, 4}, {0xFFFFFFFF, 4}});
+  out << head;
   fill([&](const std::string& body, int count, uint32_t n) {
-    uint32_t next = n + 1 < listing ? n + 1 : 0xFFFFFFFF;
-    if (directory == dirListingCycle && n + 1 == listing) next = 0;
-    out << Chunk("PMGL", body, count, next);
+    const bool last = n + 1 == listing;
+    out << Chunk(true, body, count, !last ? n + 1 : directory == dirListingCycle ? 0 : 0xFFFFFFFF);
   });
-  if (directory == dirIndexLoop) {
+  if (indexed) {
     // One entry, before every name, leading back to this chunk.
     std::string entry;
     PutEncInt(entry, 1);
     entry += "/";
     PutEncInt(entry, root);
-    out << Chunk("PMGI", entry, 1, 0);
+    out << Chunk(false, entry, 1, 0);
   }
   out << section0;
 }
@@ -197,19 +163,13 @@ inline std::vector<TLoopingHelpFile> LoopingHelpFiles() {
   // What describes the compressed section: the control data is real, so a
   // reader gets as far as the reset table.
   std::string control = "\x1C\0\0\0LZXC"s;
-  PutLe(control, 2, 4);  // version
-  PutLe(control, 1, 4);  // reset interval, in 32 KiB frames
-  PutLe(control, 1, 4);  // window, in 32 KiB frames
-  PutLe(control, 2, 4);
-  PutLe(control, 0, 4);
+  // Version, reset interval and window (in 32 KiB frames), cache, unknown.
+  Put(control, {{2, 4}, {1, 4}, {1, 4}, {2, 4}, {0, 4}});
   const std::string section0 = plain + control;
-  const TEntry pages[] = {{"/packed.htm", 1, 0, 100}, {"/plain.htm", 0, 0, plain.size()}};
-  const TEntry partial[] = {{"::DataSpace/Storage/MSCompressed/Content", 0, 0, plain.size()},
-                            {"::DataSpace/Storage/MSCompressed/ControlData", 0, plain.size(), control.size()},
-                            {"/packed.htm", 1, 0, 100},
-                            {"/plain.htm", 0, 0, plain.size()}};
-  const std::vector<TEntry> bare(std::begin(pages), std::end(pages));
-  const std::vector<TEntry> some(std::begin(partial), std::end(partial));
+  const std::vector<TEntry> bare = {{"/packed.htm", 1, 0, 100}, {"/plain.htm", 0, 0, plain.size()}};
+  std::vector<TEntry> some = bare;
+  some.push_back({"::DataSpace/Storage/MSCompressed/Content", 0, 0, plain.size()});
+  some.push_back({"::DataSpace/Storage/MSCompressed/ControlData", 0, plain.size(), control.size()});
   return {{"listing chunks in a cycle", CraftedHelpFile(bare, section0, dirListingCycle)},
           {"index chunk leading to itself", CraftedHelpFile(bare, section0, dirIndexLoop)},
           {"no reset table, listing in a cycle", CraftedHelpFile(some, section0, dirListingCycle)}};
