@@ -18,6 +18,7 @@
 #include "imaging/fileformatlist.h"
 #include "imaging/jpegdecoder.h"
 #include "search/filelistthread.h"
+#include "search/threadowner.h"
 #include "shell/pidls.h"
 #include "widecontrols/wideapplication.h"
 #include "widecontrols/widecombobox.h"
@@ -55,5 +56,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     EndWideApplication();
   });
   if (SUCCEEDED(ole)) OleUninitialize();
+  // A search or indexer stuck past the exit's wait ends with the process.
+  EndIfWorkerOutlivedExit(static_cast<UINT>(exitCode));
   return exitCode;
 }

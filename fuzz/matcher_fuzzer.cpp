@@ -28,6 +28,7 @@ struct Hit {
   int32_t length;
   TCodePageSet codePage;
   std::string context;
+  std::wstring wideContext;
   int64_t resume;
   bool operator==(const Hit&) const = default;
 };
@@ -45,6 +46,7 @@ bool GroupsMatch(const TPatternForm& f, const std::string& s, size_t at) {
   return true;
 }
 
+// The context's bytes as they lie in s.
 std::string ModelContext(const std::string& s, int64_t from, TEncodingSlot slot, int64_t start, int32_t length) {
   const int64_t unit = slot == esUtf16 ? 2 : 1;
   const int64_t count = (static_cast<int64_t>(s.size()) - from) / unit;
@@ -60,19 +62,31 @@ std::string ModelContext(const std::string& s, int64_t from, TEncodingSlot slot,
   int64_t r = p;
   while (r - p < 56 && r < count && text(at(r))) ++r;
   if (r <= q + 1) return {};
-  const std::string bytes = s.substr(static_cast<size_t>(from + (q + 1) * unit), static_cast<size_t>((r - q - 1) * unit));
+  return s.substr(static_cast<size_t>(from + (q + 1) * unit), static_cast<size_t>((r - q - 1) * unit));
+}
+
+// The context's text, decoded from the encoding it was found in.
+std::wstring ModelWide(TEncodingSlot slot, const std::string& bytes) {
   switch (slot) {
-    case esAnsi: return bytes;
-    case esOem: return OemToAnsiStr(bytes);
-    case esKoi8: return Koi8ToAnsi(bytes);
-    case esUtf8: return WideToMultiByte(MultiByteToWide(bytes, kUtf8CodePage), kAnsiCodePage);
+    case esAnsi: return MultiByteToWide(bytes, kAnsiCodePage);
+    case esOem: return MultiByteToWide(bytes, kOemCodePage);
+    case esKoi8: return MultiByteToWide(bytes, 20866);
+    case esUtf8: return MultiByteToWide(bytes, kUtf8CodePage);
     default: {
       std::wstring w;
       for (size_t i = 0; i + 1 < bytes.size(); i += 2)
         w.push_back(static_cast<wchar_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8)));
-      return WideToMultiByte(w, kAnsiCodePage);
+      return w;
     }
   }
+}
+
+// The context in the Ansi code page: Ansi bytes as they are, DOS text
+// through the system's own conversion, the rest through its text.
+std::string ModelAnsi(TEncodingSlot slot, const std::string& bytes) {
+  if (slot == esAnsi) return bytes;
+  if (slot == esOem) return OemToAnsiStr(bytes);
+  return WideToMultiByte(ModelWide(slot, bytes), kAnsiCodePage);
 }
 
 // Where each form matches, found by trying every position.
@@ -114,8 +128,9 @@ bool ModelSearch(const std::string& s, int64_t from, const std::vector<TPatternF
       if (best == nullptr) continue;
       const int32_t len = best->Length();
       const int64_t unit = best->Wide ? 2 : 1;
-      hit = {bestStart, len, CodePageOfSlot(best->Slot),
-             ModelContext(s, from, best->Slot, bestStart, len), bestStart + 2 * len - unit};
+      const std::string bytes = ModelContext(s, from, best->Slot, bestStart, len);
+      hit = {bestStart, len, CodePageOfSlot(best->Slot), ModelAnsi(best->Slot, bytes), ModelWide(best->Slot, bytes),
+             bestStart + 2 * len - unit};
       return true;
     }
   }
@@ -134,11 +149,12 @@ std::vector<Hit> Run(const std::string& s, int64_t from, const std::wstring& tex
   stream.SetPosition(from);
   while (hits.size() < kMaxHits && stream.Position() < stream.Size()) {
     if (!search.Search()) {
-      if (stream.Position() != stream.Size() || !search.Context().empty()) __builtin_trap();
+      if (stream.Position() != stream.Size() || !search.Context().empty() || !search.WideContext().empty())
+        __builtin_trap();
       break;
     }
     const TStringMatch& m = search.Match();
-    hits.push_back({m.Offset, m.Length, m.CodePage, search.Context(), stream.Position()});
+    hits.push_back({m.Offset, m.Length, m.CodePage, search.Context(), search.WideContext(), stream.Position()});
   }
   return hits;
 }

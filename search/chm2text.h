@@ -3,6 +3,7 @@
 // page found below that folder is appended whole, tags and all, in the
 // page's own encoding. When the decompiler writes no page, the program's own
 // reader (search/extract/chmpages.h) extracts them into that folder instead.
+// Either way the text is bounded by the reader's limits (TChmLimits).
 // Windows only: the decompiler is a Windows program.
 #pragma once
 
@@ -20,8 +21,13 @@ public:
   explicit TChm2Text(const std::string& fileName);
 
 private:
-  // Appends the pages below folder; returns how many there were.
-  int Collect(const std::string& folder);
+  // What the pages appended may still add up to.
+  struct TCollectBudget {
+    uint32_t pages;
+    uint64_t bytes;
+  };
+  // Appends the pages below folder within budget; returns how many.
+  int Collect(const std::string& folder, TCollectBudget& budget);
 };
 
 // Creates a new, empty folder inside parent (which must end in "\") named

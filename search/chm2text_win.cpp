@@ -144,30 +144,37 @@ TChm2Text::TChm2Text(const std::string& fileName) : TTextExtractor(fileName) {
   const std::string decompiler = HelpDecompiler();
   if (!decompiler.empty())
     RunAndWait(Quoted(decompiler) + " -decompile " + Quoted(folder) + " " + Quoted(FullPath(fileName)), folder, SW_HIDE);
-  if (Collect(folder) == 0) {
+  const TChmLimits limits{};
+  TCollectBudget budget{limits.pages, limits.bytes};
+  if (Collect(folder, budget) == 0) {
     ExtractPages(fileName, folder);
-    Collect(folder);
+    Collect(folder, budget);
   }
   Output().SetPosition(0);
 }
 
 // Pages are appended in the order the system lists them, a subfolder's pages
-// at the place where the subfolder is listed.
-int TChm2Text::Collect(const std::string& folder) {
+// at the place where the subfolder is listed, within the limits of the help
+// file's reader: a page that would pass one is not taken.
+int TChm2Text::Collect(const std::string& folder, TCollectBudget& budget) {
   int pages = 0;
   const std::string base = IncludeTrailingBackslash(folder);
   TSearchRec rec;
   TFindScope scope(rec);
-  for (int found = FindFirst(base + "*.*", faAnyFile, rec); found == 0; found = FindNext(rec)) {
+  for (int found = FindFirst(base + "*.*", faAnyFile, rec); found == 0 && budget.pages > 0; found = FindNext(rec)) {
     const std::string path = base + rec.Name;
     if ((rec.Attr & faDirectory) != 0) {
       if (rec.Name == "." || rec.Name == "..") continue;
       // The decompiler makes no links; one found here leads outside the folder.
       if ((rec.Attr & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
-      pages += Collect(path);
+      pages += Collect(path, budget);
     } else if (IsChmTextPage(rec.Name)) {
       TFileStream page(path, fmOpenRead | fmShareDenyNone);
+      const uint64_t size = static_cast<uint64_t>(page.Size());
+      if (size > budget.bytes) continue;
       Output().CopyFrom(page, 0);
+      budget.bytes -= size;
+      --budget.pages;
       ++pages;
     }
   }

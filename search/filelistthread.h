@@ -21,10 +21,12 @@
 TFolderIndex& FolderIndex();
 
 // Main thread: tells every indexer still running to terminate and waits
-// until all have ended, running their synchronised calls meanwhile. The
-// program calls it at exit, before the index goes; freeing the index does it
-// too.
-void WaitForIndexers();
+// until all have ended, running their synchronised calls meanwhile, at most
+// as long as an exit waits (WaitForWorkersAtExit); false when one is still
+// running then, or when called on another thread. The program calls it at
+// exit, before the index goes; freeing the index does it too, and leaves the
+// index to an indexer that outlives it.
+bool WaitForIndexers();
 
 class TFileListThread : public TThread {
 public:

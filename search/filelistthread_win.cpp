@@ -14,19 +14,18 @@ namespace {
 // its messages, many enough that a folder costs few round trips.
 constexpr size_t kEntriesPerCall = 256;
 
-// How long the exit wait sleeps between looks at the indexers when no
-// synchronised call arrives.
-constexpr DWORD kExitWaitSlice = 20;
-
 // Every indexer object alive, so that the exit can wait for them.
 std::mutex indexersLock;
 std::vector<TFileListThread*> indexers;
 
 // The index and, before it is freed, the wait for the indexers that fill it.
+// An indexer that outlives the wait may still add to it: it is never freed.
 class TSharedIndex {
 public:
-  ~TSharedIndex() { WaitForIndexers(); }
-  TFolderIndex index;
+  ~TSharedIndex() {
+    if (WaitForIndexers()) delete index;
+  }
+  TFolderIndex* index = new TFolderIndex;
 };
 
 // Created with the module; freed when the program ends.
@@ -38,24 +37,21 @@ bool StillRunning(const TFileListThread& thread) { return !thread.Finished() && 
 
 }  // namespace
 
-TFolderIndex& FolderIndex() { return sharedIndex.index; }
+TFolderIndex& FolderIndex() { return *sharedIndex.index; }
 
-void WaitForIndexers() {
-  if (GetCurrentThreadId() != MainThreadID) return;
-  for (;;) {
+bool WaitForIndexers() {
+  if (GetCurrentThreadId() != MainThreadID) return false;
+  // An indexer may be waiting for the main thread to add its entries: the
+  // wait runs them.
+  return WaitForWorkersAtExit([] {
     bool running = false;
-    {
-      std::lock_guard<std::mutex> lock(indexersLock);
-      for (TFileListThread* thread : indexers) {
-        thread->Terminate();
-        running |= StillRunning(*thread);
-      }
+    std::lock_guard<std::mutex> lock(indexersLock);
+    for (TFileListThread* thread : indexers) {
+      thread->Terminate();
+      running |= StillRunning(*thread);
     }
-    if (!running) return;
-    // An indexer may be waiting for the main thread to add its entries.
-    WaitForSingleObject(SynchronizeEvent(), kExitWaitSlice);
-    CheckSynchronize();
-  }
+    return !running;
+  });
 }
 
 TFileListThread::TFileListThread() : TThread(true) {

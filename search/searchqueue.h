@@ -22,7 +22,8 @@ public:
   TSearchQueue() = default;
   TSearchQueue(const TSearchQueue&) = delete;
   TSearchQueue& operator=(const TSearchQueue&) = delete;
-  // Stops what is queued and waits until every thread ever queued has ended.
+  // Stops what is queued and waits, as WaitForAll does, until every thread
+  // ever queued has ended.
   ~TSearchQueue();
 
   // The queue holds the thread until it ends (Remove) or is stopped.
@@ -46,9 +47,10 @@ public:
   // at its next folder, entry or listed path, frees itself and reports
   // nothing more. Never waits.
   void StopAll();
-  // Waits until every thread ever appended has ended, running the
+  // The exit's wait: until every thread ever appended has ended, running the
   // synchronised calls that threads wait on meanwhile; false when some
-  // thread was still running after timeoutMs.
+  // thread was still running after timeoutMs (see WaitForWorkersAtExit: the
+  // process is then marked, and a stuck thread is never waited for again).
   bool WaitForAll(DWORD timeoutMs);
 
 private:
@@ -67,7 +69,8 @@ public:
   TIndexerList() = default;
   TIndexerList(const TIndexerList&) = delete;
   TIndexerList& operator=(const TIndexerList&) = delete;
-  // Tells every indexer to terminate and waits for each.
+  // WaitForAll, then frees every indexer that has ended; one still running
+  // is left alone.
   ~TIndexerList();
 
   void Add(TFileListThread* indexer);
@@ -77,7 +80,12 @@ public:
   TFileListThread* FindCovering(std::string_view path) const;
   // Asks every indexer to terminate (they are waited for when the list goes).
   void TerminateAll();
+  // The exit's wait, as the search queue's: tells every indexer to
+  // terminate and waits at most timeoutMs until all have ended.
+  bool WaitForAll(DWORD timeoutMs);
 
 private:
+  static bool IsRunning(const TFileListThread& indexer);
+
   std::vector<TFileListThread*> indexers_;
 };

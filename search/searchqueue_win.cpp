@@ -7,6 +7,7 @@
 #include "search/filelistthread.h"
 #include "search/folderindex.h"
 #include "search/searchthread.h"
+#include "search/threadowner.h"
 
 bool IsSameOrBelow(std::string_view path, std::string_view folder) {
   return AnsiSameText(path, folder) || IsPathBelow(path, folder, false);
@@ -14,7 +15,7 @@ bool IsSameOrBelow(std::string_view path, std::string_view folder) {
 
 TSearchQueue::~TSearchQueue() {
   StopAll();
-  WaitForAll(INFINITE);
+  WaitForAll(kWorkerExitWaitMs);
 }
 
 void TSearchQueue::Append(TFindFile* thread) {
@@ -63,21 +64,12 @@ void TSearchQueue::StopAll() {
 }
 
 bool TSearchQueue::WaitForAll(DWORD timeoutMs) {
-  const ULONGLONG deadline = timeoutMs == INFINITE ? 0 : GetTickCount64() + timeoutMs;
-  for (;;) {
-    ForgetEndedThreads();
-    if (handles_.empty()) return true;
-    DWORD wait = 50;
-    if (timeoutMs != INFINITE) {
-      const ULONGLONG now = GetTickCount64();
-      if (now >= deadline) return false;
-      wait = static_cast<DWORD>(std::min<ULONGLONG>(wait, deadline - now));
-    }
-    // A stopped thread may be waiting in a synchronised call: serve it.
-    HANDLE waits[2] = {handles_.front(), SynchronizeEvent()};
-    WaitForMultipleObjects(2, waits, FALSE, wait);
-    CheckSynchronize();
-  }
+  return WaitForWorkersAtExit(
+      [this] {
+        ForgetEndedThreads();
+        return handles_.empty();
+      },
+      timeoutMs);
 }
 
 void TSearchQueue::ForgetEndedThreads() {
@@ -90,9 +82,19 @@ void TSearchQueue::ForgetEndedThreads() {
 }
 
 TIndexerList::~TIndexerList() {
+  WaitForAll(kWorkerExitWaitMs);
+  // One still running is left as it is: it may yet use itself and the index.
+  for (auto it = indexers_.rbegin(); it != indexers_.rend(); ++it)
+    if (!IsRunning(**it)) delete *it;
+}
+
+bool TIndexerList::IsRunning(const TFileListThread& indexer) { return !indexer.Finished() && !indexer.Suspended(); }
+
+bool TIndexerList::WaitForAll(DWORD timeoutMs) {
   TerminateAll();
-  // Each indexer's destructor waits for it, serving its synchronised calls.
-  for (auto it = indexers_.rbegin(); it != indexers_.rend(); ++it) delete *it;
+  return WaitForWorkersAtExit(
+      [this] { return std::none_of(indexers_.begin(), indexers_.end(), [](auto* i) { return IsRunning(*i); }); },
+      timeoutMs);
 }
 
 void TIndexerList::Add(TFileListThread* indexer) { indexers_.push_back(indexer); }

@@ -17,22 +17,33 @@ int32_t UnitSize(TEncodingSlot slot) { return slot == esUtf16 ? 2 : 1; }
 // character ends the context.
 bool IsTextUnit(uint32_t unit) { return unit > 31 || unit == 13 || unit == 10; }
 
-std::string ToAnsi(TEncodingSlot slot, const std::string& bytes) {
+constexpr unsigned kKoi8CodePage = 20866;
+
+// Context bytes as the text they are in the encoding they were found in.
+std::wstring ToWide(TEncodingSlot slot, const std::string& bytes) {
   switch (slot) {
-    case esAnsi: return bytes;
-    case esOem: return OemToAnsiStr(bytes);
-    case esKoi8: return Koi8ToAnsi(bytes);
-    case esUtf8: return WideToMultiByte(MultiByteToWide(bytes, kUtf8CodePage), kAnsiCodePage);
+    case esAnsi: return MultiByteToWide(bytes, kAnsiCodePage);
+    case esOem: return MultiByteToWide(bytes, kOemCodePage);
+    case esKoi8: return MultiByteToWide(bytes, kKoi8CodePage);
+    case esUtf8: return MultiByteToWide(bytes, kUtf8CodePage);
     case esUtf16: {
       std::wstring wide(bytes.size() / 2, L'\0');
       for (size_t i = 0; i < wide.size(); ++i)
         wide[i] = static_cast<wchar_t>(static_cast<uint8_t>(bytes[2 * i]) |
                                        (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
-      return WideToMultiByte(wide, kAnsiCodePage);
+      return wide;
     }
     case esCount: break;
   }
   return {};
+}
+
+std::string ToAnsi(TEncodingSlot slot, const std::string& bytes) {
+  switch (slot) {
+    case esAnsi: return bytes;
+    case esOem: return OemToAnsiStr(bytes);
+    default: return WideToMultiByte(ToWide(slot, bytes), kAnsiCodePage);
+  }
 }
 
 }  // namespace
@@ -125,6 +136,7 @@ void TStringSearch::Rebuild() {
 bool TStringSearch::Find() {
   notFound_ = true;
   context_.clear();
+  contextBytes_.clear();
   if (stream_ == nullptr) return false;
   stream_->Seek(0, soBeginning);
   return Search();
@@ -132,6 +144,7 @@ bool TStringSearch::Find() {
 
 bool TStringSearch::Search() {
   context_.clear();
+  contextBytes_.clear();
   notFound_ = true;
   match_ = {};
   if (stream_ == nullptr) return false;
@@ -178,7 +191,9 @@ bool TStringSearch::Search() {
 
 bool TStringSearch::Finish(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length) {
   match_ = {origin + start, length, CodePageOfSlot(slot)};
-  context_ = ReadContext(origin, slot, start, length);
+  contextBytes_ = ReadContext(origin, slot, start, length);
+  contextSlot_ = slot;
+  context_ = ToAnsi(slot, contextBytes_);
   // One pattern length after the occurrence's last unit.
   stream_->Seek(origin + start + 2 * static_cast<int64_t>(length) - UnitSize(slot), soBeginning);
   notFound_ = false;
@@ -213,6 +228,7 @@ std::string TStringSearch::ReadContext(int64_t origin, TEncodingSlot slot, int64
   int64_t r = last;
   while (r - last < reach && r < available && IsTextUnit(unitAt(r))) ++r;
   if (r <= q + 1) return {};
-  return ToAnsi(slot, bytes.substr(static_cast<size_t>((q + 1 - lo) * unit),
-                                   static_cast<size_t>((r - q - 1) * unit)));
+  return bytes.substr(static_cast<size_t>((q + 1 - lo) * unit), static_cast<size_t>((r - q - 1) * unit));
 }
+
+std::wstring TStringSearch::WideContext() const { return notFound_ ? std::wstring() : ToWide(contextSlot_, contextBytes_); }

@@ -62,6 +62,9 @@ public:
   // The text around the last occurrence found, in the Ansi code page; empty
   // after a failed search.
   const std::string& Context() const { return context_; }
+  // The same text decoded straight from the encoding it was found in, so it
+  // keeps what the Ansi code page cannot hold.
+  std::wstring WideContext() const;
   bool NotFound() const { return notFound_; }
   const TStringMatch& Match() const { return match_; }
 
@@ -74,6 +77,7 @@ private:
   class WindowBest;
   void Rebuild();
   bool Finish(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length);
+  // The context's bytes, as they lie in the stream.
   std::string ReadContext(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length);
 
   TCodePageSet codePages_ = cpAnsi;
@@ -86,6 +90,8 @@ private:
   TTextForms forms_;
   TByteScanner scanner_;
   std::string context_;
+  std::string contextBytes_;
+  TEncodingSlot contextSlot_ = esAnsi;
   bool notFound_ = true;
   TStringMatch match_;
 };

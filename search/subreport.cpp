@@ -37,11 +37,14 @@ private:
 }  // namespace
 
 std::string HtmlEscape(std::string_view text) {
-  if (text.empty()) return {};
   // Escaped by character rather than by byte, so a double-byte character's
   // trail byte is never taken for markup.
+  return text.empty() ? std::string() : HtmlEscape(MultiByteToWide(text, kAnsiCodePage));
+}
+
+std::string HtmlEscape(std::wstring_view text) {
   std::wstring escaped;
-  for (wchar_t c : MultiByteToWide(text, kAnsiCodePage)) {
+  for (wchar_t c : text) {
     switch (c) {
       case L'&': escaped += L"&amp;"; break;
       case L'<': escaped += L"&lt;"; break;
@@ -65,7 +68,8 @@ int32_t TStringInfoHint::BuildTable(int32_t limit) {
       stream->Seek(position, soBeginning);
       if (!Search()) break;
       ++hitCount_;
-      AddRow(Context());
+      // As found, not through the Ansi code page, which may lack its letters.
+      AddRow(WideContext());
       if (hitCount_ > limit) {
         // The message row has no closing row tag, as the page always had.
         table_ += "<tr bgcolor=\"#BBBBBB\"><td colspan=2><center><b>More then " + IntToStr(limit) +
@@ -82,7 +86,7 @@ int32_t TStringInfoHint::BuildTable(int32_t limit) {
   return hitCount_;
 }
 
-void TStringInfoHint::AddRow(const std::string& context) {
+void TStringInfoHint::AddRow(const std::wstring& context) {
   table_ += hitCount_ % 2 == 1 ? "<tr bgcolor=\"#DDDDDD\">" : "<tr bgcolor=\"#FFFFFF\">";
   table_ += "<td>" + IntToStr(hitCount_) + "</td>";
   table_ += "<td>" + HtmlEscape(context) + "</td>";

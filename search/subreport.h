@@ -26,7 +26,7 @@ public:
   int32_t BuildTable(int32_t limit);
 
 private:
-  void AddRow(const std::string& context);
+  void AddRow(const std::wstring& context);
 
   int32_t hitCount_ = 0;
   std::string table_;
@@ -54,9 +54,10 @@ private:
   std::string html_;
 };
 
-// text (Ansi) with "&", "<", ">" and the double quote as entities and each CR
-// as a line break, in UTF-8, as the page declares.
+// text with "&", "<", ">" and the double quote as entities and each CR as a
+// line break, in UTF-8, as the page declares; 8-bit text is Ansi.
 std::string HtmlEscape(std::string_view text);
+std::string HtmlEscape(std::wstring_view text);
 
 // The start of every report page, up to and including the body tag.
 extern const char* const kSubReportHeader;

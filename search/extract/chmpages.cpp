@@ -76,7 +76,7 @@ struct TChmFile {
 // In front of every block handed to libmspack, whose free() names no system.
 struct alignas(std::max_align_t) TBlockHeader {
   TChmSystem* owner;
-  size_t size;
+  uint64_t cost;  // what the block is counted as
 };
 
 // The extraction running on this thread. libmspack hands its hooks a copy
@@ -174,21 +174,34 @@ off_t TellHook(mspack_file* file) noexcept { return static_cast<off_t>(File(file
 
 void MessageHook(mspack_file*, const char*, ...) noexcept {}
 
+// What a block of bytes costs the heap: our header, the heap's own, and
+// the rounding up to its granularity. Many small blocks (one per directory
+// entry) cost far more than they ask for.
+constexpr size_t kHeapOverhead = 16;
+constexpr size_t kHeapGranularity = 16;
+
+uint64_t AllocatedSize(uint64_t bytes) {
+  const uint64_t whole = sizeof(TBlockHeader) + kHeapOverhead + kHeapGranularity - 1;
+  if (bytes > UINT64_MAX - whole) return UINT64_MAX;
+  return (bytes + whole) / kHeapGranularity * kHeapGranularity;
+}
+
 void* AllocHook(mspack_system*, size_t bytes) noexcept {
   TChmSystem& s = *tCurrent;
-  if (bytes > s.memoryLeft || bytes > SIZE_MAX - sizeof(TBlockHeader)) return nullptr;
+  const uint64_t cost = AllocatedSize(bytes);
+  if (cost > s.memoryLeft || bytes > SIZE_MAX - sizeof(TBlockHeader)) return nullptr;
   auto* header = static_cast<TBlockHeader*>(std::malloc(sizeof(TBlockHeader) + bytes));
   if (header == nullptr) return nullptr;
   header->owner = &s;
-  header->size = bytes;
-  s.memoryLeft -= bytes;
+  header->cost = cost;
+  s.memoryLeft -= cost;
   return header + 1;
 }
 
 void FreeHook(void* block) noexcept {
   if (block == nullptr) return;
   TBlockHeader* header = static_cast<TBlockHeader*>(block) - 1;
-  header->owner->memoryLeft += header->size;
+  header->owner->memoryLeft += header->cost;
   std::free(header);
 }
 
@@ -214,25 +227,54 @@ private:
   mschmd_header* chm_;
 };
 
-struct TPage {
-  mschmd_file* file;
-  std::vector<std::string> parts;
-};
-
 // The text pages the directory lists with names that stay in the folder, in
 // the order the decompressor reaches them with the least work: by section,
-// then by place, so each section is decoded once, front to back.
-std::vector<TPage> TextPages(const mschmd_header& chm) {
-  std::vector<TPage> pages;
-  for (mschmd_file* f = chm.files; f != nullptr; f = f->next) {
-    if (f->section == nullptr || f->offset < 0 || f->length < 0 || !IsChmTextPage(f->filename)) continue;
-    if (auto parts = ChmPagePath(f->filename)) pages.push_back({f, std::move(*parts)});
+// then by place, so each section is decoded once, front to back. At most
+// limits.pages of them, the first in the directory; the list is paid for
+// from the reader's memory like the library's own blocks, for as long as it
+// lives.
+class TPageList {
+public:
+  TPageList(const mschmd_header& chm, const TChmLimits& limits, TChmSystem& s) : s_(s) {
+    size_t count = 0;
+    for (const mschmd_file* f = chm.files; f != nullptr && count < limits.pages; f = f->next)
+      count += IsPage(*f) ? 1 : 0;
+    while (count > 0 && Cost(count) > s.memoryLeft) count /= 2;
+    cost_ = count == 0 ? 0 : Cost(count);
+    s.memoryLeft -= cost_;
+    pages_.reserve(count);
+    for (mschmd_file* f = chm.files; f != nullptr && pages_.size() < count; f = f->next)
+      if (IsPage(*f)) pages_.push_back(f);
+    std::stable_sort(pages_.begin(), pages_.end(), [](const mschmd_file* a, const mschmd_file* b) {
+      if (a->section->id != b->section->id) return a->section->id < b->section->id;
+      return a->offset < b->offset;
+    });
   }
-  std::stable_sort(pages.begin(), pages.end(), [](const TPage& a, const TPage& b) {
-    if (a.file->section->id != b.file->section->id) return a.file->section->id < b.file->section->id;
-    return a.file->offset < b.file->offset;
-  });
-  return pages;
+  ~TPageList() { s_.memoryLeft += cost_; }
+  TPageList(const TPageList&) = delete;
+  TPageList& operator=(const TPageList&) = delete;
+
+  const std::vector<mschmd_file*>& Pages() const { return pages_; }
+
+private:
+  static bool IsPage(const mschmd_file& f) {
+    return f.section != nullptr && f.offset >= 0 && f.length >= 0 && IsChmTextPage(f.filename) &&
+           ChmPagePath(f.filename).has_value();
+  }
+  static uint64_t Cost(size_t count) { return AllocatedSize(uint64_t{count} * sizeof(mschmd_file*)); }
+
+  TChmSystem& s_;
+  uint64_t cost_ = 0;
+  std::vector<mschmd_file*> pages_;
+};
+
+// The compressed section is read only when the directory lists every entry
+// its decompressor needs. The library looks an unlisted one up in the
+// directory's index and listing chunk chains, which it follows without
+// noticing a loop: a damaged or crafted file would hold it there for ever.
+bool ListsCompressedSection(const mschmd_header& chm) {
+  return chm.sec1.content != nullptr && chm.sec1.control != nullptr && chm.sec1.rtable != nullptr &&
+         chm.sec1.spaninfo != nullptr;
 }
 
 bool IsDeviceName(std::string_view part) {
@@ -298,16 +340,19 @@ int ExtractChmPages(TStream& source, TChmPageSink& sink, const TChmLimits& limit
   int completed = 0;
   uint64_t bytesLeft = limits.bytes;
   uint64_t decodedLeft = limits.decoded;
+  const bool readCompressed = ListsCompressedSection(*chm);
   // Where the compressed section's decoder stands after the page it last
   // gave whole; after an error it starts again from a reset point.
   std::optional<uint64_t> decoderAt;
-  for (const TPage& page : TextPages(*chm)) {
+  const TPageList list(*chm, limits, s);
+  for (mschmd_file* page : list.Pages()) {
     if (static_cast<uint32_t>(completed) >= limits.pages) break;
-    const mschmd_file& f = *page.file;
+    const mschmd_file& f = *page;
     const auto offset = static_cast<uint64_t>(f.offset);
     const auto length = static_cast<uint64_t>(f.length);
     if (length > bytesLeft) continue;
     const bool compressed = f.section->id == 1;
+    if (compressed && !readCompressed) continue;
     uint64_t cost = 0;
     if (!compressed) {
       // The library adds these unchecked: a page must lie inside the file.
@@ -322,11 +367,11 @@ int ExtractChmPages(TStream& source, TChmPageSink& sink, const TChmLimits& limit
       if (!total || *total > decodedLeft) continue;
       cost = *total;
     }
-    if (!sink.BeginPage(page.parts)) continue;
+    if (!sink.BeginPage(*ChmPagePath(f.filename))) continue;
     s.pageLeft = length;
     s.pageWritten = 0;
     s.pageFailed = false;
-    const int error = d->extract(d.get(), page.file, kPageName);
+    const int error = d->extract(d.get(), page, kPageName);
     const bool complete = error == MSPACK_ERR_OK && !s.pageFailed && s.pageWritten == length;
     sink.EndPage(complete);
     if (compressed) {

@@ -23,7 +23,9 @@ struct TChmLimits {
   // included: a few compressed bytes can stand for very many.
   uint64_t decoded = uint64_t{256} << 20;
   uint64_t read = uint64_t{256} << 20;   // bytes read from the help file
-  uint64_t memory = uint64_t{64} << 20;  // the reader's own memory at one time
+  // The reader's own memory at one time, the list of pages included; each
+  // block counts with what the heap adds to it.
+  uint64_t memory = uint64_t{64} << 20;
 };
 
 // Receives the pages, one at a time.
@@ -58,4 +60,6 @@ std::optional<std::vector<std::string>> ChmPagePath(std::string_view name);
 // damaged one, gives fewer pages or none, never an exception; what the sink's
 // BeginPage or EndPage throws reaches the caller. Pages come in the order
 // that decodes each part of the file once, not in the directory's order.
+// Compressed pages are read only from a file whose directory lists the
+// entries that describe the compressed section.
 int ExtractChmPages(TStream& source, TChmPageSink& sink, const TChmLimits& limits = {});

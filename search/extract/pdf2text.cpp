@@ -1,87 +1,203 @@
 #include "search/extract/pdf2text.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
-#include <memory>
+#include <functional>
 
 #include "classlib/codepage.h"
+#include "classlib/exceptions.h"
 #include "classlib/streams.h"
 #include "search/extract/zinflate.h"
+
+// The text's bytes go to a block sized beforehand, or are only counted to
+// size it: both passes run the same steps, so they agree to the byte.
+class TPdfTextOut {
+public:
+  TPdfTextOut(char* block, size_t cap) : block_(block), cap_(cap) {}
+
+  // Writes what fits; false once the cap is reached.
+  bool Put(std::string_view bytes) {
+    const size_t n = std::min(bytes.size(), cap_ - size_);
+    if (block_ != nullptr && n > 0) std::memcpy(block_ + size_, bytes.data(), n);
+    size_ += n;
+    return size_ < cap_;
+  }
+  bool Full() const { return size_ == cap_; }
+  size_t Size() const { return size_; }
+
+private:
+  char* block_;
+  size_t cap_;
+  size_t size_ = 0;
+};
 
 namespace {
 
 constexpr std::string_view kFlate = "/FlateDecode";
 constexpr std::string_view kRgb = "/DeviceRGB";
+// Hexadecimal text is converted in pieces of about this many characters, so
+// a long string costs no copy of its own.
+constexpr size_t kHexPiece = 4096;
+
+using TTextSink = std::function<bool(std::string_view)>;
 
 bool IsLineEnd(char c) { return c == '\0' || c == '\n' || c == '\r'; }
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 unsigned HexValue(char c) {
   if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
   if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
   return static_cast<unsigned>(c - 'A' + 10);
 }
 
-// Inflates a stream's data within budget, and takes from the budget what
-// was inflated; its text up to the first NUL becomes a line. Damaged data,
-// or data that would pass the budget, contributes nothing and costs the most
-// it may have inflated, so that no run of bad streams inflates more than the
-// budget in all. Data cut short gives what came before.
-bool InflateStream(std::string_view data, std::string& text, size_t& budget) {
-  void* out = nullptr;
-  size_t outBytes = 0;
-  try {
-    ZDecompress(data.data(), data.size(), out, data.size(), outBytes, budget);
-  } catch (const Exception&) {
-    const uint64_t most = static_cast<uint64_t>(data.size()) * kMaxDeflateRatio;
-    budget -= most < budget ? static_cast<size_t>(most) : budget;
-    return false;
+// The digits of one hexadecimal string, which may run over several lines:
+// views of the runs of digits in the lines, which outlive it.
+class THexDigits {
+public:
+  void Clear() {
+    runs_.clear();
+    count_ = 0;
   }
-  std::unique_ptr<void, decltype(&std::free)> owned(out, &std::free);
-  budget -= outBytes;
-  const char* bytes = static_cast<const char*>(out);
-  text.assign(bytes, outBytes == 0 ? 0 : strnlen(bytes, outBytes));
-  return true;
+  void Add(std::string_view run) {
+    if (run.empty()) return;
+    // Digits that continue the last run (same line) extend it.
+    if (!runs_.empty() && runs_.back().data() + runs_.back().size() == run.data())
+      runs_.back() = std::string_view(runs_.back().data(), runs_.back().size() + run.size());
+    else
+      runs_.push_back(run);
+    count_ += run.size();
+  }
+
+  // A multiple of four digits is 16-bit units, 470 added to each, in the
+  // Ansi code page; otherwise each pair is a byte and an odd last digit is
+  // dropped. False when sink wants no more.
+  bool Write(const TTextSink& sink) const {
+    const bool wide = count_ % 4 == 0;
+    const size_t group = wide ? 4 : 2;
+    std::wstring units;
+    std::string bytes;
+    unsigned value = 0;
+    size_t inGroup = 0;
+    for (std::string_view run : runs_) {
+      for (char c : run) {
+        value = value << 4 | HexValue(c);
+        if (++inGroup < group) continue;
+        if (wide) units += static_cast<wchar_t>((value + 470) & 0xFFFF);
+        else bytes += static_cast<char>(value);
+        value = 0;
+        inGroup = 0;
+        // A surrogate pair is converted whole.
+        if (units.size() >= kHexPiece && !IsHighSurrogate(units.back())) {
+          if (!sink(WideToMultiByte(units, kAnsiCodePage))) return false;
+          units.clear();
+        }
+        if (bytes.size() >= kHexPiece) {
+          if (!sink(bytes)) return false;
+          bytes.clear();
+        }
+      }
+    }
+    if (!units.empty() && !sink(WideToMultiByte(units, kAnsiCodePage))) return false;
+    return bytes.empty() || sink(bytes);
+  }
+
+private:
+  std::vector<std::string_view> runs_;
+  size_t count_ = 0;
+};
+
+std::string HexText(std::string_view hex) {
+  THexDigits digits;
+  digits.Add(hex);
+  std::string text;
+  digits.Write([&text](std::string_view piece) {
+    text += piece;
+    return true;
+  });
+  return text;
 }
 
 }  // namespace
 
-TPDF2Text::TPDF2Text(const std::string& fileName) : TTextExtractor(fileName), inflateBudget_(kMaxInflatedBytes) {
+TPDF2Text::TPDF2Text(const std::string& fileName) : TTextExtractor(fileName) {
   TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
   Convert(ReadWholeStream(file));
 }
 
-TPDF2Text::TPDF2Text(TStream& source) : inflateBudget_(kMaxInflatedBytes) { Convert(ReadWholeStream(source)); }
+TPDF2Text::TPDF2Text(TStream& source) { Convert(ReadWholeStream(source)); }
 
-void TPDF2Text::Convert(std::string_view data) {
-  SplitStreams(data);
-  ExtractStrings();
+void TPDF2Text::Convert(std::string data) {
+  data_ = std::move(data);
+  inflateBudget_ = kMaxInflatedBytes;
+  SplitStreams();
+  // Counted first, so that the text is written into one block of its size.
+  TPdfTextOut count(nullptr, kMaxPdfTextBytes);
+  ExtractStrings(count);
+  Output().SetSize(static_cast<int64_t>(count.Size()));
+  TPdfTextOut write(static_cast<char*>(Output().Memory()), count.Size());
+  ExtractStrings(write);
   Output().SetPosition(0);
 }
 
-void TPDF2Text::AddLine(std::string line) {
-  if (line.find("<<") != std::string::npos) {
-    dictionaryLine_ = lines_.Count();
+void TPDF2Text::AddLine(std::string_view line) {
+  if (line.find("<<") != std::string_view::npos) {
+    hasDictionary_ = true;
     dictionaryHasFlate_ = dictionaryHasRgb_ = false;
     dictionaryTail_.clear();
   }
-  if (dictionaryLine_ >= 0) {
+  if (hasDictionary_) {
     // Only a match that ends in the new line is new: one inside it, or one
     // that starts in the tail kept from the lines before.
     const size_t keep = kFlate.size() - 1;
-    std::string seam = dictionaryTail_ + line.substr(0, keep);
+    const std::string seam = dictionaryTail_ + std::string(line.substr(0, keep));
     auto holds = [&](std::string_view word) {
-      return seam.find(word) != std::string::npos || line.find(word) != std::string::npos;
+      return seam.find(word) != std::string::npos || line.find(word) != std::string_view::npos;
     };
     dictionaryHasFlate_ = dictionaryHasFlate_ || holds(kFlate);
     dictionaryHasRgb_ = dictionaryHasRgb_ || holds(kRgb);
-    std::string joinedEnd = line.size() >= keep ? line.substr(line.size() - keep) : dictionaryTail_ + line;
+    const std::string joinedEnd =
+        line.size() >= keep ? std::string(line.substr(line.size() - keep)) : dictionaryTail_ + std::string(line);
     dictionaryTail_ = joinedEnd.size() > keep ? joinedEnd.substr(joinedEnd.size() - keep) : joinedEnd;
   }
-  lines_.Add(line);
+  lines_.push_back(line);
 }
 
-void TPDF2Text::SplitStreams(std::string_view data) {
+// Inflates a stream's data within the budget, and takes from the budget
+// what was inflated; its text up to the first NUL becomes a line. Damaged
+// data, or data that would pass the budget, contributes nothing and costs
+// the most it may have inflated, so that no run of bad streams inflates
+// more than the budget in all. Data cut short gives what came before.
+void TPDF2Text::AddInflated(std::string_view data) {
+  void* out = nullptr;
+  size_t outBytes = 0;
+  try {
+    ZDecompress(data.data(), data.size(), out, data.size(), outBytes, inflateBudget_);
+  } catch (const Exception&) {
+    const uint64_t most = static_cast<uint64_t>(data.size()) * kMaxDeflateRatio;
+    inflateBudget_ -= most < inflateBudget_ ? static_cast<size_t>(most) : inflateBudget_;
+    return;
+  }
+  std::unique_ptr<char, TFreeBlock> block(static_cast<char*>(out));
+  inflateBudget_ -= outBytes;
+  const size_t length = outBytes == 0 ? 0 : strnlen(block.get(), outBytes);
+  if (length == 0) {
+    AddLine({});
+    return;
+  }
+  // What follows a NUL is never read: give it back.
+  if (length < outBytes) {
+    if (void* shrunk = std::realloc(block.get(), length)) {
+      (void)block.release();
+      block.reset(static_cast<char*>(shrunk));
+    }
+  }
+  inflated_.push_back(std::move(block));
+  AddLine(std::string_view(inflated_.back().get(), length));
+}
+
+void TPDF2Text::SplitStreams() {
+  const std::string_view data = data_;
   bool takeLines = true;
   bool inflateStream = false;
   size_t dataStart = 0;
@@ -92,11 +208,12 @@ void TPDF2Text::SplitStreams(std::string_view data) {
     while (end < n && !IsLineEnd(data[end])) ++end;
     std::string_view line = data.substr(pos, end - pos);
     if (takeLines) {
-      AddLine(std::string(line));
+      AddLine(line);
       if (line == "stream") {
         takeLines = false;
-        // Without a dictionary the walk back runs off the list's start.
-        if (dictionaryLine_ < 0) lines_.Get(-1);
+        // The dictionary is looked for backwards from here; without one the
+        // walk runs off the start of the lines.
+        if (!hasDictionary_) throw EStringListError("List index out of bounds (-1)");
         inflateStream = dictionaryHasFlate_ && !dictionaryHasRgb_;
         if (inflateStream) {
           dataStart = end;
@@ -112,12 +229,10 @@ void TPDF2Text::SplitStreams(std::string_view data) {
         size_t dataEnd = keywordN >= 1 ? keywordN - 1 : 0;  // just after the byte before the keyword
         while (dataEnd > dataStart && (data[dataEnd - 1] == '\r' || data[dataEnd - 1] == '\n')) --dataEnd;
         // A keyword that lies before the data's start leaves nothing to inflate.
-        std::string text;
         if (dataEnd > dataStart && inflateBudget_ > 0) {
           // Between streams: a search told to stop does not wait for the rest.
           CheckConversionStop();
-          if (InflateStream(data.substr(dataStart, dataEnd - dataStart), text, inflateBudget_))
-            AddLine(std::move(text));
+          AddInflated(data.substr(dataStart, dataEnd - dataStart));
         }
       }
     }
@@ -128,31 +243,35 @@ void TPDF2Text::SplitStreams(std::string_view data) {
   }
 }
 
-void TPDF2Text::ExtractStrings() {
+void TPDF2Text::ExtractStrings(TPdfTextOut& out) const {
+  const TTextSink sink = [&out](std::string_view bytes) { return out.Put(bytes); };
   bool inHex = false;
   bool inLiteral = false;
-  std::string hex;
-  std::string out;
-  for (int index = 0; index < lines_.Count(); ++index) {
-    const std::string line = lines_.Get(index);
+  THexDigits hex;
+  for (std::string_view line : lines_) {
     const size_t n = line.size();
     size_t i = 0;
     while (i < n) {
+      if (out.Full()) return;
       char c = line[i];
       if (c == '<') {
         inHex = true;
-        hex.clear();
+        hex.Clear();
         ++i;
         continue;
       }
       if (inHex) {
         if (IsHexDigit(c)) {
-          hex += c;
-          ++i;
+          size_t last = i + 1;
+          while (last < n && IsHexDigit(line[last])) ++last;
+          hex.Add(line.substr(i, last - i));
+          i = last;
           continue;
         }
         if (c == '>') {
-          out += PdfHexToText(hex);
+          // Written once: a ">" that follows adds nothing.
+          hex.Write(sink);
+          hex.Clear();
           ++i;
           continue;
         }
@@ -170,8 +289,11 @@ void TPDF2Text::ExtractStrings() {
         continue;
       }
       if (c != '\\') {
-        out += c;
-        ++i;
+        // The plain characters up to the next one with a meaning, at once.
+        size_t last = i + 1;
+        while (last < n && line[last] != '\\' && line[last] != ')' && line[last] != '(' && line[last] != '<') ++last;
+        out.Put(line.substr(i, last - i));
+        i = last;
         continue;
       }
       // A backslash that ends the line escapes nothing.
@@ -181,19 +303,16 @@ void TPDF2Text::ExtractStrings() {
         size_t first = i + 1;
         size_t last = first;
         while (last < n && last - first < 3 && IsDigit(line[last])) ++last;
-        out += static_cast<char>(PdfOctalToByte(std::string_view(line).substr(first, last - first)));
+        const char byte = static_cast<char>(PdfOctalToByte(line.substr(first, last - first)));
+        out.Put(std::string_view(&byte, 1));
         i = last;
       } else if (e == 'f' || e == 'n' || e == 'r') {
-        out += "\r\n";
+        out.Put("\r\n");
         i += 2;
       } else {
-        out += e;
+        out.Put(std::string_view(&e, 1));
         i += 2;
       }
-    }
-    if (!out.empty()) {
-      WriteBytes(Output(), out);
-      out.clear();
     }
   }
 }
@@ -212,13 +331,4 @@ std::string PdfHexToAnsi(std::string_view hex) {
   return bytes;
 }
 
-std::string PdfHexToText(std::string_view hex) {
-  if (hex.size() % 4 != 0) return PdfHexToAnsi(hex);
-  std::wstring units;
-  units.reserve(hex.size() / 4);
-  for (size_t i = 0; i < hex.size(); i += 4) {
-    unsigned value = HexValue(hex[i]) << 12 | HexValue(hex[i + 1]) << 8 | HexValue(hex[i + 2]) << 4 | HexValue(hex[i + 3]);
-    units += static_cast<wchar_t>((value + 470) & 0xFFFF);
-  }
-  return WideToMultiByte(units, kAnsiCodePage);
-}
+std::string PdfHexToText(std::string_view hex) { return HexText(hex); }

@@ -2,15 +2,26 @@
 // Flate-compressed stream that is no RGB image inflated in place, and then
 // the contents of every literal and hexadecimal string in those lines. The
 // inflated streams of one document share one cap (kMaxInflatedBytes): once
-// it is used up the streams left are not inflated.
+// it is used up the streams left are not inflated. The text is capped the
+// same way (kMaxPdfTextBytes): what would pass it is not written.
+//
+// Memory: the file's bytes once, each inflated stream's text once (the lines
+// are views into those), and the text, which is sized before it is written.
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "classlib/stringlist.h"
 #include "search/extract/textextractor.h"
+
+class TPdfTextOut;
+
+// The most text one document gives.
+constexpr uint64_t kMaxPdfTextBytes = 64u * 1024 * 1024;
 
 class TPDF2Text : public TTextExtractor {
 public:
@@ -20,21 +31,30 @@ public:
   // The same conversion of all of source.
   explicit TPDF2Text(TStream& source);
 
-  TStringList& Lines() { return lines_; }
-
-  void SplitStreams(std::string_view data);
-  void ExtractStrings();
+  // Every line outside the streams, and each inflated stream's text up to
+  // its first NUL as one line, in file order.
+  const std::vector<std::string_view>& Lines() const { return lines_; }
 
 private:
-  void Convert(std::string_view data);
-  void AddLine(std::string line);
+  struct TFreeBlock {
+    void operator()(char* block) const { std::free(block); }
+  };
 
-  TStringList lines_;
+  void Convert(std::string data);
+  void SplitStreams();
+  // Writes the strings' contents to out until it is full.
+  void ExtractStrings(TPdfTextOut& out) const;
+  void AddLine(std::string_view line);
+  void AddInflated(std::string_view data);
+
+  std::string data_;  // the file's bytes, which the lines outside streams view
+  std::vector<std::unique_ptr<char, TFreeBlock>> inflated_;
+  std::vector<std::string_view> lines_;
   // What the inflated streams of this document may still add up to.
-  size_t inflateBudget_;
+  size_t inflateBudget_ = 0;
   // The dictionary of a stream is every line from the last one holding "<<"
   // to the "stream" line, joined; these track what that text holds so far.
-  int dictionaryLine_ = -1;
+  bool hasDictionary_ = false;
   bool dictionaryHasFlate_ = false;
   bool dictionaryHasRgb_ = false;
   std::string dictionaryTail_;

@@ -8,6 +8,7 @@
 #include "classlib/bytereader.h"
 #include "classlib/codepage.h"
 #include "classlib/strutils.h"
+#include "search/extract/textextractor.h"
 #include "search/extract/zinflate.h"
 
 // Format notes (all numbers little-endian):
@@ -300,11 +301,10 @@ TUnzipResult TZipFile::OpenMember(const std::string& name, TZipMember& member) {
   // The walk checked that the data lies within the view.
   const uint8_t* data = view_ + entry->DataOffset;
   switch (entry->Method) {
-    case 0: {
-      if (entry->CompressedSize > kMaxInflatedBytes) return urDamaged;
+    case 0:
+      // Read where it lies: its size costs nothing.
       member.View(data, entry->CompressedSize);
       return urComplete;
-    }
     case 8: {
       if (entry->UncompressedSize > kMaxInflatedBytes) return urDamaged;
       void* out = nullptr;
@@ -323,6 +323,6 @@ TUnzipResult TZipFile::OpenMember(const std::string& name, TZipMember& member) {
 TUnzipResult TZipFile::UnzipFileToBuffer(const std::string& name, TStream& stream) {
   TZipMember member;
   const TUnzipResult result = OpenMember(name, member);
-  if (member.Size() > 0) stream.WriteBuffer(member.Memory(), static_cast<int32_t>(member.Size()));
+  WriteBytes(stream, std::string_view(static_cast<const char*>(member.Memory()), static_cast<size_t>(member.Size())));
   return result;
 }

@@ -95,9 +95,10 @@ public:
   // Appends the data of the entry listed as name (ASCII case ignored) to
   // stream. Raises EErrorInZip "File not found (in UnzipFileToBuffer)".
   TUnzipResult UnzipFileToBuffer(const std::string& name, TStream& stream);
-  // The same data as member, at its start, without a copy. A member larger
-  // than kMaxInflatedBytes, or one that inflates past the size it declares,
-  // is damaged and leaves member empty.
+  // The same data as member, at its start, without a copy. A deflated member
+  // declaring more than kMaxInflatedBytes, or one that inflates past the size
+  // it declares, is damaged and leaves member empty; a stored one is read
+  // where it lies, whatever its size.
   TUnzipResult OpenMember(const std::string& name, TZipMember& member);
 
   const std::string& FileName() const { return fileName_; }

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "search/extract/chm_crafted.h"
+#include "search/extract/chmpages.h"
 #include "search/hh_standin_win.h"
 #include "search/search_fixtures_win.h"
 #include "search/documenttext.h"
@@ -339,4 +341,51 @@ TEST_F(Chm2Text, PageNamesThatClimbOutOfTheFolderWriteNothingOutside) {
   EXPECT_EQ(left, (std::vector<std::string>{scratch_ + "\\hh.log", scratch_ + "\\temp"}));
   for (const char* name : {"escape1.htm", "escape2.htm", "escape3.htm", "escape4.htm"})
     EXPECT_FALSE(Exists(std::string("C:\\") + name)) << name;
+}
+
+// Help files whose directory leaves out what describes the compressed
+// section, and loops: the search and the preview's report end, and find the
+// plain page.
+TEST_F(Chm2Text, HelpFilesWithALoopingDirectoryEndInTheSearchAndTheReport) {
+  ScopedEnv noPages("OVALIS_HH_PAGES", "");
+  search_test::TTree tree;
+  for (const chm_test::TLoopingHelpFile& file : chm_test::LoopingHelpFiles()) {
+    const std::string path = tree.File("looping.chm", file.bytes);
+    search_test::TRecording found;
+    TFindFile search;
+    search.SetMasks("*.chm");
+    search.SetPath(tree.Root());
+    search.CodePages = cpAllCodePages;
+    search.ContainsText = L"needle";
+    search_test::Record(search, found, tree);
+    search.Start();
+    if (!PumpUntil([&] { return search.Finished(); })) {
+      ADD_FAILURE() << "the search of " << file.name << " did not end";
+      std::fflush(stdout);
+      std::_Exit(1);
+    }
+    EXPECT_EQ(found.Hits(), std::vector<std::string>{"looping.chm"}) << file.name;
+
+    int32_t count = -1;
+    chm_test::EndsWithin(std::chrono::seconds(60), file.name, [&] { count = TSubStringReport().MakeReport(path, L"needle"); });
+    EXPECT_EQ(count, 1) << file.name;
+  }
+}
+
+// The decompiler's pages are taken within the reader's limits: one past the
+// bytes they may add up to is left out, the others are read.
+TEST_F(Chm2Text, DecompilerPagePastTheCapIsLeftOut) {
+  const std::string pages = scratch_ + "\\pages";
+  ASSERT_TRUE(CreateDirectoryA(pages.c_str(), nullptr));
+  WriteFile(pages + "\\small.htm", "<p>small page</p>");
+  {
+    std::ofstream big(pages + "\\big.htm", std::ios::binary);
+    const std::string block(1 << 20, 'x');
+    for (uint64_t written = 0; written <= TChmLimits{}.bytes; written += block.size()) big << block;
+  }
+  ScopedEnv listed("OVALIS_HH_PAGES", pages);
+  const std::string help = scratch_ + "\\big.chm";
+  WriteFile(help, chm_test::CraftedHelpFile({{"/big.htm", 0, 0, 1}, {"/small.htm", 0, 0, 1}}, "x"));
+  TChm2Text chm(help);
+  EXPECT_EQ(Text(chm), "<p>small page</p>");
 }

@@ -9,6 +9,7 @@
 #include "search/search_fixtures_win.h"
 #include "search/searchqueue.h"
 #include "search/searchthread.h"
+#include "search/threadowner.h"
 
 namespace {
 
@@ -86,6 +87,56 @@ TEST(SearchQueue, StoppingARunningSearchEndsItAndWaitingFindsItGone) {
   const size_t seen = hits.size();
   CheckSynchronize();
   EXPECT_EQ(hits.size(), seen);
+}
+
+// Workers that, once running, never return until released, as one stuck in
+// a library or on a dead share.
+template <class Worker>
+class TStuck : public Worker {
+public:
+  explicit TStuck(HANDLE release) : release_(release) {}
+  ~TStuck() override { CloseHandle(stuck_); }
+  bool WaitUntilStuck() { return WaitForSingleObject(stuck_, 10000) == WAIT_OBJECT_0; }
+
+protected:
+  void Execute() override {
+    SetEvent(stuck_);
+    WaitForSingleObject(release_, INFINITE);
+  }
+
+private:
+  HANDLE release_;
+  HANDLE stuck_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+// The exit's wait gives up on stuck workers once and marks the process to
+// end without its clean-up; no later wait waits for them again, and nothing
+// they use is freed.
+TEST(ExitWait, StuckWorkersAreGivenUpOnceAndNeverFreed) {
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  auto* search = new TStuck<TFindFile>(release);
+  search->SetFreeOnTerminate(true);
+  auto* indexer = new TStuck<TFileListThread>(release);
+  const ULONGLONG start = GetTickCount64();
+  {
+    TIndexerList indexers;
+    indexers.Add(indexer);
+    indexer->Resume();
+    TSearchQueue queue;
+    queue.Append(search);
+    queue.StartFirst();
+    ASSERT_TRUE(search->WaitUntilStuck() && indexer->WaitUntilStuck());
+    queue.StopAll();
+    EXPECT_FALSE(queue.WaitForAll(300));
+    EXPECT_TRUE(WorkerOutlivedExit());
+    EXPECT_FALSE(WaitForIndexers());
+  }
+  EXPECT_LT(GetTickCount64() - start, 5000u);
+  EXPECT_FALSE(indexer->Finished()) << "left running, and not freed";
+  SetEvent(release);
+  indexer->WaitFor();
+  delete indexer;
+  CloseHandle(release);
 }
 
 TEST(IndexerList, FindsTheFirstRecursingIndexerHoldingThePath) {

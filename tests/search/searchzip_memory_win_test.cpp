@@ -27,3 +27,20 @@ TEST(SearchZipMemory, MemberIsSearchedWithoutACopy) {
   // The member's block and the first buffer it grew from.
   EXPECT_LE(peak.RiseMiB(), 48u + 8u);
 }
+
+// A stored member costs nothing to read where it lies, so one past the cap
+// on inflated output is searched all the same.
+TEST(SearchZipMemory, StoredMemberPastTheInflateCapIsSearched) {
+  const uint32_t size = static_cast<uint32_t>(kMaxInflatedBytes) + (1u << 20);
+  TTree tree;
+  {
+    std::string member(size, ' ');
+    member.replace(member.size() - 6, 6, "needle");
+    tree.File("a.zip", OneEntryZip("inside.txt", member, 0, size, 0));
+  }
+  TRecording r = Search(tree, "*.txt", [](TFindFile& s) {
+    s.ContainsText = L"needle";
+    s.InZip = true;
+  });
+  EXPECT_EQ(r.Hits(), std::vector<std::string>{"a.zip"});
+}

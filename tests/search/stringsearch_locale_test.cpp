@@ -98,7 +98,8 @@ TEST_F(CyrillicSystem, AllCodePagesFindAHyphenatedNameInADosFile) {
 
 // On a Western system Russian text is still searched in KOI8-R, converted
 // from the text itself; Windows-1252 and DOS 437 cannot hold it and are left
-// out instead of searching for runs of "?".
+// out instead of searching for runs of "?". The 8-bit context is the text in
+// the system's code page, KOI8-R read as KOI8-R.
 TEST_F(WesternSystem, RussianTextFoundInKoi8AndTheUnicodeEncodings) {
   for (const Encoding& e : kEncodings) {
     const bool expected = e.bit == cpKoi8 || e.bit == cpUtf8 || e.bit == cpUnicode;
@@ -106,6 +107,7 @@ TEST_F(WesternSystem, RussianTextFoundInKoi8AndTheUnicodeEncodings) {
     ASSERT_EQ(hits.size(), expected ? 1u : 0u) << e.codePage;
     if (expected) {
       EXPECT_EQ(hits[0].codePage, e.bit);
+      EXPECT_EQ(hits[0].context, Encode(kLine, 1252)) << e.codePage;
     }
   }
   EXPECT_EQ(Hits(Encode(L"\tКУРОЧКА\t", 20866), {L"курочка"}).size(), 1u);

@@ -197,6 +197,20 @@ TEST(SubStringReport, CountsCyrillicTextInEachEncodingOnACyrillicSystem) {
   }
 }
 
+// A Cyrillic phrase found in a UTF-8, UTF-16 or KOI8-R file is shown as it
+// is, though a Western system's code page cannot hold it.
+TEST(SubStringReport, ShowsCyrillicContextAsItIsOnAWesternSystem) {
+  SystemCodePages pages("1252", "437");
+  if (AnsiCodePage() != 1252) GTEST_SKIP() << "needs code page 1252";
+  for (unsigned codePage : {20866u, kUtf8CodePage, kUtf16}) {
+    Report r = ReportOn(Encode(L"\tкурочка Ряба, КУРОЧКА\t", codePage), L"Курочка");
+    EXPECT_EQ(r.count, 2) << codePage;
+    EXPECT_NE(r.html.find("<td>" + WideToMultiByte(L"курочка Ряба, КУРОЧКА", kUtf8CodePage) + "</td>"),
+              std::string::npos)
+        << codePage << "\n" << r.html;
+  }
+}
+
 // The text arrives wide: one the system's code page cannot hold is still
 // searched as itself, not as the question marks an 8-bit copy would hold.
 TEST(SubStringReport, SearchesTheWideTextNotAnAnsiCopyOfIt) {

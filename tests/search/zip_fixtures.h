@@ -17,15 +17,15 @@ inline void PutLe(std::string& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-// An archive of one deflated entry, with the sizes it declares given apart
-// from what its data really holds.
+// An archive of one deflated (or, with method 0, stored) entry, with the
+// sizes it declares given apart from what its data really holds.
 inline std::string OneEntryZip(const std::string& name, const std::string& deflated, uint32_t crc,
-                               uint32_t declaredSize) {
+                               uint32_t declaredSize, uint16_t method = 8) {
   std::string zip;
   PutLe(zip, 0x04034B50, 4);
   PutLe(zip, 20, 2);
   PutLe(zip, 0, 2);
-  PutLe(zip, 8, 2);
+  PutLe(zip, method, 2);
   PutLe(zip, 0, 4);  // time and date
   PutLe(zip, crc, 4);
   PutLe(zip, static_cast<uint32_t>(deflated.size()), 4);
@@ -38,7 +38,7 @@ inline std::string OneEntryZip(const std::string& name, const std::string& defla
   PutLe(zip, 20, 2);
   PutLe(zip, 20, 2);
   PutLe(zip, 0, 2);
-  PutLe(zip, 8, 2);
+  PutLe(zip, method, 2);
   PutLe(zip, 0, 4);
   PutLe(zip, crc, 4);
   PutLe(zip, static_cast<uint32_t>(deflated.size()), 4);

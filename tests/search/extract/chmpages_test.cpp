@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "search/extract/chm_crafted.h"
 #include "search/extract/testfiles.h"
 
 namespace {
@@ -169,5 +170,16 @@ TEST(ChmPages, PageTheSinkGivesUpIsDroppedAndTheRestFollow) {
     std::map<std::string, std::string> expected = HelpPages();
     expected.erase("notes.txt");
     EXPECT_EQ(sink.pages, expected) << how;
+  }
+}
+
+// A directory that leaves out what describes the compressed section, and
+// whose chunks loop: the compressed page is skipped, the plain one given.
+TEST(ChmPages, DirectoryWithoutTheCompressedSectionsEntriesEndsAtOnce) {
+  for (const chm_test::TLoopingHelpFile& file : chm_test::LoopingHelpFiles()) {
+    TResult result;
+    chm_test::EndsWithin(std::chrono::seconds(60), file.name, [&] { result = Extract(file.bytes); });
+    EXPECT_EQ(result.pages, (std::map<std::string, std::string>{{"plain.htm", "<p>a needle in the plain section</p>"}}))
+        << file.name;
   }
 }

@@ -7,10 +7,13 @@
 #include <string>
 
 #include "classlib/streams.h"
+#include "search/extract/chm_crafted.h"
+#include "search/extract/chmpages.h"
 #include "search/extract/file2text.h"
 #include "search/extract/pdf2text.h"
 #include "search/extract/zipfile.h"
 #include "search/peak_memory_win.h"
+#include "search/extract/testfiles.h"
 #include "search/zip_fixtures.h"
 
 using namespace search_test;
@@ -64,10 +67,13 @@ TEST(HostileMemory, ZipMemberSizeIsCappedAndInflatedOnce) {
   EXPECT_LE(peak.RiseMiB(), 60u + 8u);
 }
 
-// A PDF of a hundred streams of 4 MiB each: together they may add no more
-// than 64 MiB, the streams past that are not inflated at all.
-TEST(HostileMemory, PdfStreamsShareOneCap) {
-  const std::string stream = DeflateRepeated("spaces and words ", 4 * kMiB, false);
+// A PDF of a hundred streams of 4 MiB of strings each: together they may add
+// no more than 64 MiB, the streams past that are not inflated at all, and
+// the text is held once beside the one copy of the streams.
+TEST(HostileMemory, PdfStreamsShareOneCapAndTheirTextIsHeldOnce) {
+  const std::string unit = "(spaces and words) Tj\n";
+  const uint64_t streamBytes = 4 * kMiB / unit.size() * unit.size();
+  const std::string stream = DeflateRepeated(unit, streamBytes, false);
   std::string pdf = "%PDF-1.4\n";
   for (int i = 0; i < 100; ++i)
     pdf += std::to_string(i + 1) + " 0 obj\n<< /Length " + std::to_string(stream.size()) +
@@ -78,11 +84,33 @@ TEST(HostileMemory, PdfStreamsShareOneCap) {
   TStringStream source(pdf);
   TPDF2Text text(source);
   int inflated = 0;
-  for (int i = 0; i < text.Lines().Count(); ++i) inflated += text.Lines()[i].size() == 4 * kMiB ? 1 : 0;
+  for (std::string_view line : text.Lines()) inflated += line.size() == streamBytes ? 1 : 0;
   EXPECT_EQ(inflated, 16);
-  const std::string out(static_cast<const char*>(text.Output().Memory()), static_cast<size_t>(text.Output().Size()));
-  EXPECT_EQ(out, "after the streams");
-  EXPECT_LE(peak.RiseMiB(), 64u + 16u);
+  const uint64_t textBytes = 16 * (streamBytes / unit.size()) * 16 + 17;
+  ASSERT_EQ(static_cast<uint64_t>(text.Output().Size()), textBytes);
+  EXPECT_EQ(std::string_view(static_cast<const char*>(text.Output().Memory()) + textBytes - 33, 33),
+            "spaces and wordsafter the streams");
+  EXPECT_LE(peak.RiseMiB(), 64u + (textBytes >> 20) + 8u);
+}
+
+// Text past 64 MiB is not written: a stream of 60 MiB of text and 5 MiB more
+// outside the streams give exactly 64 MiB.
+TEST(HostileMemory, PdfTextStopsAtItsCap) {
+  // "(" inside a string is dropped: the stream is one string of a's.
+  const std::string stream = DeflateRepeated("(" + std::string(1023, 'a'), 60 * kMiB, false, nullptr, ")");
+  std::string pdf = "<< /Filter /FlateDecode >>\nstream\n" + stream + "\nendstream\n(";
+  pdf.append(5 * kMiB, 'b');
+  pdf += ")\n";
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  TStringStream source(pdf);
+  TPDF2Text text(source);
+  ASSERT_EQ(static_cast<uint64_t>(text.Output().Size()), kMaxPdfTextBytes);
+  const char* out = static_cast<const char*>(text.Output().Memory());
+  EXPECT_EQ(out[0], 'a');
+  EXPECT_EQ(out[kMaxPdfTextBytes - 1], 'b');
+  // The file in the test's copy and the converter's, the stream, the text.
+  EXPECT_LE(peak.RiseMiB(), 2 * 5u + 60u + 64u + 8u);
 }
 
 // A Word document whose text part inflates to 48 MiB: the part once, and
@@ -105,4 +133,25 @@ TEST(HostileMemory, DocxHoldsOneCopyOfItsText) {
   // The archive's bytes, the part, and the text.
   const uint64_t text = (paragraphs * 22) >> 20;
   EXPECT_LE(peak.RiseMiB(), 48u + text + 8u);
+}
+
+// A help file whose directory lists over a million small pages: the
+// directory and the list of pages stay within the reader's 64 MiB, each
+// entry counted as the heap allocates it, not as it was asked for.
+TEST(HostileMemory, ChmDirectoryOfManyPagesStaysWithinTheReadersMemory) {
+  TempFile help("", ".chm");
+  {
+    std::ofstream out(help.Path(), std::ios::binary);
+    chm_test::WriteCraftedHelpFile(out, {{"/a.htm", 0, 0, 1}}, "x", chm_test::dirPlain, 1200000);
+  }
+  class TNoSink : public TChmPageSink {
+    bool BeginPage(const std::vector<std::string>&) override { return true; }
+    bool WritePage(const void*, size_t) override { return true; }
+    void EndPage(bool) override {}
+  } sink;
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  TFileStream source(help.Path(), fmOpenRead | fmShareDenyNone);
+  ExtractChmPages(source, sink);
+  EXPECT_LE(peak.RiseMiB(), 64u + 8u);
 }

@@ -47,6 +47,9 @@ TEST(PDF2Text, ContentStreamStringsBecomeText) {
       {"(\\(x\\)\\\\) Tj", "(x)\\"},
       // An inflated stream is one line, line breaks and all.
       {"(first\nsecond) Tj", "first\nsecond"},
+      // Each hexadecimal text once, however many ">" follow it.
+      {"<414243>>>> Tj", "ABC"},
+      {"<41>42>> Tj", "AB"},
   };
   for (const Case& c : cases) EXPECT_EQ(TextOf(FlateObject(c.content)), c.text) << c.content;
 }
