@@ -208,7 +208,7 @@ void TGIFGraphic::LoadFromStream(TStream& stream) {
   }
   const uint64_t pixelBytes = ImageBytes(ImageRowBytes(frameWidth, 8), storedRows);
   ImageBytes(ImageRowBytes(width, 8), height);
-  NeedPackedBytes(stream, pixelBytes, kMaxLzwExpansion);
+  NeedDictionaryBytes(static_cast<uint64_t>(BytesLeft(stream)), pixelBytes, kMaxLzwExpansion);
   const std::vector<uint8_t> packed = ReadDataBlocks(stream);
   std::vector<uint8_t> pixels(static_cast<size_t>(pixelBytes));
   const uint8_t* source = packed.data();

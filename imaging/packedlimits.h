@@ -29,15 +29,15 @@ inline void NeedRawBytes(uint64_t StoredBytes, uint64_t ImageBytes) {
     throw EReadError("Stream read error");
 }
 
-// Deflate makes at most 1032 bytes of one, and a picture of a single colour
-// comes close to that. Such a ratio is believed up to a picture of moderate
-// size; a larger one must bring at least one byte for every
-// kLargeDeflateExpansion it unpacks to, so a small file never makes a huge
-// bitmap.
+// Dictionary codes (deflate, LZW) pack a picture of one colour a thousand
+// times and more. Such a ratio is believed up to a picture of moderate size;
+// a larger one must bring at least one byte for every
+// kLargePictureExpansion it unpacks to, so that a small file never makes a
+// huge bitmap.
 inline constexpr uint64_t kMaxDeflateExpansion = 1032;
-inline constexpr uint64_t kLargeDeflateExpansion = 256;
-inline constexpr uint64_t kFlatDeflatedBytes = 32 * 1024 * 1024;
-inline void NeedDeflatedBytes(uint64_t PackedBytes, uint64_t UnpackedBytes) {
-  NeedPackedBytes(PackedBytes, UnpackedBytes, kMaxDeflateExpansion);
-  if (UnpackedBytes > kFlatDeflatedBytes) NeedPackedBytes(PackedBytes, UnpackedBytes, kLargeDeflateExpansion);
+inline constexpr uint64_t kLargePictureExpansion = 256;
+inline constexpr uint64_t kFlatPictureBytes = 32 * 1024 * 1024;
+inline void NeedDictionaryBytes(uint64_t PackedBytes, uint64_t UnpackedBytes, uint64_t MaxExpansion) {
+  NeedPackedBytes(PackedBytes, UnpackedBytes, MaxExpansion);
+  if (UnpackedBytes > kFlatPictureBytes) NeedPackedBytes(PackedBytes, UnpackedBytes, kLargePictureExpansion);
 }

@@ -485,7 +485,7 @@ void TPNGGraphic::LoadImageData(const uint8_t* header) {
   // Rows are streamed through two row buffers, so only the bitmap is capped.
   ImageBytes(ImageRowBytes(width, static_cast<uint64_t>(PixelFormatBits(PixelFormat()))), height);
   const uint64_t rowSize = (uint64_t{width} * h.bitDepth + 7) / 8 * sampleFactor + 1;
-  NeedDeflatedBytes(static_cast<uint64_t>(BytesLeft(stream)), rowSize * height);
+  NeedDictionaryBytes(static_cast<uint64_t>(BytesLeft(stream)), rowSize * height, kMaxDeflateExpansion);
   if (!palette_.empty()) SetBitmapColors(*this, palette_);
   SetSize(static_cast<int>(width), static_cast<int>(height));
   if (backgroundIndex_ >= 0) backgroundColor_ = IndexedColor(static_cast<uint32_t>(backgroundIndex_));

@@ -12,31 +12,12 @@
 #include "classlib/bitmap.h"
 #include "classlib/jpegimage.h"
 #include "classlib/streams.h"
+#include "peakmemory.h"
 #include "testdata.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#include <psapi.h>
-#else
-#include <sys/resource.h>
-#endif
 
 namespace {
 
 constexpr uint64_t kMiB = 1024 * 1024;
-
-uint64_t PeakWorkingSet() {
-#ifdef _WIN32
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PeakWorkingSetSize;
-#else
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<uint64_t>(usage.ru_maxrss) * 1024;
-#endif
-}
 
 // A small grey JPEG made here, with the frame's size then overwritten.
 std::string SmallJpeg(bool progressive) {

@@ -223,6 +223,14 @@ TEST(GifReader, HugeScreenWithLittleDataIsRefused) {
   EXPECT_THROW(LoadBytes(gif, b.file), Exception);
 }
 
+// 12,000 x 12,000 pixels from 60 KB of codes: even packed as tightly as
+// codes can be, so small a file does not make a picture of 144 MB.
+TEST(GifReader, LargeScreenWithLittleDataIsRefused) {
+  GifBuilder b(12000, 12000);
+  b.Image(12000, 12000, 8, Bytes(60000, 0x55));
+  EXPECT_TRUE(LoadsSmallAndFast<TGIFGraphic>(b.file));
+}
+
 TEST(GifReader, SignatureAndEmptyFiles) {
   TStringStream exact(std::string("GIF89a") + std::string(16, '\0'));
   EXPECT_FALSE(TGIFGraphic::CanLoadFromStream(exact));

@@ -134,6 +134,14 @@ TEST(PcxReader, NoWidthOrHeightIsRefused) {
   }
 }
 
+// 4000 x 4000 uncompressed 8-bit pixels with 300 KB of them there: refused
+// before the picture is made.
+TEST(PcxReader, UncompressedFileMustHoldItsRows) {
+  Bytes file = PcxHeader(10, 5, 0, 8, 4000, 4000, 1, 4000);
+  file.resize(file.size() + 300000, 7);
+  EXPECT_TRUE(LoadsSmallAndFast<TPCXGraphic>(file));
+}
+
 TEST(PcxReader, DamagedFilesFailCleanly) {
   for (const char* name : {"pcx_planes4.pcx", "pcx_8bit.pcx", "pcx_24bit.pcx", "pcx_packed2.pcx"})
     SurvivesDamage<TPCXGraphic>(name);

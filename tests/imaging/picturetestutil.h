@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "classlib/bitmap.h"
 #include "classlib/streams.h"
+#include "peakmemory.h"
 #include "testutil.h"
 
 inline std::string AsString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
@@ -101,4 +103,25 @@ void SurvivesDamage(const std::string& fixture, void (*prepare)(Bytes&) = nullpt
     }
     EXPECT_LE(int64_t{reader.Width()} * reader.Height(), int64_t{1} << 24) << fixture;
   }
+}
+
+// Loads a hostile file (one that declares far more than it holds): the load
+// may refuse it or show what it holds, but ends within a minute and raises
+// the peak working set by less than 16 MiB. Answers whether it was refused.
+template <class Reader>
+bool LoadsSmallAndFast(const Bytes& file) {
+  const uint64_t before = PeakWorkingSet();
+  const auto start = std::chrono::steady_clock::now();
+  bool refused = false;
+  {
+    Reader reader;
+    try {
+      LoadBytes(reader, file);
+    } catch (const Exception&) {
+      refused = true;
+    }
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  EXPECT_LT(PeakWorkingSet() - before, uint64_t{16} << 20);
+  return refused;
 }

@@ -190,21 +190,19 @@ TEST(PngReader, HugeDeclaredSizesAreRefusedBeforeAllocating) {
   EXPECT_NE(LoadError(Png(Header(16384, 16384, 8, 0), {{"IDAT", Deflate({0})}})), "");
 }
 
-// The largest RGBA picture the bitmap holds: its filter bytes take it past
-// the bitmap's size, but only the bitmap counts against that. Its rows hold
-// enough detail for deflate data of a believable size; they are deflated
-// one by one, so the test never holds the whole raw picture.
-TEST(PngReader, LargestRgbaPictureLoads) {
-  const uint32_t side = 8192;
+// Rows of filter byte 0 and zeros, deflated one by one so that the test
+// never holds the whole raw picture; every 197th byte random when detailed.
+Bytes DeflatedRows(uint32_t rows, size_t rowBytes, bool detailed) {
   z_stream z{};
-  deflateInit(&z, 1);
-  Bytes row(4 * side + 1), packed;
+  deflateInit(&z, 9);
+  Bytes row(rowBytes), packed;
   uint32_t seed = 1;
-  for (uint32_t y = 0; y < side; ++y) {
-    for (size_t x = 1; x < row.size(); x += 197) row[x] = static_cast<uint8_t>(seed = seed * 1103515245 + 12345);
+  for (uint32_t y = 0; y < rows; ++y) {
+    for (size_t x = 1; detailed && x < row.size(); x += 197)
+      row[x] = static_cast<uint8_t>(seed = seed * 1103515245 + 12345);
     z.next_in = row.data();
     z.avail_in = static_cast<uInt>(row.size());
-    const int flush = y + 1 == side ? Z_FINISH : Z_NO_FLUSH;
+    const int flush = y + 1 == rows ? Z_FINISH : Z_NO_FLUSH;
     do {
       uint8_t out[65536];
       z.next_out = out;
@@ -214,9 +212,28 @@ TEST(PngReader, LargestRgbaPictureLoads) {
     } while (z.avail_out == 0);
   }
   deflateEnd(&z);
+  return packed;
+}
+
+// The largest RGBA picture the bitmap holds: its filter bytes take it past
+// the bitmap's size, but only the bitmap counts against that. Its rows hold
+// enough detail for deflate data of a believable size.
+TEST(PngReader, LargestRgbaPictureLoads) {
+  const uint32_t side = 8192;
   TPNGGraphic png;
-  LoadBytes(png, Png(Header(side, side, 8, 6), {{"IDAT", packed}}));
+  LoadBytes(png, Png(Header(side, side, 8, 6), {{"IDAT", DeflatedRows(side, 4 * side + 1, true)}}));
   EXPECT_EQ(png.Width(), int(side));
+}
+
+// A picture of 8192 x 7000 pixels all of one colour deflates to about
+// 220 KB: with a comment of 64 KB beside it, still so small a file does not
+// make a bitmap of 219 MiB.
+TEST(PngReader, SmallFileOfAHugeFlatPictureIsRefused) {
+  const uint32_t width = 8192, height = 7000;
+  const Bytes file = Png(Header(width, height, 8, 6),
+                         {{"IDAT", DeflatedRows(height, 4 * width + 1, false)}, {"zzZz", Bytes(65536, 'z')}});
+  ASSERT_LT(file.size(), 300000u);
+  EXPECT_TRUE(LoadsSmallAndFast<TPNGGraphic>(file));
 }
 
 // Deflated data of the first row alone: the zlib header, a stored block's
