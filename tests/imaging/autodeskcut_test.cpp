@@ -82,20 +82,11 @@ TEST(CutReader, StreamLoadsWithTheGreyPalette) {
 
 // A picture of no width or height is refused with each reader's message.
 TEST(AutodeskAndCut, NoWidthOrHeightIsRefused) {
-  auto message = [](auto& reader, const Bytes& file) {
-    try {
-      LoadBytes(reader, file);
-    } catch (const EInvalidGraphic& e) {
-      return std::string(e.what());
-    }
-    return std::string();
-  };
   for (auto [w, h] : {std::pair{0, 2}, std::pair{2, 0}}) {
-    TAutodeskGraphic cel;
-    EXPECT_EQ(message(cel, AutodeskFile(static_cast<uint16_t>(w), static_cast<uint16_t>(h), {1, 2})),
+    const auto width = static_cast<uint16_t>(w), height = static_cast<uint16_t>(h);
+    EXPECT_EQ(RefusalOf<TAutodeskGraphic>(AutodeskFile(width, height, {1, 2})),
               "Cannot load image. Invalid or unexpected Autodesk image format.");
-    TCUTGraphic cut;
-    EXPECT_EQ(message(cut, CutFile(static_cast<uint16_t>(w), static_cast<uint16_t>(h), {{0x82, 1}, {0x82, 1}})),
+    EXPECT_EQ(RefusalOf<TCUTGraphic>(CutFile(width, height, {{0x82, 1}, {0x82, 1}})),
               "Cannot load image. Invalid or unexpected CUT image format.");
   }
 }

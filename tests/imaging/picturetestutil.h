@@ -53,6 +53,18 @@ inline Bytes BitmapRgb(const TBitmap& bitmap) {
   return rgb;
 }
 
+// The message of the EInvalidGraphic a load raises; "" when the file loads.
+template <class Reader>
+std::string RefusalOf(const Bytes& file) {
+  Reader reader;
+  try {
+    LoadBytes(reader, file);
+  } catch (const EInvalidGraphic& e) {
+    return e.what();
+  }
+  return "";
+}
+
 // Equal within Tolerance per byte (16-bit samples may round either way).
 inline ::testing::AssertionResult NearBytes(const Bytes& a, const Bytes& b, int tolerance) {
   if (a.size() != b.size())
