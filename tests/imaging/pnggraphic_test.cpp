@@ -277,9 +277,10 @@ TEST(PngReader, LowDepthBackgroundAndTransparency) {
     const Bytes rgb = BitmapRgb(png);
     EXPECT_EQ(rgb[3], c.backgroundGrey) << int(c.depth);
     EXPECT_EQ(rgb[5], c.backgroundGrey) << int(c.depth);
-    if (!c.transparent.empty())
+    if (!c.transparent.empty()) {
       EXPECT_EQ(png.TransparentColor(), RGBColor(c.transparentGrey, c.transparentGrey, c.transparentGrey))
           << int(c.depth);
+    }
   }
 }
 
