@@ -53,13 +53,14 @@ inline Bytes BitmapRgb(const TBitmap& bitmap) {
   return rgb;
 }
 
-// The message of the EInvalidGraphic a load raises; "" when the file loads.
+// The message of the class library's exception a load raises; "" when the
+// file loads.
 template <class Reader>
 std::string RefusalOf(const Bytes& file) {
   Reader reader;
   try {
     LoadBytes(reader, file);
-  } catch (const EInvalidGraphic& e) {
+  } catch (const Exception& e) {
     return e.what();
   }
   return "";

@@ -116,15 +116,7 @@ Bytes Png(const Bytes& header, const std::vector<std::pair<const char*, Bytes>>&
   return file;
 }
 
-std::string LoadError(const Bytes& file) {
-  TPNGGraphic png;
-  try {
-    LoadBytes(png, file);
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "";
-}
+std::string LoadError(const Bytes& file) { return RefusalOf<TPNGGraphic>(file); }
 
 TEST(PngReader, ExactlyEightBytesAreRefusedBySignature) {
   TStringStream eight(std::string("\x89PNG\r\n\x1a\n", 8));
