@@ -15,8 +15,6 @@ namespace {
 constexpr int kHeaderSize = 32;
 constexpr uint16_t kMagic = 0x9119;
 constexpr int kPaletteSize = 256 * 3;
-// Of the pixels a file declares, at least one in this many must be there.
-constexpr uint64_t kMostMissing = 64;
 
 struct AutodeskHeader {
   uint16_t magic, width, height;
@@ -61,6 +59,7 @@ void TAutodeskGraphic::LoadFromStream(TStream& stream) {
   auto load = BeginLoad(stream);
   if (!ReadImageProperties(stream, 0)) ImagingErrorFmt(kInvalidImage, {kFormatAutodesk});
   const TImageProperties& p = ImageProperties;
+  if (p.Width == 0 || p.Height == 0) ImagingErrorFmt(kInvalidImage, {kFormatAutodesk});
   ProgressRect = Rect(0, 0, Width(), 1);
   ProgressStarting(kTransfering);
 
@@ -74,10 +73,10 @@ void TAutodeskGraphic::LoadFromStream(TStream& stream) {
   SetPixelFormat(pf8bit);
   SetBitmapColors(*this, std::move(entries));
 
-  // A short file gives short rows and the rest of the picture stays 0; one
-  // that holds almost none of the pixels it declares is refused before a
+  // A file cut short gives short rows and the rest of the picture stays 0;
+  // one that lacks more than a little of its pixels is refused before a
   // bitmap is made for them.
-  NeedPackedBytes(stream, ImageBytes(p.Width, p.Height), kMostMissing);
+  NeedRawBytes(static_cast<uint64_t>(BytesLeft(stream)), ImageBytes(p.Width, p.Height));
   SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
   for (uint32_t y = 0; y < p.Height; ++y) {
     stream.Read(ScanLine(static_cast<int>(y)), static_cast<int32_t>(p.Width));

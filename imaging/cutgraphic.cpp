@@ -8,6 +8,7 @@
 #include "classlib/paths.h"
 #include "imaging/bitmapcolors.h"
 #include "imaging/colormanager.h"
+#include "imaging/imagingerror.h"
 #include "imaging/packedlimits.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
@@ -66,6 +67,7 @@ void TCUTGraphic::LoadFromStream(TStream& stream) {
   ReadImageProperties(stream, 0);
   SeekFromBase(kHeaderSize);
   const TImageProperties& p = ImageProperties;
+  if (p.Width == 0 || p.Height == 0) ImagingErrorFmt(kInvalidImage, {"CUT"});
   ProgressRect = Rect(0, 0, static_cast<int32_t>(p.Width), 0);
   ProgressStarting(kTransfering);
 

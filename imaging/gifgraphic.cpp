@@ -25,8 +25,6 @@ constexpr uint8_t kImage = 0x2C;
 constexpr uint8_t kTrailer = 0x3B;
 constexpr uint8_t kPlainText = 0x01;
 constexpr uint8_t kGraphicControl = 0xF9;
-constexpr uint8_t kComment = 0xFE;
-constexpr uint8_t kApplication = 0xFF;
 constexpr uint8_t kHasColorTable = 0x80;
 constexpr uint8_t kInterlaced = 0x40;
 // A 12-bit code names a string of at most 4,096 pixels (a full table that is
@@ -112,21 +110,19 @@ bool TGIFGraphic::CanLoadFromStream(TStream& stream) {
 
 uint8_t TGIFGraphic::SkipSubBlocks(TStream& stream) {
   for (;;) {
-    uint8_t b = ReadByte(stream);
-    if (b == kExtension) {
-      b = ReadByte(stream);
-      switch (b) {
-        case kPlainText:
-          Skip(stream, ReadByte(stream));
-          SkipDataBlocks(stream);
-          break;
-        case kGraphicControl: Skip(stream, ReadByte(stream) + 1u); break;
-        case kComment:
-        case kApplication: SkipDataBlocks(stream); break;
-        default: break;
-      }
-    }
+    const uint8_t b = ReadByte(stream);
     if (b == kImage || b == kTrailer) return b;
+    if (b != kExtension) continue;
+    switch (ReadByte(stream)) {
+      case kPlainText:
+        Skip(stream, ReadByte(stream));
+        SkipDataBlocks(stream);
+        break;
+      case kGraphicControl: Skip(stream, ReadByte(stream) + 1u); break;
+      // Comments, application data and every extension the reader does not
+      // know are sub-blocks up to an empty one.
+      default: SkipDataBlocks(stream); break;
+    }
   }
 }
 
@@ -193,6 +189,7 @@ void TGIFGraphic::LoadFromStream(TStream& stream) {
   const uint32_t frameWidth = d.width != 0 ? d.width : screen.width;
   const uint32_t frameHeight = d.height != 0 ? d.height : screen.height;
   const uint32_t width = p.Width, height = p.Height;
+  if (width == 0 || height == 0) ImagingErrorFmt(kInvalidImage, {kFormatGIF});
   if (d.flags & kHasColorTable) ReadColorTable(stream, d.flags);
   const uint8_t codeSize = ReadByte(stream);
   TGIFLZWDecoder decoder(codeSize);
@@ -211,7 +208,7 @@ void TGIFGraphic::LoadFromStream(TStream& stream) {
   }
   const uint64_t pixelBytes = ImageBytes(ImageRowBytes(frameWidth, 8), storedRows);
   ImageBytes(ImageRowBytes(width, 8), height);
-  NeedPackedBytes(stream, pixelBytes, kMaxLzwExpansion);
+  NeedDictionaryBytes(static_cast<uint64_t>(BytesLeft(stream)), pixelBytes, kMaxLzwExpansion);
   const std::vector<uint8_t> packed = ReadDataBlocks(stream);
   std::vector<uint8_t> pixels(static_cast<size_t>(pixelBytes));
   const uint8_t* source = packed.data();

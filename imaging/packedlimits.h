@@ -19,3 +19,25 @@ inline void NeedPackedBytes(uint64_t PackedBytes, uint64_t UnpackedBytes, uint64
 inline void NeedPackedBytes(TStream& Stream, uint64_t UnpackedBytes, uint64_t MaxExpansion) {
   NeedPackedBytes(static_cast<uint64_t>(BytesLeft(Stream)), UnpackedBytes, MaxExpansion);
 }
+
+// Uncompressed rows are their own bytes: a file cut short by a little still
+// shows the rows it holds, but one that lacks more than this of its picture
+// is refused before the bitmap is made.
+inline constexpr uint64_t kMostRawShortfall = 64 * 1024;
+inline void NeedRawBytes(uint64_t StoredBytes, uint64_t ImageBytes) {
+  if (ImageBytes > StoredBytes && ImageBytes - StoredBytes > kMostRawShortfall)
+    throw EReadError("Stream read error");
+}
+
+// Dictionary codes (deflate, LZW) pack a picture of one colour a thousand
+// times and more. Such a ratio is believed up to a picture of moderate size;
+// a larger one must bring at least one byte for every
+// kLargePictureExpansion it unpacks to, so that a small file never makes a
+// huge bitmap.
+inline constexpr uint64_t kMaxDeflateExpansion = 1032;
+inline constexpr uint64_t kLargePictureExpansion = 256;
+inline constexpr uint64_t kFlatPictureBytes = 32 * 1024 * 1024;
+inline void NeedDictionaryBytes(uint64_t PackedBytes, uint64_t UnpackedBytes, uint64_t MaxExpansion) {
+  NeedPackedBytes(PackedBytes, UnpackedBytes, MaxExpansion);
+  if (UnpackedBytes > kFlatPictureBytes) NeedPackedBytes(PackedBytes, UnpackedBytes, kLargePictureExpansion);
+}

@@ -24,8 +24,6 @@ constexpr uint8_t kPaletteBlockMark = 12;
 constexpr uint16_t kGreyPalette = 2;
 // A two-byte packet repeats a byte at most 63 times.
 constexpr uint64_t kMaxRunExpansion = 32;
-// Of the bytes an uncompressed file declares, at least one in this many must be there.
-constexpr uint64_t kMostMissing = 64;
 
 struct PcxLayout {
   uint8_t planes, bits;
@@ -34,7 +32,7 @@ struct PcxLayout {
 // The layouts the reader converts; anything else is refused before a bitmap is made.
 bool KnownLayout(PcxLayout l) {
   if (l.planes == 1) return l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8;
-  return (l.planes == 4 && l.bits == 1) || (l.planes == 3 && l.bits == 8);
+  return (l.planes == 4 && l.bits == 1) || ((l.planes == 3 || l.planes == 4) && l.bits == 8);
 }
 
 int32_t Extent(const uint8_t* header, size_t minAt, size_t maxAt) {
@@ -83,7 +81,10 @@ bool TPCXGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
   p.SamplesPerPixel = h[65];
   p.BitsPerSample = h[3];
   p.BitsPerPixel = static_cast<uint8_t>(p.SamplesPerPixel * p.BitsPerSample);
-  p.ColorScheme = static_cast<uint8_t>(p.BitsPerPixel <= 8 ? ColorScheme::PaletteIndex : ColorScheme::Rgb);
+  // Four byte planes are red, green, blue and alpha.
+  p.ColorScheme = static_cast<uint8_t>(p.BitsPerPixel <= 8    ? ColorScheme::PaletteIndex
+                                       : p.SamplesPerPixel == 4 ? ColorScheme::Rgba
+                                                                : ColorScheme::Rgb);
   p.Compression = h[2] == 1 ? ctRLE : ctNone;
   p.XResolution = ReadLe16(h, 12);
   p.YResolution = ReadLe16(h, 14);
@@ -92,7 +93,7 @@ bool TPCXGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
 
 void TPCXGraphic::LoadFromStream(TStream& stream) {
   auto load = BeginLoad(stream);
-  if (!ReadImageProperties(stream, 0)) return;
+  if (!ReadImageProperties(stream, 0)) ImagingErrorFmt(kInvalidImage, {kFormatPCXOrSCR});
   SeekFromBase(0);
   const TImageProperties& p = ImageProperties;
   ProgressRect = Rect(0, 0, static_cast<int32_t>(p.Width), 1);
@@ -112,7 +113,9 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   cm.SetSourceColorScheme(scheme);
   cm.SetSourceBitsPerSample(p.BitsPerSample);
   cm.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-  cm.SetTargetColorScheme(scheme == ColorScheme::PaletteIndex ? ColorScheme::PaletteIndex : ColorScheme::Bgr);
+  cm.SetTargetColorScheme(scheme == ColorScheme::PaletteIndex ? ColorScheme::PaletteIndex
+                          : scheme == ColorScheme::Rgba       ? ColorScheme::Bgra
+                                                              : ColorScheme::Bgr);
   cm.SetTargetBitsPerSample(p.BitsPerPixel == 2 ? 4 : p.BitsPerSample);
   cm.SetTargetSamplesPerPixel(p.SamplesPerPixel);
   TPixelFormat format = cm.GetTargetPixelFormat(1);
@@ -123,7 +126,8 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   }
   SetPixelFormat(format);
   if (format == pf8bit) dataSize -= std::min<uint64_t>(dataSize, kPaletteBlockSize);
-  if (format != pf24bit) MakePalette(h);
+  const bool bytePlanes = format == pf24bit || format == pf32bit;
+  if (!bytePlanes) MakePalette(h);
 
   const uint32_t bytesPerLine = ReadLe16(h, 66);
   // Every plane's line must hold the row's pixels, or conversion would read
@@ -133,9 +137,12 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   const uint64_t lineSize = uint64_t{layout.planes} * bytesPerLine;
   const uint64_t imageBytes = ImageBytes(lineSize, p.Height);
   const bool runLength = p.Compression == ctRLE;
-  // Rows past the end of a short file stay 0, but a file that holds almost
-  // none of the rows it declares is refused before they are made.
-  NeedPackedBytes(dataSize, imageBytes, runLength ? kMaxRunExpansion : kMostMissing);
+  // Rows past the end of a file cut short stay 0, but a file that lacks more
+  // than a little of the picture it declares is refused before it is made.
+  if (runLength)
+    NeedPackedBytes(dataSize, imageBytes, kMaxRunExpansion);
+  else
+    NeedRawBytes(dataSize, imageBytes);
   std::vector<uint8_t> image(static_cast<size_t>(imageBytes));
   if (runLength) {
     std::vector<uint8_t> packed(static_cast<size_t>(dataSize));
@@ -156,11 +163,10 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(y));
     if (bitPlanes) {
       MergeBitPlanes(line, bytesPerLine, p.Width, target.data());
-    } else if (format == pf24bit) {
-      const TRowBytes planes[3] = {{line, bytesPerLine},
-                                   {line + bytesPerLine, bytesPerLine},
-                                   {line + 2 * size_t{bytesPerLine}, bytesPerLine}};
-      cm.ConvertRow(planes, target, p.Width, 0xFF);
+    } else if (bytePlanes) {
+      TRowBytes planes[4];
+      for (size_t k = 0; k < layout.planes; ++k) planes[k] = TRowBytes(line + k * bytesPerLine, bytesPerLine);
+      cm.ConvertRow(std::span<const TRowBytes>(planes, layout.planes), target, p.Width, 0xFF);
     } else {
       cm.ConvertRow(TRowBytes(line, static_cast<size_t>(lineSize)), target, p.Width, 0xFF);
     }

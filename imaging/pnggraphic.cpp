@@ -27,8 +27,9 @@ constexpr uint32_t kHeaderBytes = 13;
 // Chunk types compare with bit 5 of every letter masked off.
 constexpr uint32_t kCaseMask = 0xDFDFDFDF;
 constexpr uint8_t kCriticalBit = 0x20;
-// Deflate gives at most 1032 bytes for one.
-constexpr uint64_t kMaxDeflateExpansion = 1032;
+// A gAMA outside this range is damage: applied, it would turn the picture
+// black or white. Real files hold values from about 0.3 to 1.0.
+constexpr double kLeastFileGamma = 0.1, kMostFileGamma = 10.0;
 
 struct Pass {
   uint32_t rowStart, columnStart, rowStep, columnStep;
@@ -50,6 +51,12 @@ PngHeader ParseHeader(const uint8_t* b) {
 }
 
 uint32_t TypeValue(const uint8_t* type) { return ReadBe32(type, 0) & kCaseMask; }
+
+// The gamma of a gAMA chunk's data, or 0 when it is no gamma to apply.
+double FileGammaOf(const uint8_t* data) {
+  const double gamma = ReadBe32(data) / 100000.0;
+  return gamma >= kLeastFileGamma && gamma <= kMostFileGamma ? gamma : 0;
+}
 
 #if defined(__SSE2__)
 // The Paeth filter for 3- and 4-byte pixels, one pixel per step with its
@@ -152,7 +159,9 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
   p.Options |= ioBigEndian;
   ReadDataAndCheckCRC(stream);
   const PngHeader h = ParseHeader(chunkData_.data());
-  if (h.width == 0 || h.height == 0) return false;
+  // Interlace methods other than none and Adam7 do not exist: such a file
+  // is damaged.
+  if (h.width == 0 || h.height == 0 || h.interlace > 1) return false;
   p.Width = h.width;
   p.Height = h.height;
   p.Compression = h.compression == 0 ? ctLZ77 : ctUnknown;
@@ -183,7 +192,7 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
     ReadChunkHeader(stream);
     if (IsChunk("gAMA") && chunkLength_ >= 4) {
       ReadDataAndCheckCRC(stream);
-      p.FileGamma = static_cast<float>(ReadBe32(chunkData_.data()) / 100000.0);
+      if (const double gamma = FileGammaOf(chunkData_.data()); gamma > 0) p.FileGamma = static_cast<float>(gamma);
       break;
     }
     SkipChunk(stream);
@@ -253,9 +262,11 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
       continue;
     } else if (IsChunk("gAMA") && chunkLength_ >= 4) {
       ReadDataAndCheckCRC(stream);
-      cm.SetGamma(static_cast<float>(ReadBe32(chunkData_.data()) / 100000.0), 2.2f);
-      cm.TargetOptions |= ConversionOption::GammaCorrect;
-      ImageProperties.Options |= ioFileGamma;
+      if (const double gamma = FileGammaOf(chunkData_.data()); gamma > 0) {
+        cm.SetGamma(static_cast<float>(gamma), 2.2f);
+        cm.TargetOptions |= ConversionOption::GammaCorrect;
+        ImageProperties.Options |= ioFileGamma;
+      }
       continue;
     } else if (IsChunk("bKGD")) {
       ReadDataAndCheckCRC(stream);
@@ -469,10 +480,12 @@ void TPNGGraphic::LoadImageData(const uint8_t* header) {
   if (!formatReady_) bytesPerPixel_ = SetupColorDepth(h.colorType, h.bitDepth);
   const uint32_t sampleFactor = h.bitDepth == 16 ? bytesPerPixel_ / 2 : bytesPerPixel_;
 
-  // Sizes first: one row with its filter byte, the whole image, and whether
-  // the file can hold that much deflated data at all.
-  const uint64_t rowSize = ImageRowBytes(width, h.bitDepth) * sampleFactor + 1;
-  NeedPackedBytes(stream, ImageBytes(rowSize, height), kMaxDeflateExpansion);
+  // Sizes first: the bitmap within its cap, then one row with its filter
+  // byte, and whether the file holds enough deflated data for every row.
+  // Rows are streamed through two row buffers, so only the bitmap is capped.
+  ImageBytes(ImageRowBytes(width, static_cast<uint64_t>(PixelFormatBits(PixelFormat()))), height);
+  const uint64_t rowSize = (uint64_t{width} * h.bitDepth + 7) / 8 * sampleFactor + 1;
+  NeedDictionaryBytes(static_cast<uint64_t>(BytesLeft(stream)), rowSize * height, kMaxDeflateExpansion);
   if (!palette_.empty()) SetBitmapColors(*this, palette_);
   SetSize(static_cast<int>(width), static_cast<int>(height));
   if (backgroundIndex_ >= 0) backgroundColor_ = IndexedColor(static_cast<uint32_t>(backgroundIndex_));

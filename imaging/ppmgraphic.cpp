@@ -23,9 +23,9 @@ bool IsSpace(uint8_t c) { return c == ' ' || (c >= 9 && c <= 13); }
 
 [[noreturn]] void InvalidMap() { ImagingErrorFmt(kInvalidImage, {kFormatPortableMaps}); }
 
-// A sample of a file whose maximum is above 255, brought to 0..255 with
-// rounding; smaller maxima are taken as they are.
-uint8_t WideSample(uint32_t value, uint32_t maxValue) {
+// A sample brought from 0..maxValue to 0..255 with rounding; a value above
+// the maximum counts as the maximum.
+uint8_t ScaledSample(uint32_t value, uint32_t maxValue) {
   value = std::min(value, maxValue);
   return static_cast<uint8_t>((value * 255u + maxValue / 2) / maxValue);
 }
@@ -122,6 +122,7 @@ bool TPPMGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
   // own, with comments between any two of them.
   p.Width = GetNumber();
   p.Height = GetNumber();
+  if (p.Width == 0 || p.Height == 0) return false;
   const bool bitmap = magic_ == 1 || magic_ == 4;
   if (!bitmap) {
     maxValue_ = GetNumber();
@@ -192,7 +193,6 @@ void TPPMGraphic::LoadPlainBitmap(uint32_t width, uint32_t height) {
 }
 
 void TPPMGraphic::LoadPlainSamples(uint32_t width, uint32_t height, uint32_t samples) {
-  const bool wide = maxValue_ > 255;
   for (uint32_t y = 0; y < height; ++y) {
     auto* row = static_cast<uint8_t*>(ScanLine(static_cast<int>(y)));
     for (uint32_t x = 0; x < width; ++x) {
@@ -200,7 +200,7 @@ void TPPMGraphic::LoadPlainSamples(uint32_t width, uint32_t height, uint32_t sam
       for (uint32_t s = 0; s < samples; ++s) {
         const uint32_t value = GetNumber();
         // Colour samples come red first; the bitmap holds blue first.
-        pixel[samples - 1 - s] = wide ? WideSample(value, maxValue_) : static_cast<uint8_t>(value);
+        pixel[samples - 1 - s] = maxValue_ == 255 ? static_cast<uint8_t>(value) : ScaledSample(value, maxValue_);
       }
     }
     ProgressRow(y, height);
@@ -213,14 +213,19 @@ void TPPMGraphic::LoadBinarySamples(uint32_t width, uint32_t height, uint32_t sa
   const uint64_t values = uint64_t{width} * samples;
   const uint64_t rowBytes = bitmap ? (uint64_t{width} + 7) / 8 : values * (wide ? 2 : 1);
   std::vector<uint8_t> line(bitmap || (samples == 1 && !wide) ? 0 : static_cast<size_t>(rowBytes));
+  // One-byte samples of a maximum other than 255 are stretched to the full range.
+  uint8_t scale[256];
+  const bool scaled = !bitmap && !wide && maxValue_ != 255;
+  for (uint32_t v = 0; v < 256; ++v) scale[v] = scaled ? ScaledSample(v, maxValue_) : static_cast<uint8_t>(v);
   for (uint32_t y = 0; y < height; ++y) {
     auto* row = static_cast<uint8_t*>(ScanLine(static_cast<int>(y)));
     if (line.empty()) {
       ReadBytes(row, rowBytes);
+      if (scaled) std::for_each(row, row + rowBytes, [&](uint8_t& v) { v = scale[v]; });
     } else {
       ReadBytes(line.data(), rowBytes);
       for (uint64_t i = 0; i < values; ++i) {
-        const uint8_t v = wide ? WideSample(uint32_t{line[2 * i]} << 8 | line[2 * i + 1], maxValue_) : line[i];
+        const uint8_t v = wide ? ScaledSample(uint32_t{line[2 * i]} << 8 | line[2 * i + 1], maxValue_) : scale[line[i]];
         const uint64_t x = i / samples, s = i % samples;
         row[x * samples + (samples - 1 - s)] = v;
       }

@@ -19,6 +19,7 @@
 #include "imaging/imagingerror.h"
 #include "imaging/imagingtexts.h"
 #include "imaging/lz77decoder.h"
+#include "imaging/packedlimits.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
 
@@ -29,10 +30,8 @@ constexpr size_t kSignatureLength = sizeof kSignature - 1;
 constexpr int kFileHeaderSize = 36;
 constexpr int kAttributesSize = 42;
 constexpr uint16_t kGeneralAttributes = 0, kPalette = 2, kLayerBank = 3, kLayer = 4;
-// Deflate makes at most 1032 bytes of one: a picture beyond its file's bytes
-// times this is a damaged header, refused before its bitmap is made.
-constexpr uint64_t kMaxExpansion = 1032;
-constexpr uint64_t kExpansionSlack = 1024 * 1024;
+// A run packet of two bytes repeats a value up to 127 times.
+constexpr uint64_t kMaxRunExpansion = 64;
 
 [[noreturn]] void Invalid() { ImagingErrorFmt(kInvalidImage, {kFormatPSP}); }
 
@@ -203,8 +202,16 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
   cm.SetSourceColorScheme(scheme);
   cm.SetTargetColorScheme(scheme == ColorScheme::Rgb ? ColorScheme::Bgr : scheme);
   const uint64_t channelBytes = ImageBytes(rowBytes, p.Height);
-  if (ImageBytes(channelBytes, p.SamplesPerPixel) > static_cast<uint64_t>(BytesLeft(stream)) * kMaxExpansion + kExpansionSlack)
-    Invalid();
+  // What the rest of the file can hold of the picture's channels, by how
+  // they are packed: a damaged header is refused before its bitmap is made.
+  const uint64_t pictureBytes = ImageBytes(channelBytes, p.SamplesPerPixel);
+  const auto left = static_cast<uint64_t>(BytesLeft(stream));
+  if (p.Compression == ctNone)
+    NeedRawBytes(left, pictureBytes);
+  else if (p.Compression == ctRLE)
+    NeedPackedBytes(left, pictureBytes, kMaxRunExpansion);
+  else
+    NeedDictionaryBytes(left, pictureBytes, kMaxDeflateExpansion);
   SetPixelFormat(cm.GetTargetPixelFormat(1));
   SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
   if (scheme == ColorScheme::Gray) SetPalette(cm.CreateGrayscalePalette(false));

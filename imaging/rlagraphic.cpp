@@ -37,6 +37,28 @@ std::string TextField(const uint8_t* h, size_t at, size_t width) {
   return std::string(p, std::find(p, p + width, '\0'));
 }
 
+std::string ChannelSpace(const uint8_t* h) { return LowerCase(TextField(h, 580, 32)); }
+
+[[noreturn]] void Invalid() { ImagingErrorFmt(kInvalidImage, {"RLA"}); }
+
+// Colours are stored multiplied by the matte: divided by it again they show
+// as other pictures' colours do. Samples are big-endian when 16 bits wide.
+void DivideOutMatte(std::vector<std::vector<uint8_t>>& rows, uint8_t bits) {
+  const size_t step = bits / 8;
+  const uint32_t full = bits == 16 ? 0xFFFF : 0xFF;
+  auto read = [&](const uint8_t* p) { return step == 2 ? uint32_t{ReadBe16(p)} : uint32_t{*p}; };
+  for (size_t at = 0; at + step <= rows[3].size(); at += step) {
+    const uint32_t a = read(&rows[3][at]);
+    if (a == 0 || a == full) continue;
+    for (int c = 0; c < 3; ++c) {
+      uint8_t* p = &rows[c][at];
+      const uint32_t v = std::min(full, (read(p) * full + a / 2) / a);
+      if (step == 2) p[0] = static_cast<uint8_t>(v >> 8);
+      p[step - 1] = static_cast<uint8_t>(v);
+    }
+  }
+}
+
 }  // namespace
 
 TGraphicClass TRLAGraphic::StaticClass() {
@@ -48,7 +70,7 @@ bool TRLAGraphic::CanLoadFromStream(TStream& stream) {
   if (BytesLeft(stream) <= kHeaderSize) return false;
   uint8_t h[kHeaderSize];
   ReadExact(stream, h, kHeaderSize);
-  const std::string space = LowerCase(TextField(h, 580, 32));
+  const std::string space = ChannelSpace(h);
   return ReadBe16(h, 26) == 0xFFFE && (space == "rgb" || space == "xyz");
 }
 
@@ -64,7 +86,7 @@ bool TRLAGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
   p.SamplesPerPixel = static_cast<uint8_t>(samples);
   p.BitsPerSample = static_cast<uint8_t>(bits);
   p.BitsPerPixel = static_cast<uint8_t>(samples * bits);
-  const std::string space = LowerCase(TextField(h, 580, 32));
+  const std::string space = ChannelSpace(h);
   if (space == "xyz") return false;
   if (space == "rgb") p.ColorScheme = static_cast<uint8_t>(mattes == 0 ? ColorScheme::Rgb : ColorScheme::Rgba);
   double gamma = 1.0;
@@ -82,24 +104,27 @@ bool TRLAGraphic::ReadImageProperties(TStream& stream, uint32_t imageIndex) {
 
 void TRLAGraphic::LoadFromStream(TStream& stream) {
   auto scope = BeginLoad(stream);
-  if (!ReadImageProperties(stream, 0)) return;
+  const bool known = ReadImageProperties(stream, 0);
   TImageProperties& p = ImageProperties;
   uint8_t h[kHeaderSize];
   SeekFromBase(0);
   ReadExact(stream, h, kHeaderSize);
+  // An XYZ picture is not shown; any other header the properties refuse
+  // (channel counts past any real file's) is damaged.
+  if (!known && ChannelSpace(h) == "xyz") return;
   const uint32_t colours = ReadBe16(h, 20), mattes = ReadBe16(h, 22);
-  if (p.Width == 0 || colours == 0) ImagingErrorFmt(kInvalidImage, {"RLA"});
+  if (!known || p.Width == 0 || colours == 0) Invalid();
   // What each row really holds: three colour channels or one grey one, and
   // the first matte channel as alpha; further mattes are not shown.
   const bool grey = colours < 3;
   const bool alpha = !grey && mattes > 0;
   const uint32_t channels = (grey ? 1 : 3) + (alpha ? 1 : 0);
   const uint8_t bits = p.BitsPerSample;
-  if (bits != 8 && bits != 16) ImagingErrorFmt(kInvalidImage, {"RLA"});
+  if (bits != 8 && bits != 16) Invalid();
   const uint64_t rowBytes = ImageRowBytes(p.Width, bits);
   const uint64_t imageBytes = ImageBytes(rowBytes * channels, p.Height);
   if (imageBytes > static_cast<uint64_t>(BytesLeft(stream)) * kMaxExpansion + kExpansionSlack)
-    ImagingErrorFmt(kInvalidImage, {"RLA"});
+    Invalid();
 
   ProgressRect = Rect(0, 0, static_cast<int>(p.Width), 1);
   ProgressStarting(kTransfering);
@@ -155,6 +180,7 @@ void TRLAGraphic::LoadFromStream(TStream& stream) {
         rows[c][2 * x + 1] = bytePlanes[bytePlanes.size() / 2 + x];
       }
     }
+    if (alpha) DivideOutMatte(rows, bits);
     TRowBytes planes[4];
     for (uint32_t c = 0; c < channels; ++c) planes[c] = rows[c];
     const int y = p.BottomUp ? static_cast<int>(p.Height - 1 - i) : static_cast<int>(i);

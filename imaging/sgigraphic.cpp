@@ -7,6 +7,7 @@
 #include "imaging/colormanager.h"
 #include "imaging/imagingerror.h"
 #include "imaging/imagingtexts.h"
+#include "imaging/packedlimits.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 constexpr int kHeaderSize = 512;
 constexpr uint16_t kMagic = 474;
+// A run packet of one count and one sample repeats it up to 127 times.
+constexpr uint64_t kMaxRunExpansion = 64;
 
 struct SgiHeader {
   uint16_t magic;
@@ -83,7 +86,8 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
   SeekFromBase(0);
   const SgiHeader h = ReadHeader(stream);
   const uint32_t bytesPerChannel = h.bytesPerChannel;
-  if ((bytesPerChannel != 1 && bytesPerChannel != 2) || h.channels == 0 || h.channels > 4)
+  if ((bytesPerChannel != 1 && bytesPerChannel != 2) || h.channels == 0 || h.channels > 4 || p.Width == 0 ||
+      p.Height == 0)
     ImagingErrorFmt(kInvalidImage, {kFormatSGI});
 
   TColorManager& cm = ColorManager();
@@ -102,6 +106,9 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
       rowSize_[i] = ReadBe32(tables.data(), 4 * (count + i));
     }
     decoder_ = std::make_unique<TSGIRLEDecoder>(p.BitsPerSample);
+    // Rows may share their packed bytes, but a file that could not hold
+    // every row at the best packing is refused before its bitmap is made.
+    NeedPackedBytes(stream, ImageBytes(channelBytes, count), kMaxRunExpansion);
   } else {
     // Every plane must be there before a bitmap is made for it.
     NeedBytes(stream, ImageBytes(channelBytes, uint64_t{p.Height} * h.channels));

@@ -107,6 +107,13 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   const TargaHeader h = ReadHeader(stream);
   if (!KnownImageType(h.imageType) || !KnownPixelSize(h.pixelSize))
     ImagingErrorFmt(kInvalidImage, {kFormatTarga});
+  // A file of type 0 holds no picture, whatever size its header names: it
+  // loads empty rather than as a blank bitmap of that size.
+  if (h.imageType == 0) {
+    ProgressEnding();
+    return;
+  }
+  if (h.width == 0 || h.height == 0) ImagingErrorFmt(kInvalidImage, {kFormatTarga});
   const bool topDown = (h.descriptor & kTopDown) != 0;
   Skip(stream, h.idLength);
 
@@ -131,21 +138,17 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
   const uint32_t pixelBytes = BytesOf(h.pixelSize);
   const uint64_t rowBytes = ImageRowBytes(p.Width, uint64_t{pixelBytes} * 8);
   const uint64_t imageBytes = ImageBytes(rowBytes, p.Height);
-  if (h.imageType != 0) {
-    if (IsRunLength(h.imageType))
-      NeedPackedBytes(stream, uint64_t{p.Width} * p.Height, MaxPixelsPerByte(pixelBytes));
-    else
-      NeedBytes(stream, imageBytes);
-  }
+  if (IsRunLength(h.imageType))
+    NeedPackedBytes(stream, uint64_t{p.Width} * p.Height, MaxPixelsPerByte(pixelBytes));
+  else
+    NeedBytes(stream, imageBytes);
   SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
   ProgressEnding();
   ProgressStarting(kTransfering);
-  if (h.imageType != 0 && !Empty()) {
-    if (IsRunLength(h.imageType))
-      DecodeRows(stream, rowBytes, h.pixelSize, topDown);
-    else
-      ReadRows(stream, rowBytes, topDown);
-  }
+  if (IsRunLength(h.imageType))
+    DecodeRows(stream, rowBytes, h.pixelSize, topDown);
+  else
+    ReadRows(stream, rowBytes, topDown);
   ProgressEnding();
 }
 

@@ -12,7 +12,7 @@
 #include "classlib/bitmap.h"
 #include "classlib/jpegimage.h"
 #include "classlib/streams.h"
-#include "peakworkingset.h"
+#include "peakmemory.h"
 #include "testdata.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "imaging/autodeskgraphic.h"
 #include "imaging/cutgraphic.h"
@@ -41,6 +42,21 @@ TEST(AutodeskReader, ShortFileGivesShortRowsAndBadMagicRaises) {
   EXPECT_THROW(LoadBytes(cel, bad), EInvalidGraphic);
 }
 
+// Cut short and with bits flipped: a clean error or a picture no larger than
+// what the copy can hold, never a crash.
+TEST(AutodeskReader, DamagedCopiesFailCleanly) {
+  Bytes pixels(37 * 23);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7);
+  for (const Bytes& copy : DamagedCopies(AutodeskFile(37, 23, pixels))) {
+    TAutodeskGraphic cel;
+    try {
+      LoadBytes(cel, copy);
+    } catch (const Exception&) {
+    }
+    EXPECT_LE(int64_t{cel.Width()} * cel.Height(), 37 * 23 + 65536);
+  }
+}
+
 // A CUT row: its byte count (2 bytes), packets (high bit: a run of the next
 // byte; else that many literal bytes), and a closing 0.
 Bytes CutFile(uint16_t w, uint16_t h, const std::vector<Bytes>& rows) {
@@ -62,6 +78,17 @@ TEST(CutReader, StreamLoadsWithTheGreyPalette) {
   EXPECT_EQ(BitmapRgb(cut), (Bytes{9, 9, 9, 9, 9, 9, 9, 9, 9, 4, 4, 4, 5, 5, 5, 6, 6, 6}));
   TStringStream stream(AsString(CutFile(1, 1, {{0x81, 1}})));
   EXPECT_FALSE(TCUTGraphic::CanLoadFromStream(stream));
+}
+
+// A picture of no width or height is refused with each reader's message.
+TEST(AutodeskAndCut, NoWidthOrHeightIsRefused) {
+  for (auto [w, h] : {std::pair{0, 2}, std::pair{2, 0}}) {
+    const auto width = static_cast<uint16_t>(w), height = static_cast<uint16_t>(h);
+    EXPECT_EQ(RefusalOf<TAutodeskGraphic>(AutodeskFile(width, height, {1, 2})),
+              "Cannot load image. Invalid or unexpected Autodesk image format.");
+    EXPECT_EQ(RefusalOf<TCUTGraphic>(CutFile(width, height, {{0x82, 1}, {0x82, 1}})),
+              "Cannot load image. Invalid or unexpected CUT image format.");
+  }
 }
 
 class CutFiles : public ::testing::Test {

@@ -5,7 +5,8 @@
 
 #include "imaging/lzwdecoder.h"
 #include "imaging/rledecoders.h"
-#include "testutil.h"
+#include "imaging/targagraphic.h"
+#include "picturetestutil.h"
 
 namespace {
 
@@ -43,6 +44,16 @@ TEST(Crashers, NoRoomAndNoOutputBufferWritesNothing) {
     d->Decode(src, dst, static_cast<int64_t>(packed.size()), 0);
     EXPECT_EQ(dst, nullptr);
   }
+}
+
+// 57 bytes whose header names a 28,521 x 9,070 picture of type 0 (no image
+// data): it loads empty, quickly and without making that blank bitmap.
+TEST(Crashers, TargaWithoutImageDataMakesNoBitmap) {
+  const Bytes file = ReadFixture("crashers/targa_type0_huge_blank");
+  EXPECT_FALSE(LoadsSmallAndFast<TTargaGraphic>(file));
+  TTargaGraphic tga;
+  LoadBytes(tga, file);
+  EXPECT_TRUE(tga.Empty());
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 // reads from them; damaged files fail cleanly.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "imaging/decoder.h"
 #include "imaging/gifgraphic.h"
@@ -120,6 +123,62 @@ TEST(GifReader, FullTableWithoutClearKeepsDecoding) {
   for (uint32_t i = 0; i < count; ++i) ASSERT_EQ(rgb[3 * i], i % 2 == 0 ? 1 : 2) << i;
 }
 
+// A plain LZW encoder that never clears: its table fills with strings of
+// many pixels, which the decoder must go on using once its table is full.
+std::vector<uint32_t> EncodeWithoutClear(const Bytes& pixels, uint8_t codeSize) {
+  std::map<std::pair<uint32_t, uint8_t>, uint32_t> table;
+  uint32_t next = (1u << codeSize) + 2, prefix = pixels[0];
+  std::vector<uint32_t> codes = {1u << codeSize};
+  for (size_t i = 1; i < pixels.size(); ++i) {
+    const auto found = table.find({prefix, pixels[i]});
+    if (found != table.end()) {
+      prefix = found->second;
+      continue;
+    }
+    codes.push_back(prefix);
+    if (next < 4096) table[{prefix, pixels[i]}] = next++;
+    prefix = pixels[i];
+  }
+  codes.insert(codes.end(), {prefix, (1u << codeSize) + 1});
+  return codes;
+}
+
+TEST(GifReader, TableFullOfLongStringsKeepsDecoding) {
+  const uint16_t width = 60000;
+  Bytes pixels(width);
+  for (uint32_t i = 0; i < width; ++i) pixels[i] = static_cast<uint8_t>((i * i / 7 + i / 13) % 8);
+  const std::vector<uint32_t> codes = EncodeWithoutClear(pixels, 3);
+  ASSERT_GT(codes.size(), 4096u);
+  Bytes palette(16 * 3, 0);
+  for (int i = 0; i < 16; ++i) palette[3 * i] = static_cast<uint8_t>(i);
+  GifBuilder b(width, 1, palette);
+  b.Image(width, 1, 3, PackCodes(codes, 3));
+  TGIFGraphic gif;
+  LoadBytes(gif, b.file);
+  const Bytes rgb = BitmapRgb(gif);
+  ASSERT_EQ(rgb.size(), size_t{width} * 3);
+  for (uint32_t i = 0; i < width; ++i) ASSERT_EQ(rgb[3 * i], pixels[i]) << i;
+}
+
+// An extension of a label the reader does not know is passed over with its
+// sub-blocks, whatever bytes they hold.
+TEST(GifReader, UnknownExtensionIsPassedOver) {
+  Bytes file = ReadFixture("pictures/gif_plain.gif");
+  const size_t afterTable = 13 + (3u << ((file[10] & 7) + 1));
+  file.insert(file.begin() + static_cast<ptrdiff_t>(afterTable), {0x21, 0x99, 3, 0x2C, 0x3B, 0x21, 1, 0x2C, 0});
+  TGIFGraphic gif;
+  LoadBytes(gif, file);
+  EXPECT_TRUE(NearBytes(BitmapRgb(gif), ReferenceRgb("gif_plain.gif"), 0));
+}
+
+TEST(GifReader, NoWidthOrHeightIsRefused) {
+  for (auto [w, h] : {std::pair{0, 2}, std::pair{2, 0}}) {
+    GifBuilder b(0, 0);
+    b.Image(static_cast<uint16_t>(w), static_cast<uint16_t>(h), 2, PackCodes({4, 1, 5}, 2));
+    EXPECT_EQ(RefusalOf<TGIFGraphic>(b.file), "Cannot load image. Invalid or unexpected GIF image format.");
+  }
+}
+
 TEST(GifReader, CodeSizeOutsideTwoToEightRaisesTheCodecError) {
   for (uint8_t size : {0, 1, 9, 12}) {
     GifBuilder b(2, 1);
@@ -156,6 +215,14 @@ TEST(GifReader, HugeScreenWithLittleDataIsRefused) {
   b.Image(0, 0, 2, PackCodes({4, 1}, 2));
   TGIFGraphic gif;
   EXPECT_THROW(LoadBytes(gif, b.file), Exception);
+}
+
+// 12,000 x 12,000 pixels from 60 KB of codes: even packed as tightly as
+// codes can be, so small a file does not make a picture of 144 MB.
+TEST(GifReader, LargeScreenWithLittleDataIsRefused) {
+  GifBuilder b(12000, 12000);
+  b.Image(12000, 12000, 8, Bytes(60000, 0x55));
+  EXPECT_TRUE(LoadsSmallAndFast<TGIFGraphic>(b.file));
 }
 
 TEST(GifReader, SignatureAndEmptyFiles) {

@@ -1,5 +1,5 @@
-// PCX files written by netpbm and ImageMagick load to the pixels the other
-// tool reads from them.
+// PCX files written by netpbm, ImageMagick and Pillow load to the pixels
+// another tool reads from them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,7 +12,8 @@ namespace {
 class PcxFiles : public ::testing::TestWithParam<const char*> {};
 
 // Four bit planes, packed 2- and 4-bit, 8-bit with the palette block, 24-bit
-// in three planes, 1-bit; all 37 pixels wide.
+// in three planes, RGBA in four, 1-bit (Pillow's with a header palette of
+// zeros); all 37 pixels wide.
 TEST_P(PcxFiles, LoadToTheReferencePixels) {
   TPCXGraphic pcx;
   LoadBytes(pcx, ReadFixture(std::string("pictures/") + GetParam()));
@@ -22,7 +23,17 @@ TEST_P(PcxFiles, LoadToTheReferencePixels) {
 INSTANTIATE_TEST_SUITE_P(Files, PcxFiles,
                          ::testing::Values("pcx_planes4.pcx", "pcx_packed2.pcx", "pcx_packed4.pcx",
                                            "pcx_8bit.pcx", "pcx_24bit.pcx", "pcx_1bit.pcx",
-                                           "pcx_magick24.pcx"));
+                                           "pcx_magick24.pcx", "pcx_magick_rgba.pcx", "pcx_pillow_1bit.pcx"));
+
+// The fourth byte plane is the alpha channel: the negated grey picture.
+TEST(PcxReader, FourBytePlanesKeepTheirAlpha) {
+  TPCXGraphic pcx;
+  LoadBytes(pcx, ReadFixture("pictures/pcx_magick_rgba.pcx"));
+  ASSERT_EQ(pcx.PixelFormat(), pf32bit);
+  const Bytes grey = ReferenceRgb("png_gray8.png");
+  const auto* row = static_cast<const uint8_t*>(pcx.ScanLine(0));
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(row[4 * x + 3], 255 - grey[3 * x]) << x;
+}
 
 Bytes PcxHeader(uint8_t manufacturer, uint8_t version, uint8_t encoding, uint8_t bits, uint16_t w, uint16_t h,
                 uint8_t planes, uint16_t bytesPerLine, uint16_t paletteInfo = 1) {
@@ -94,6 +105,35 @@ TEST(PcxReader, ImpossibleLayoutsAreRefused) {
   Bytes twoPlanes = PcxHeader(10, 5, 0, 1, 8, 1, 2, 1);
   twoPlanes.resize(twoPlanes.size() + 10, 0);
   EXPECT_THROW(LoadBytes(pcx, twoPlanes), EInvalidGraphic);
+}
+
+// Whatever the version, a one-plane bitmap shows black and white, not its
+// header palette (which writers leave as zeros).
+TEST(PcxReader, OneBitPicturesAreBlackAndWhite) {
+  for (uint8_t version : {0, 2, 3, 5}) {
+    Bytes file = PcxHeader(10, version, 0, 1, 2, 1, 1, 2);
+    file.insert(file.end(), {0x40, 0});
+    TPCXGraphic pcx;
+    LoadBytes(pcx, file);
+    EXPECT_EQ(BitmapRgb(pcx), (Bytes{0, 0, 0, 255, 255, 255})) << int(version);
+  }
+}
+
+TEST(PcxReader, NoWidthOrHeightIsRefused) {
+  for (size_t minAt : {4, 6}) {
+    Bytes file = PcxHeader(10, 5, 0, 8, 1, 1, 1, 2);
+    file[minAt] = 5;  // the minimum past the maximum
+    file.resize(file.size() + 10, 0);
+    EXPECT_EQ(RefusalOf<TPCXGraphic>(file), "Cannot load image. Invalid or unexpected PCX or SCR image format.");
+  }
+}
+
+// 4000 x 4000 uncompressed 8-bit pixels with 300 KB of them there: refused
+// before the picture is made.
+TEST(PcxReader, UncompressedFileMustHoldItsRows) {
+  Bytes file = PcxHeader(10, 5, 0, 8, 4000, 4000, 1, 4000);
+  file.resize(file.size() + 300000, 7);
+  EXPECT_TRUE(LoadsSmallAndFast<TPCXGraphic>(file));
 }
 
 TEST(PcxReader, DamagedFilesFailCleanly) {

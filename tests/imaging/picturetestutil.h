@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "classlib/bitmap.h"
 #include "classlib/streams.h"
+#include "peakmemory.h"
 #include "testutil.h"
 
 inline std::string AsString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
@@ -51,6 +53,19 @@ inline Bytes BitmapRgb(const TBitmap& bitmap) {
   return rgb;
 }
 
+// The message of the class library's exception a load raises; "" when the
+// file loads.
+template <class Reader>
+std::string RefusalOf(const Bytes& file) {
+  Reader reader;
+  try {
+    LoadBytes(reader, file);
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
 // Equal within Tolerance per byte (16-bit samples may round either way).
 inline ::testing::AssertionResult NearBytes(const Bytes& a, const Bytes& b, int tolerance) {
   if (a.size() != b.size())
@@ -87,11 +102,13 @@ inline std::vector<Bytes> DamagedCopies(const Bytes& file) {
 }
 
 // Loads every damaged copy: an exception of the class library is fine,
-// anything else (a crash, a hang, a foreign exception) is not.
+// anything else (a crash, a hang, a foreign exception) is not. Prepare, when
+// given, mends each copy first (a checksum the damage would trip over).
 template <class Reader>
-void SurvivesDamage(const std::string& fixture) {
+void SurvivesDamage(const std::string& fixture, void (*prepare)(Bytes&) = nullptr) {
   const Bytes file = ReadFixture("pictures/" + fixture);
-  for (const Bytes& copy : DamagedCopies(file)) {
+  for (Bytes copy : DamagedCopies(file)) {
+    if (prepare != nullptr) prepare(copy);
     Reader reader;
     try {
       LoadBytes(reader, copy);
@@ -99,4 +116,25 @@ void SurvivesDamage(const std::string& fixture) {
     }
     EXPECT_LE(int64_t{reader.Width()} * reader.Height(), int64_t{1} << 24) << fixture;
   }
+}
+
+// Loads a hostile file (one that declares far more than it holds): the load
+// may refuse it or show what it holds, but ends within a minute and raises
+// the peak working set by less than 16 MiB. Answers whether it was refused.
+template <class Reader>
+bool LoadsSmallAndFast(const Bytes& file) {
+  const uint64_t before = PeakWorkingSet();
+  const auto start = std::chrono::steady_clock::now();
+  bool refused = false;
+  {
+    Reader reader;
+    try {
+      LoadBytes(reader, file);
+    } catch (const Exception&) {
+      refused = true;
+    }
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  EXPECT_LT(PeakWorkingSet() - before, uint64_t{16} << 20);
+  return refused;
 }

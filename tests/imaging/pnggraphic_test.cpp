@@ -8,6 +8,7 @@
 #include <string>
 
 #include "classlib/bytereader.h"
+#include "fuzz/pngchunks.h"
 #include "imaging/imagingtexts.h"
 #include "imaging/pnggraphic.h"
 #include "picturetestutil.h"
@@ -67,11 +68,13 @@ TEST(PngReader, FileGammaCorrectsTheColours) {
   EXPECT_TRUE(png.ImageProperties.Options & 16);
 }
 
+// The transparent colour is the first pixel of the 16-colour picture.
 TEST(PngReader, TransparentColourOfAnRgbFile) {
   TPNGGraphic png;
   LoadBytes(png, ReadFixture("pictures/png_rgb8_trns.png"));
   EXPECT_TRUE(png.Transparent());
-  EXPECT_NE(png.TransparentColor(), clNone);
+  const Bytes first = ReferenceRgb("png_pal4.png");
+  EXPECT_EQ(png.TransparentColor(), RGBColor(first[0], first[1], first[2]));
   EXPECT_TRUE(NearBytes(BitmapRgb(png), ReferenceRgb("png_rgb8_trns.png"), 0));
 }
 
@@ -113,15 +116,7 @@ Bytes Png(const Bytes& header, const std::vector<std::pair<const char*, Bytes>>&
   return file;
 }
 
-std::string LoadError(const Bytes& file) {
-  TPNGGraphic png;
-  try {
-    LoadBytes(png, file);
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "";
-}
+std::string LoadError(const Bytes& file) { return RefusalOf<TPNGGraphic>(file); }
 
 TEST(PngReader, ExactlyEightBytesAreRefusedBySignature) {
   TStringStream eight(std::string("\x89PNG\r\n\x1a\n", 8));
@@ -187,17 +182,114 @@ TEST(PngReader, HugeDeclaredSizesAreRefusedBeforeAllocating) {
   EXPECT_NE(LoadError(Png(Header(16384, 16384, 8, 0), {{"IDAT", Deflate({0})}})), "");
 }
 
-// The image data ends after the first row: the rest keeps the background.
-TEST(PngReader, ImageDataThatEndsEarlyLeavesTheBackground) {
-  const Bytes raw = {0, 50, 60, 0, 70, 80};
+// Rows of filter byte 0 and zeros, deflated one by one so that the test
+// never holds the whole raw picture; every 197th byte random when detailed.
+Bytes DeflatedRows(uint32_t rows, size_t rowBytes, bool detailed) {
+  z_stream z{};
+  deflateInit(&z, detailed ? 1 : 9);
+  Bytes row(rowBytes), packed;
+  uint32_t seed = 1;
+  for (uint32_t y = 0; y < rows; ++y) {
+    for (size_t x = 1; detailed && x < row.size(); x += 197)
+      row[x] = static_cast<uint8_t>(seed = seed * 1103515245 + 12345);
+    z.next_in = row.data();
+    z.avail_in = static_cast<uInt>(row.size());
+    const int flush = y + 1 == rows ? Z_FINISH : Z_NO_FLUSH;
+    do {
+      uint8_t out[65536];
+      z.next_out = out;
+      z.avail_out = sizeof out;
+      deflate(&z, flush);
+      packed.insert(packed.end(), out, out + (sizeof out - z.avail_out));
+    } while (z.avail_out == 0);
+  }
+  deflateEnd(&z);
+  return packed;
+}
+
+// The largest RGBA picture the bitmap holds: its filter bytes take it past
+// the bitmap's size, but only the bitmap counts against that. Its rows hold
+// enough detail for deflate data of a believable size.
+TEST(PngReader, LargestRgbaPictureLoads) {
+  const uint32_t side = 8192;
+  TPNGGraphic png;
+  LoadBytes(png, Png(Header(side, side, 8, 6), {{"IDAT", DeflatedRows(side, 4 * side + 1, true)}}));
+  EXPECT_EQ(png.Width(), int(side));
+}
+
+// A picture of 8192 x 7000 pixels all of one colour deflates to about
+// 220 KB: with a comment of 64 KB beside it, still so small a file does not
+// make a bitmap of 219 MiB.
+TEST(PngReader, SmallFileOfAHugeFlatPictureIsRefused) {
+  const uint32_t width = 8192, height = 7000;
+  const Bytes file = Png(Header(width, height, 8, 6),
+                         {{"IDAT", DeflatedRows(height, 4 * width + 1, false)}, {"zzZz", Bytes(65536, 'z')}});
+  ASSERT_LT(file.size(), 300000u);
+  EXPECT_TRUE(LoadsSmallAndFast<TPNGGraphic>(file));
+}
+
+// Deflated data of the first row alone: the zlib header, a stored block's
+// header and the row. The rows after it keep the background.
+Bytes FirstRowOnly(const Bytes& raw, size_t rowBytes) {
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
   Bytes stored(size);
   compress2(stored.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 0);
-  // The zlib header, the stored block's header and the first row only.
-  const Bytes cut(stored.begin(), stored.begin() + 2 + 5 + 3);
+  return Bytes(stored.begin(), stored.begin() + 2 + 5 + static_cast<ptrdiff_t>(rowBytes));
+}
+
+TEST(PngReader, ImageDataThatEndsEarlyLeavesTheBackground) {
+  const Bytes cut = FirstRowOnly({0, 50, 60, 0, 70, 80}, 3);
   TPNGGraphic png;
   LoadBytes(png, Png(Header(2, 2, 8, 0), {{"bKGD", {0, 255}}, {"IDAT", cut}}));
   EXPECT_EQ(BitmapRgb(png), (Bytes{50, 50, 50, 60, 60, 60, 255, 255, 255, 255, 255, 255}));
+}
+
+// Grey pictures of 1, 2 and 4 bits and a palette picture: a bKGD and a tRNS
+// value name a level of the picture's own depth (an index for the palette).
+TEST(PngReader, LowDepthBackgroundAndTransparency) {
+  struct Case {
+    uint8_t depth, type;
+    Bytes background, transparent;
+    uint8_t backgroundGrey, transparentGrey;
+  };
+  const Case cases[] = {
+      {1, 0, {0, 1}, {0, 0}, 255, 0},
+      {2, 0, {0, 2}, {0, 1}, 170, 85},
+      {4, 0, {0, 5}, {0, 15}, 85, 255},
+      {4, 3, {1}, {}, 200, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::pair<const char*, Bytes>> chunks;
+    if (c.type == 3) chunks.push_back({"PLTE", {0, 0, 0, 200, 200, 200}});
+    chunks.push_back({"bKGD", c.background});
+    if (!c.transparent.empty()) chunks.push_back({"tRNS", c.transparent});
+    chunks.push_back({"IDAT", FirstRowOnly({0, 0, 0, 0}, 2)});
+    TPNGGraphic png;
+    LoadBytes(png, Png(Header(1, 2, c.depth, c.type), chunks));
+    const Bytes rgb = BitmapRgb(png);
+    EXPECT_EQ(rgb[3], c.backgroundGrey) << int(c.depth);
+    EXPECT_EQ(rgb[5], c.backgroundGrey) << int(c.depth);
+    if (!c.transparent.empty()) {
+      EXPECT_EQ(png.TransparentColor(), RGBColor(c.transparentGrey, c.transparentGrey, c.transparentGrey))
+          << int(c.depth);
+    }
+  }
+}
+
+// A gAMA of 0 or far outside real values is damage and is not applied; an
+// interlace method other than none or Adam7 is refused.
+TEST(PngReader, AbsurdGammaIsIgnoredAndUnknownInterlaceRefused) {
+  const Bytes row = Deflate({0, 100});
+  for (uint32_t gamma : {0u, 1u, 2000u, 0xFFFFFFFFu}) {
+    Bytes value;
+    Put32(value, gamma);
+    TPNGGraphic png;
+    LoadBytes(png, Png(Header(1, 1, 8, 0), {{"gAMA", value}, {"IDAT", row}}));
+    EXPECT_EQ(BitmapRgb(png), (Bytes{100, 100, 100})) << gamma;
+    EXPECT_FALSE(png.ImageProperties.Options & ioFileGamma) << gamma;
+  }
+  EXPECT_EQ(LoadError(Png(Header(1, 1, 8, 0, 2), {{"IDAT", row}})),
+            "Cannot load image. Invalid or unexpected PNG image format.");
 }
 
 TEST(PngReader, FilterFiveLeavesTheRow) {
@@ -221,9 +313,11 @@ TEST(PngReader, OnePixelWideInterlacedImage) {
   for (int y = 0; y < 8; ++y) EXPECT_EQ(rgb[3 * y], y * 10) << y;
 }
 
+// Damaged copies get their chunk CRCs made right, so that the damage reaches
+// inflate, the filters and the interlacing.
 TEST(PngReader, DamagedFilesFailCleanly) {
   for (const char* name : {"png_rgb8.png", "png_pal4_adam7.png", "png_gray16.png", "magick_graya8.png"})
-    SurvivesDamage<TPNGGraphic>(name);
+    SurvivesDamage<TPNGGraphic>(name, [](Bytes& b) { RecomputePngCrcs(b.data(), b.size()); });
 }
 
 }  // namespace

@@ -27,7 +27,9 @@ TEST_P(PsdFiles, DecodeLikeAnotherDecoder) {
 
 INSTANTIATE_TEST_SUITE_P(
     RealFiles, PsdFiles,
-    ::testing::Values(PsdCase{"rgb", 0}, PsdCase{"rgb_raw", 0}, PsdCase{"rgba", 0},
+    // With alpha, the merged colours blended on white as Photoshop stores
+    // them, packed and raw
+    ::testing::Values(PsdCase{"rgb", 0}, PsdCase{"rgb_raw", 0}, PsdCase{"rgba", 1}, PsdCase{"rgba_raw", 1},
                       // 16-bit packed rows; grey with alpha (two channels)
                       PsdCase{"rgb16", 1}, PsdCase{"grey", 0}, PsdCase{"grey16", 1},
                       PsdCase{"grey_alpha", 0}, PsdCase{"indexed", 1}, PsdCase{"cmyk", 2},

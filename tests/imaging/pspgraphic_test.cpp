@@ -9,6 +9,7 @@
 
 #include "imaging/imagingtexts.h"
 #include "imaging/pspgraphic.h"
+#include "picturetestutil.h"
 #include "pictureutil.h"
 
 namespace {
@@ -221,6 +222,18 @@ TEST(PspReader, JpegChannelsAndOtherDepthsAreRefused) {
     ADD_FAILURE() << "16-bit indices loaded";
   } catch (const EInvalidGraphic& e) {
     EXPECT_EQ(std::string(e.Message()), "Invalid color format in PSP file.");
+  }
+}
+
+// 4000 x 4000 pixels of 24 bits (48 MB) with 64 KB of channel data: neither
+// raw nor deflated can that be the picture, which is refused before its
+// bitmap and channel buffers are made.
+TEST(PspReader, HugePictureOfLittleDataIsRefused) {
+  PspWriter w(5);
+  for (uint16_t compression : {0, 2}) {
+    const Bytes file = Join({w.Header(), w.Attributes(4000, 4000, 72, 1, compression, 24, false),
+                             w.Block(3, w.Layer(1, {w.Channel(1, Bytes(65536, 1), 16000000)}))});
+    EXPECT_TRUE(LoadsSmallAndFast<TPSPGraphic>(file)) << compression;
   }
 }
 

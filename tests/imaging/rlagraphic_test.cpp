@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "imaging/rlagraphic.h"
+#include "picturetestutil.h"
 #include "pictureutil.h"
 
 namespace {
@@ -21,7 +22,8 @@ TEST_P(RlaFiles, DecodeLikeAnotherDecoder) {
   EXPECT_LE(MaxDifference(RgbOf(rla), ReadFixture(name + ".rgb")), 1);
 }
 
-// One colour channel (grey) and a matte channel (alpha) stay within their rows.
+// One colour channel (grey) and a matte channel (alpha) stay within their
+// rows; colours stored multiplied by the matte show divided by it again.
 INSTANTIATE_TEST_SUITE_P(RealFiles, RlaFiles, ::testing::Values("rgb", "rgba", "rgb16", "grey"));
 
 Bytes WithGamma(const char* text) {
@@ -100,6 +102,17 @@ TEST(RlaReader, HeaderTests) {
   EXPECT_TRUE(rla.Empty());
   TStringStream short740(std::string(file.begin(), file.begin() + 740));
   EXPECT_FALSE(TRLAGraphic::CanLoadFromStream(short740));
+}
+
+// Channel counts and sample sizes past any real file's are refused with
+// the reader's message, not shown as an empty picture.
+TEST(RlaReader, AbsurdChannelCountsAreRefused) {
+  for (size_t at : {20, 658}) {
+    Bytes file = ReadFixture("rla/rgb.rla");
+    file[at] = 1;
+    file[at + 1] = 44;  // 300
+    EXPECT_EQ(RefusalOf<TRLAGraphic>(file), "Cannot load image. Invalid or unexpected RLA image format.");
+  }
 }
 
 TEST(RlaReader, DamagedCopiesFailCleanly) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "imaging/sgigraphic.h"
 #include "picturetestutil.h"
@@ -60,6 +61,29 @@ TEST(SgiReader, ChannelCountTakesTheLowByte) {
   EXPECT_EQ(BitmapRgb(sgi), (Bytes{1, 2, 3}));
   EXPECT_THROW(LoadBytes(sgi, SgiFile(1, 1, 5, 1, {1, 2, 3, 4, 5})), EInvalidGraphic);
   EXPECT_THROW(LoadBytes(sgi, SgiFile(100, 100, 3, 1, {1, 2, 3})), EReadError);
+}
+
+// Every row of 8192 x 4096 RGB pixels points at the same 131 packed bytes:
+// so small a file does not make a picture of 96 MB.
+TEST(SgiReader, RowsSharingTheirDataCannotMakeAHugePicture) {
+  const uint16_t width = 8192, height = 4096;
+  const uint32_t rows = uint32_t{height} * 3, table = 512 + rows * 8;
+  Bytes file = SgiFile(width, height, 3, 1, {});
+  file[2] = 1;  // run-length encoded
+  auto put32 = [&](uint32_t v) {
+    for (int s = 24; s >= 0; s -= 8) file.push_back(static_cast<uint8_t>(v >> s));
+  };
+  for (uint32_t i = 0; i < rows; ++i) put32(table);
+  for (uint32_t i = 0; i < rows; ++i) put32(131);
+  for (int i = 0; i < 65; ++i) file.insert(file.end(), {0x7F, 9});
+  file.push_back(0);
+  EXPECT_TRUE(LoadsSmallAndFast<TSGIGraphic>(file));
+}
+
+TEST(SgiReader, NoWidthOrHeightIsRefused) {
+  for (auto [w, h] : {std::pair{0, 1}, std::pair{1, 0}})
+    EXPECT_EQ(RefusalOf<TSGIGraphic>(SgiFile(static_cast<uint16_t>(w), static_cast<uint16_t>(h), 1, 1, {1, 2})),
+              "Cannot load image. Invalid or unexpected sgi, bw or rgb(a) image format.");
 }
 
 TEST(SgiReader, DamagedFilesFailCleanly) {

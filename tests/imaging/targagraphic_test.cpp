@@ -1,8 +1,11 @@
-// Targa files written by netpbm and ImageMagick load to the pixels the
-// other tool reads from them; the writer's files load back unchanged.
+// Targa files written by netpbm, ImageMagick and Pillow load to the pixels
+// two other decoders agree on (bottom row first unless bit 5 says
+// otherwise); the writer's files load back unchanged.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "imaging/targagraphic.h"
 #include "picturetestutil.h"
@@ -19,8 +22,13 @@ TEST_P(TargaFiles, LoadToTheReferencePixels) {
 
 INSTANTIATE_TEST_SUITE_P(Files, TargaFiles,
                          ::testing::Values("tga_rgb_rle.tga", "tga_rgb_raw.tga", "tga_cmap_rle.tga",
-                                           "tga_cmap_raw.tga", "tga_grey_rle.tga", "tga_grey_raw.tga",
-                                           "tga_topleft.tga", "tga_rgba32.tga"));
+                                           "tga_netpbm_cmap_raw.tga", "tga_grey_rle.tga", "tga_grey_raw.tga",
+                                           "tga_netpbm_rgba_rle.tga", "tga_netpbm_rgba_raw.tga",
+                                           "tga_topleft.tga", "tga_cmap_raw.tga", "tga_rgba32.tga",
+                                           "tga_magick_rgb_rle.tga", "tga_magick_grey_raw.tga",
+                                           "tga_magick_rgba_rle.tga", "tga_pillow_rgb_raw.tga",
+                                           "tga_pillow_rgb_rle.tga", "tga_pillow_rgba_rle.tga",
+                                           "tga_pillow_grey_rle.tga", "tga_pillow_cmap_raw.tga"));
 
 // Hand-made from the format description: an 18-byte header, then the map
 // and the pixels.
@@ -95,6 +103,19 @@ TEST(TargaReader, EntrySizeZeroIsRefusedBySignatureButLoads) {
   EXPECT_EQ(BitmapRgb(tga), (Bytes{3, 2, 1}));
 }
 
+// Type 0 holds no picture, whatever size its header names; a picture of
+// no width or height is refused with the reader's message.
+TEST(TargaReader, NoImageLoadsEmptyAndNoSizeIsRefused) {
+  TTargaGraphic tga;
+  LoadBytes(tga, TargaHeader(0, 0xFFFF, 0xFFFF, 32));
+  EXPECT_TRUE(tga.Empty());
+  for (auto [w, h] : {std::pair{0, 5}, std::pair{5, 0}}) {
+    Bytes file = TargaHeader(2, static_cast<uint16_t>(w), static_cast<uint16_t>(h), 24);
+    file.resize(file.size() + 100, 0);
+    EXPECT_EQ(RefusalOf<TTargaGraphic>(file), "Cannot load image. Invalid or unexpected Targa image format.");
+  }
+}
+
 TEST(TargaReader, HugeRunLengthImageWithLittleDataIsRefused) {
   Bytes file = TargaHeader(10, 0xFFFF, 0x3FFF, 24);
   file.insert(file.end(), {0xFF, 1, 2, 3});
@@ -150,6 +171,25 @@ TEST(TargaWriter, OneRowAndOneBitBitmaps) {
   TTargaGraphic monoBack;
   LoadBytes(monoBack, file);
   EXPECT_EQ(BitmapRgb(monoBack), expected);
+}
+
+// Targa's 16-bit pixels are 5-5-5: a 5-6-5 bitmap is written in the colours
+// it shows, not with green's low bit taken for red.
+TEST(TargaWriter, FiveSixFiveBitmapKeepsItsColours) {
+  TTargaGraphic source;
+  source.SetPixelFormat(pf16bit);
+  source.SetSize(4, 1);
+  const uint16_t pixels[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};  // red, green, blue, white
+  std::memcpy(source.ScanLine(0), pixels, sizeof pixels);
+  for (bool compressed : {false, true}) {
+    TTargaGraphic copy;
+    copy.Assign(&source);
+    const Bytes file = Saved(copy, compressed);
+    EXPECT_EQ(file[16], 16);
+    TTargaGraphic back;
+    LoadBytes(back, file);
+    EXPECT_EQ(BitmapRgb(back), (Bytes{248, 0, 0, 0, 248, 0, 0, 0, 248, 248, 248, 248})) << compressed;
+  }
 }
 
 // One colour packs 128 pixels into a packet of three bytes: such a file

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "imaging/tiffgraphic.h"
-#include "peakworkingset.h"
+#include "peakmemory.h"
 #include "pictureutil.h"
 
 namespace {

@@ -1,11 +1,14 @@
-// The process's peak working set so far (its peak resident size natively):
-// a test run in a process of its own (as ctest runs each) reads how much
-// memory a load took at its worst from its rise.
+// The process's peak working set: tests of hostile files measure how far a
+// load raises it. Each test runs as a process of its own under ctest, so the
+// peak it reads is its own.
 #pragma once
 
 #include <cstdint>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #include <psapi.h>
 #else
