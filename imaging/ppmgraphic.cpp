@@ -212,22 +212,32 @@ void TPPMGraphic::LoadBinarySamples(uint32_t width, uint32_t height, uint32_t sa
   const bool wide = maxValue_ > 255;
   const uint64_t values = uint64_t{width} * samples;
   const uint64_t rowBytes = bitmap ? (uint64_t{width} + 7) / 8 : values * (wide ? 2 : 1);
-  std::vector<uint8_t> line(bitmap || (samples == 1 && !wide) ? 0 : static_cast<size_t>(rowBytes));
   // One-byte samples of a maximum other than 255 are stretched to the full range.
-  uint8_t scale[256];
   const bool scaled = !bitmap && !wide && maxValue_ != 255;
+  // Rows that need no more than a swap of red and blue are read in place.
+  const bool inPlace = bitmap || (!wide && (samples == 1 || (samples == 3 && !scaled)));
+  std::vector<uint8_t> line(inPlace ? 0 : static_cast<size_t>(rowBytes));
+  uint8_t scale[256];
   for (uint32_t v = 0; v < 256; ++v) scale[v] = scaled ? ScaledSample(v, maxValue_) : static_cast<uint8_t>(v);
   for (uint32_t y = 0; y < height; ++y) {
     auto* row = static_cast<uint8_t*>(ScanLine(static_cast<int>(y)));
     if (line.empty()) {
       ReadBytes(row, rowBytes);
       if (scaled) std::for_each(row, row + rowBytes, [&](uint8_t& v) { v = scale[v]; });
+      if (samples == 3 && !bitmap)
+        for (uint8_t* pixel = row; pixel < row + rowBytes; pixel += 3) std::swap(pixel[0], pixel[2]);
     } else {
       ReadBytes(line.data(), rowBytes);
-      for (uint64_t i = 0; i < values; ++i) {
-        const uint8_t v = wide ? ScaledSample(uint32_t{line[2 * i]} << 8 | line[2 * i + 1], maxValue_) : scale[line[i]];
-        const uint64_t x = i / samples, s = i % samples;
-        row[x * samples + (samples - 1 - s)] = v;
+      // Colour samples come red first; the bitmap holds blue first.
+      const uint8_t* in = line.data();
+      uint8_t* out = row;
+      if (wide) {
+        for (uint32_t x = 0; x < width; ++x, in += 2 * samples, out += samples)
+          for (uint32_t s = 0; s < samples; ++s)
+            out[samples - 1 - s] = ScaledSample(uint32_t{in[2 * s]} << 8 | in[2 * s + 1], maxValue_);
+      } else {
+        for (uint32_t x = 0; x < width; ++x, in += samples, out += samples)
+          for (uint32_t s = 0; s < samples; ++s) out[samples - 1 - s] = scale[in[s]];
       }
     }
     ProgressRow(y, height);
