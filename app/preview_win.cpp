@@ -16,6 +16,7 @@
 #include "classlib/strutils.h"
 #include "classlib/webbrowser.h"
 #include "imaging/fileformatlist.h"
+#include "search/folderentries.h"
 #include "search/subreport.h"
 #include "shell/folders.h"
 
@@ -84,7 +85,7 @@ void TPreviewPane::ShowReport(const std::string& fileName, const std::wstring& t
   THourGlass wait;
   {
     TSubStringReport report;
-    report.MakeReport(fileName, text);
+    report.MakeReport(fileName, text, RealNameOfPath(fileName));
     lastPage_ = report.Html();
   }
   lastText_ = text;

@@ -98,14 +98,14 @@ TSubStringReport::TSubStringReport() : hint_(std::make_unique<TStringInfoHint>()
   hint_->SetCaseSensitive(false);
 }
 
-int32_t TSubStringReport::MakeReport(const std::string& fileName, const std::wstring& text) {
+int32_t TSubStringReport::MakeReport(const std::string& fileName, const std::wstring& text, const std::string& realName) {
   hint_->SetSearchText(text);
   std::string page = kSubReportHeader;
   int32_t count = -1;
   // The preview shows whatever page comes back, so a file that cannot be
   // opened or converted gets the error page too instead of an exception.
   try {
-    std::unique_ptr<TTextExtractor> extractor = CreateTextExtractor(fileName);
+    std::unique_ptr<TTextExtractor> extractor = CreateTextExtractor(fileName, realName);
     std::unique_ptr<TFileStream> file;
     TStream* stream = nullptr;
     if (extractor) {

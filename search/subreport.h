@@ -46,8 +46,9 @@ public:
   // through their text converters as the search does. Returns the number
   // counted (at most kRowLimit + 1), or -1 when anything failed, the file's
   // opening or conversion included: the page then says so instead of
-  // listing rows.
-  int32_t MakeReport(const std::string& fileName, const std::wstring& text);
+  // listing rows. A file reached by its short name is converted as its own
+  // name (realName) says.
+  int32_t MakeReport(const std::string& fileName, const std::wstring& text, const std::string& realName = {});
 
 private:
   std::unique_ptr<TStringInfoHint> hint_;

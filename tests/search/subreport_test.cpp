@@ -244,6 +244,9 @@ TEST(SubStringReport, ReadsDocumentsThroughTheirConverters) {
     EXPECT_EQ(r.count, c.count) << c.file << c.suffix;
     EXPECT_NE(r.html.find(c.context), std::string::npos) << c.file << c.suffix << "\n" << r.html;
     EXPECT_EQ(ReportOn(bytes, c.text, ".bin").count, 0) << c.file << " read raw";
+    ReportFile shortName(bytes, "~1.DOC");
+    EXPECT_EQ(TSubStringReport().MakeReport(shortName.Path(), c.text, std::string("own") + c.suffix), c.count)
+        << c.file << " reached by a short name";
   }
   EXPECT_EQ(MakeReport(ExtractData("docx_pandoc.docx"), L"needle").count, 1);
 }
