@@ -14,7 +14,10 @@ namespace {
 constexpr DWORD kShopFilePath = 2;
 constexpr int kShObjectPropertiesOrdinal = 178;
 constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-constexpr FILEOP_FLAGS kCopyMoveFlags = FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION;
+
+FILEOP_FLAGS CopyMoveFlags(TOnCollision collision) {
+  return FOF_ALLOWUNDO | (collision == TOnCollision::Rename ? FOF_RENAMEONCOLLISION : FOF_NOCONFIRMATION);
+}
 
 HWND ApplicationWindow() { return Application != nullptr ? Application->Handle() : nullptr; }
 
@@ -92,10 +95,10 @@ bool DeleteToRecycleBin(const TStrings& files) {
   return RunFileOperation(FO_DELETE, files, nullptr, FOF_ALLOWUNDO);
 }
 
-bool CopyFiles(const TStrings& files, const std::string& destFolder) {
-  return RunFileOperation(FO_COPY, files, &destFolder, kCopyMoveFlags);
+bool CopyFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision) {
+  return RunFileOperation(FO_COPY, files, &destFolder, CopyMoveFlags(collision));
 }
 
-bool MoveFiles(const TStrings& files, const std::string& destFolder) {
-  return RunFileOperation(FO_MOVE, files, &destFolder, kCopyMoveFlags);
+bool MoveFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision) {
+  return RunFileOperation(FO_MOVE, files, &destFolder, CopyMoveFlags(collision));
 }
