@@ -68,38 +68,4 @@ TEST(ResultSet, RecordsAreFoundAgainByIdentityAfterASort) {
   EXPECT_EQ(at[2], -1);
 }
 
-// Records removed while filtering leave the complete store too: emptying
-// the filter brings back only the records that were never removed.
-TEST(ResultSet, RemovalsWhileFilteringAreNotUndoneByEmptyingTheFilter) {
-  using Names_ = std::vector<std::string>;
-  struct Case {
-    const char* how;
-    void (*remove)(TResultSet&);
-    Names_ shownAfter, allAfter;
-  };
-  const Case cases[] = {
-      {"shown rows", [](TResultSet& set) { set.RemoveRows({2, 0}); }, {"1c.txt"}, {"b.txt", "1c.txt", "d.txt"}},
-      // A test reaches the records the filter hides as well.
-      {"by test",
-       [](TResultSet& set) {
-         set.RemoveWhere([](const TFileInfoList& store, int i) {
-           return store.Name(i) == "1a.txt" || store.Name(i) == "b.txt";
-         });
-       },
-       {"1c.txt", "1e.txt"},
-       {"1c.txt", "d.txt", "1e.txt"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.how);
-    TResultSet set;
-    for (const char* name : {"1a.txt", "b.txt", "1c.txt", "d.txt", "1e.txt"}) set.Add(Record(name));
-    set.SetFilter("1");
-    ASSERT_EQ(Names(set.Results()), (Names_{"1a.txt", "1c.txt", "1e.txt"}));
-    c.remove(set);
-    EXPECT_EQ(Names(set.Results()), c.shownAfter);
-    set.SetFilter("");
-    EXPECT_EQ(Names(set.Results()), c.allAfter);
-  }
-}
-
 }  // namespace
