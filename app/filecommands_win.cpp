@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <set>
 #include <vector>
 
 #include "app/configform_win.h"
@@ -65,18 +66,33 @@ void TFileCommands::mOpenClick() {
 void TFileCommands::mFolderClick() {
   const int row = form_.ResultList().FirstSelected();
   if (row < 0) return;
-  ShellOpen("open", FolderToOpen(form_.ResultList().Results().Item(row).Path), SW_SHOWNORMAL);
+  ShellOpen("open", FolderToOpen(std::string(form_.ResultList().Results().Path(row))), SW_SHOWNORMAL);
 }
 
-bool TFileCommands::ResolveCollisions(TStrings& files, const std::string& folder) {
-  for (int i = files.Count() - 1; i >= 0; --i) {
+bool TFileCommands::ResolveCollisions(TStrings& files, const std::string& folder, TStrings& ontoThemselves) {
+  // Two selected files of one name land on one target: the later one is a
+  // collision as much as a file already there.
+  std::set<std::string> targets;
+  for (int i = 0; i < files.Count();) {
     const std::string target = IncludeTrailingBackslash(folder) + ExtractFileName(files[i]);
-    if (!PathExists(target) || AnsiSameText(target, files[i])) continue;
-    // The shell's rename-on-collision is not honoured everywhere: ask first.
+    const bool repeated = !targets.insert(AnsiUpperCase(target)).second;
+    if (!repeated && AnsiSameText(target, files[i])) {
+      ontoThemselves.Add(files[i]);
+      files.Delete(i);
+      continue;
+    }
+    if (!repeated && !PathExists(target)) {
+      ++i;
+      continue;
+    }
     const TModalResult answer = MessageDlg(target + "\r\n" + MultiLang->Translate("File already exists! Overwrite?"),
                                            mtConfirmation, mbYes | mbNo | mbCancel, 0);
     if (answer == mrCancel) return false;
-    if (answer == mrNo) files.Delete(i);
+    if (answer == mrNo) {
+      files.Delete(i);
+      continue;
+    }
+    ++i;
   }
   return true;
 }
@@ -88,11 +104,14 @@ void TFileCommands::mCopyToClick() {
 }
 
 void TFileCommands::CopySelectedTo(const std::string& folder) {
-  TStringList files;
+  TStringList files, ontoThemselves;
   GetSelectedFiles(&files);
   if (files.Count() == 0) return;
-  if (!ResolveCollisions(files, folder) || files.Count() == 0) return;
-  CopyFiles(files, folder);
+  if (!ResolveCollisions(files, folder, ontoThemselves)) return;
+  // A copy onto itself gets a name of its own, as the shell gives it.
+  if (ontoThemselves.Count() > 0) CopyFiles(ontoThemselves, folder);
+  // Every other collision is answered by now: what is left replaces.
+  if (files.Count() > 0) CopyFiles(files, folder, TOnCollision::Replace);
 }
 
 void TFileCommands::mMove2SelectClick() {
@@ -105,21 +124,25 @@ void TFileCommands::MoveSelectedTo(const std::string& folder) {
   TStringList files;
   GetSelectedFiles(&files);
   if (files.Count() == 0) return;
-  const std::vector<int> rows = form_.ResultList().SelectedIndexes();
+  const std::vector<uint32_t> picked = form_.ResultList().SelectedIds();
   if (MessageDlg(MultiLang->Translate("Please confirm moving selected files to") + " " + folder, mtConfirmation,
                  mbOK | mbCancel, 0) != mrOk)
     return;
-  if (!ResolveCollisions(files, folder) || files.Count() == 0) return;
-  MoveFiles(files, folder);
-  DropVanishedRows(rows);
+  // A file moved onto itself stays where it is.
+  TStringList ontoThemselves;
+  if (!ResolveCollisions(files, folder, ontoThemselves) || files.Count() == 0) return;
+  MoveFiles(files, folder, TOnCollision::Replace);
+  DropVanishedRows(picked);
 }
 
-void TFileCommands::DropVanishedRows(const std::vector<int>& rows) {
+void TFileCommands::DropVanishedRows(const std::vector<uint32_t>& picked) {
+  // The list may have changed while the shell worked (hits of a running
+  // search): the picked records are found again by identity.
+  TResultList& list = form_.ResultList();
   std::vector<int> gone;
-  for (int row : rows)
-    if (row < form_.ResultList().Results().Count() && !PathExists(form_.ResultList().FullPath(row)))
-      gone.push_back(row);
-  form_.ResultList().DeleteRows(gone);
+  for (int row : list.RowsOf(picked))
+    if (row >= 0 && !PathExists(list.FullPath(row))) gone.push_back(row);
+  list.DeleteRows(gone);
 }
 
 void TFileCommands::mCopyClick() {
@@ -133,11 +156,11 @@ void TFileCommands::mDeleteClick() {
   TStringList files;
   GetSelectedFiles(&files);
   if (files.Count() == 0) return;
-  const std::vector<int> rows = form_.ResultList().SelectedIndexes();
+  const std::vector<uint32_t> picked = form_.ResultList().SelectedIds();
   // Whatever the shell reports (a user who stops it half-way has some files
   // deleted), only the rows of files that are gone leave the list.
   DeleteToRecycleBin(files);
-  DropVanishedRows(rows);
+  DropVanishedRows(picked);
 }
 
 void TFileCommands::mPropClick() {
@@ -158,7 +181,7 @@ void TFileCommands::mListDelFolderClick() {
   if (MessageDlg(MultiLang->Translate("Do not show files from this folder?"), mtConfirmation, mbOK | mbCancel, 0) !=
       mrOk)
     return;
-  const std::string folder = form_.ResultList().Results().Item(row).Path;
+  const std::string folder(form_.ResultList().Results().Path(row));
   form_.ResultList().DeleteFolderRows(folder);
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,9 @@ public:
   void ListViewMouseMove(TShiftState shift, int x, int y);
 
   // What "Copy to..." and "Move to..." do once a folder is chosen. A file
-  // of the same name already there is replaced only when the user says so;
-  // a move drops only the rows whose files left their places.
+  // of the same name already there, or a second selected file of one name,
+  // replaces only when the user says so; a move drops only the rows whose
+  // files left their places.
   void CopySelectedTo(const std::string& folder);
   void MoveSelectedTo(const std::string& folder);
 
@@ -48,10 +50,12 @@ public:
 
 private:
   // Leaves out of files those that the user does not want to replace in
-  // folder; false when the user cancelled the whole operation.
-  bool ResolveCollisions(TStrings& files, const std::string& folder);
-  // Removes the rows whose files no longer exist at their old places.
-  void DropVanishedRows(const std::vector<int>& rows);
+  // folder, and moves to ontoThemselves those already in folder; false when
+  // the user cancelled the whole operation.
+  bool ResolveCollisions(TStrings& files, const std::string& folder, TStrings& ontoThemselves);
+  // Removes the rows of the picked records whose files no longer exist at
+  // their old places.
+  void DropVanishedRows(const std::vector<uint32_t>& picked);
 
   TFindForm& form_;
   POINT DragStart{-1, -1};

@@ -54,9 +54,21 @@ void TPreviewPane::BrowserCannotRender() {
   if (!lastPage_.empty()) ShowFallback();
 }
 
-void TPreviewPane::Show(const std::string& fileName, const std::wstring& text) { UpdatePreview(fileName, text); }
+void TPreviewPane::Show(const std::string& fileName, const std::wstring& text) {
+  if (fileName == shownFile_ && text == shownText_) return;
+  UpdatePreview(fileName, text);
+}
+
+void TPreviewPane::Clear() {
+  lastPage_.clear();
+  UpdatePreview("", L"");
+}
 
 void TPreviewPane::UpdatePreview(const std::string& fileName, const std::wstring& text) {
+  // Set first: a file that cannot be shown is not tried again for every
+  // change of the selection around it.
+  shownFile_ = fileName;
+  shownText_ = text;
   if (!ConfigForm->CheckPreview->Checked()) {
     if (form_.pView->Visible()) form_.pView->Hide();
     if (form_.SplitterView->Visible()) form_.SplitterView->Hide();

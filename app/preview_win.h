@@ -19,8 +19,12 @@ public:
   void LoadImageExtensions();
   const TStringList& ImageExtensions() const { return ImageExtensions_; }
 
-  // The selected file with the containing text (which may be empty).
+  // The selected file with the containing text (which may be empty);
+  // nothing when the pane shows them already.
   void Show(const std::string& fileName, const std::wstring& text);
+  // Back to "Preview is unavailable": the list no longer holds what the
+  // pane showed.
+  void Clear();
   // Fills the pane as the options say: hidden, the report page, the
   // picture, or "Preview is unavailable".
   void UpdatePreview(const std::string& fileName, const std::wstring& text);
@@ -42,6 +46,8 @@ private:
   bool browserFailed_ = false;
   std::string lastPage_;  // the report being shown
   std::wstring lastText_;
+  std::string shownFile_;  // what the pane was last asked to show
+  std::wstring shownText_;
 };
 
 // The report page as rich text for the fallback: one paragraph per row, the

@@ -1,5 +1,7 @@
 #include "app/resultlist_win.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "app/configform_win.h"
@@ -16,6 +18,22 @@
 #include "search/searchqueue.h"
 #include "shell/fileinfo.h"
 #include "widecontrols/widecombobox.h"
+
+namespace {
+
+// The list view draws nothing between the two.
+class TItemsUpdate {
+public:
+  explicit TItemsUpdate(TListItems& items) : items_(items) { items_.BeginUpdate(); }
+  ~TItemsUpdate() { items_.EndUpdate(); }
+  TItemsUpdate(const TItemsUpdate&) = delete;
+  TItemsUpdate& operator=(const TItemsUpdate&) = delete;
+
+private:
+  TListItems& items_;
+};
+
+}  // namespace
 
 TResultList::TResultList(TFindForm& form) : form_(form) {}
 
@@ -42,64 +60,145 @@ void TResultList::SyncCount() {
 }
 
 void TResultList::Clear() {
-  form_.ListView->Items()->SetCount(0);
+  ForgetSelection(0);
   form_.ListView->Repaint();
   set_.Clear();
+  form_.Preview().Clear();
 }
 
 void TResultList::AddFullPaths(TStrings& list) const {
-  const TFileInfoList& results = set_.Results();
-  for (int i = 0; i < results.Count(); ++i) list.Add(results.Item(i).Path + "\\" + results.Item(i).Name);
+  for (int i = 0; i < set_.Results().Count(); ++i) list.Add(FullPath(i));
 }
 
 std::vector<int> TResultList::SelectedIndexes() const {
   std::vector<int> indexes;
   const int count = set_.Results().Count();
+  // Without a selection the list view would look at every row for one.
+  const int selected = form_.ListView->SelCount();
+  if (selected <= 0) return indexes;
+  indexes.reserve(static_cast<size_t>(selected));
   for (int i = form_.ListView->GetNextItem(-1, isSelected); i >= 0 && i < count;
-       i = form_.ListView->GetNextItem(i, isSelected))
+       i = form_.ListView->GetNextItem(i, isSelected)) {
     indexes.push_back(i);
+    if (static_cast<int>(indexes.size()) == selected) break;
+  }
   return indexes;
 }
 
 int TResultList::FirstSelected() const {
+  if (form_.ListView->SelCount() <= 0) return -1;
   const int index = form_.ListView->GetNextItem(-1, isSelected);
   return index < set_.Results().Count() ? index : -1;
 }
 
 std::string TResultList::FullPath(int index) const {
-  const TFileInfo& info = set_.Results().Item(index);
-  return info.Path + "\\" + info.Name;
+  const TFileInfoList& results = set_.Results();
+  std::string path(results.Path(index));
+  return path.append("\\").append(results.Name(index));
+}
+
+std::vector<uint32_t> TResultList::SelectedIds() const {
+  std::vector<uint32_t> ids;
+  for (int index : SelectedIndexes()) ids.push_back(set_.Results().Id(index));
+  return ids;
+}
+
+std::vector<int> TResultList::RowsOf(const std::vector<uint32_t>& ids) const { return set_.IndexesOf(ids); }
+
+TResultList::TSelectionBatch::TSelectionBatch(TResultList& list) : list_(list) {
+  // The list view would fill a whole row, icon included, for every row
+  // whose selection changes before it tells the event.
+  if (list_.batchDepth_++ == 0) list_.heldSelectEvent_ = std::move(list_.form_.ListView->OnSelectItem);
+  list_.form_.ListView->OnSelectItem = nullptr;
+}
+
+TResultList::TSelectionBatch::~TSelectionBatch() {
+  if (--list_.batchDepth_ == 0) list_.form_.ListView->OnSelectItem = std::move(list_.heldSelectEvent_);
+}
+
+void TResultList::ForgetSelection(int count) {
+  TListView& view = *form_.ListView;
+  // Deselecting takes the list view a look at every row, or at every
+  // selected range per row deselected; dropping its rows forgets the
+  // selection at once. The rows in view stay in view.
+  const int top = static_cast<int>(SendMessageA(view.Handle(), LVM_GETTOPINDEX, 0, 0));
+  const int perPage = static_cast<int>(SendMessageA(view.Handle(), LVM_GETCOUNTPERPAGE, 0, 0));
+  SendMessageA(view.Handle(), LVM_DELETEALLITEMS, 0, 0);
+  view.Items()->SetCount(count);
+  if (top > 0 && count > 0) view.MakeVisible(std::min(top + std::max(perPage, 1) - 1, count - 1), false);
+}
+
+void TResultList::Select(const std::vector<int>& rows) {
+  TListView& view = *form_.ListView;
+  for (int row : rows) view.SetSelected(row, true);
+  if (!rows.empty()) view.SetFocused(rows.front(), true);
+}
+
+template <class Remove>
+void TResultList::RemovingRows(Remove remove) {
+  TListView& view = *form_.ListView;
+  std::vector<int> removed;
+  {
+    TSelectionBatch batch(*this);
+    const std::vector<int> selected = SelectedIndexes();
+    TItemsUpdate update(*view.Items());
+    removed = remove();
+    if (!removed.empty()) {
+      // The list view keeps its selection by row: each selected row that
+      // stays moves up by the rows removed before it.
+      std::vector<int> staying;
+      auto before = removed.begin();
+      for (int row : selected) {
+        while (before != removed.end() && *before < row) ++before;
+        if (before == removed.end() || *before != row)
+          staying.push_back(row - static_cast<int>(before - removed.begin()));
+      }
+      ForgetSelection(set_.Results().Count());
+      Select(staying);
+    }
+  }
+  if (removed.empty()) return;
+  // The previewed record was among the selected ones: with none left, it
+  // is gone from the list.
+  if (FirstSelected() < 0) {
+    form_.Preview().Clear();
+    return;
+  }
+  PreviewSelection();
 }
 
 void TResultList::DeleteRows(std::vector<int> indexes) {
   std::sort(indexes.begin(), indexes.end());
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-  TListItems& items = *form_.ListView->Items();
-  {
-    TSelectionBatch batch(*this);
-    items.BeginUpdate();
-    for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
-      form_.ListView->SetSelected(*it, false);
-      set_.Results().Delete(*it);
-    }
-    items.SetCount(set_.Results().Count());
-    items.EndUpdate();
-  }
-  PreviewSelection();
+  RemovingRows([&] {
+    set_.RemoveRows(indexes);
+    return indexes;
+  });
 }
 
 int TResultList::DeleteFolderRows(const std::string& folder) {
-  std::vector<int> rows;
-  const TFileInfoList& results = set_.Results();
-  for (int i = 0; i < results.Count(); ++i)
-    if (IsSameOrBelow(results.Item(i).Path, folder)) rows.push_back(i);
-  DeleteRows(rows);
-  return static_cast<int>(rows.size());
+  int count = 0;
+  RemovingRows([&] {
+    // A folder's records mostly stand together and share one folder text.
+    const char* lastPath = nullptr;
+    bool lastAnswer = false;
+    std::vector<int> rows = set_.RemoveWhere([&](const TFileInfoList& store, int index) {
+      const std::string_view path = store.Path(index);
+      if (path.data() != lastPath) {
+        lastPath = path.data();
+        lastAnswer = IsSameOrBelow(path, folder);
+      }
+      return lastAnswer;
+    });
+    count = static_cast<int>(rows.size());
+    return rows;
+  });
+  return count;
 }
 
 void TResultList::ListViewData(TObject* /*Sender*/, TListItem* Item) {
   if (Item->Index() < 0 || Item->Index() >= set_.Results().Count()) return;
-  const TFileInfo& info = set_.Results().Item(Item->Index());
+  const TFileInfo info = set_.Results().Item(Item->Index());
   Item->SetCaption(info.Name);
   Item->SubItems()->Add(info.Path);
   Item->SubItems()->Add(info.TypeName);
@@ -115,8 +214,8 @@ void TResultList::ListViewData(TObject* /*Sender*/, TListItem* Item) {
 void TResultList::ListViewInfoTip(TObject* /*Sender*/, TListItem* Item, std::string& InfoTip) {
   if (!ConfigForm->CheckHints->Checked()) return;
   if (Item->Index() < 0 || Item->Index() >= set_.Results().Count()) return;
-  const std::string& context = set_.Results().Item(Item->Index()).Context;
-  InfoTip = context.empty() ? std::string() : "... " + context + " ...";
+  const std::string_view context = set_.Results().Context(Item->Index());
+  InfoTip = context.empty() ? std::string() : "... " + std::string(context) + " ...";
 }
 
 void TResultList::ListViewDataHint(TObject* /*Sender*/, int StartIndex, int EndIndex) {
@@ -136,23 +235,20 @@ void TResultList::ListViewDataHint(TObject* /*Sender*/, int StartIndex, int EndI
 template <class Change>
 void TResultList::KeepingSelection(Change change) {
   TListView& view = *form_.ListView;
-  TSelectionBatch batch(*this);
-  std::vector<TFileInfo> selected;
-  for (int index : SelectedIndexes()) selected.push_back(set_.Results().Item(index));
-  view.ClearSelection();
-  change();
-  view.Items()->SetCount(set_.Results().Count());
-  int first = -1;
-  for (int index : set_.IndexesOf(selected)) {
-    if (index < 0) continue;
-    view.SetSelected(index, true);
-    if (first < 0 || index < first) first = index;
-  }
-  if (first >= 0) {
-    view.SetFocused(first, true);
-    view.MakeVisible(first, true);
+  {
+    TSelectionBatch batch(*this);
+    const std::vector<uint32_t> selected = SelectedIds();
+    change();
+    ForgetSelection(set_.Results().Count());
+    std::vector<int> rows = set_.IndexesOf(selected);
+    rows.erase(std::remove(rows.begin(), rows.end(), -1), rows.end());
+    // In row order the list view adds each row to its last selected range.
+    std::sort(rows.begin(), rows.end());
+    Select(rows);
+    if (!rows.empty()) view.MakeVisible(rows.front(), true);
   }
   view.Repaint();
+  PreviewSelection();
 }
 
 void TResultList::ListViewColumnClick(TObject* /*Sender*/, TListColumn* Column) {
@@ -181,5 +277,6 @@ void TResultList::ListViewSelectItem(TObject* /*Sender*/, TListItem* /*Item*/, b
 void TResultList::PreviewSelection() {
   const int first = FirstSelected();
   if (first < 0) return;
+  // The preview pane passes over the record it shows already.
   form_.Preview().Show(FullPath(first), form_.cbString->Text());
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,9 +42,15 @@ public:
   std::vector<int> SelectedIndexes() const;
   int FirstSelected() const;
   std::string FullPath(int index) const;
-  // Removes the rows at indexes (any order) from the shown store.
+  // The identities of the selected records, and the rows where records of
+  // given identities now stand (-1 for those no longer listed).
+  std::vector<uint32_t> SelectedIds() const;
+  std::vector<int> RowsOf(const std::vector<uint32_t>& ids) const;
+  // Removes the rows at indexes (any order), from the complete store too
+  // while filtering; the rows left selected stay selected.
   void DeleteRows(std::vector<int> indexes);
-  // Removes the rows whose folder is folder or lies below it.
+  // Removes, from the complete store too, the records whose folder is
+  // folder or lies below it; how many rows went.
   int DeleteFolderRows(const std::string& folder);
 
   // List view and filter events.
@@ -57,11 +65,12 @@ public:
 
 private:
   // Selection changes made by the list itself (sorting, filtering, removing
-  // rows) show no preview row by row: the preview follows once at the end.
+  // rows) ask for no row and show no preview row by row: the list view's
+  // selection event is held back, and the preview follows once at the end.
   class TSelectionBatch {
   public:
-    explicit TSelectionBatch(TResultList& list) : list_(list) { ++list_.batchDepth_; }
-    ~TSelectionBatch() { --list_.batchDepth_; }
+    explicit TSelectionBatch(TResultList& list);
+    ~TSelectionBatch();
     TSelectionBatch(const TSelectionBatch&) = delete;
     TSelectionBatch& operator=(const TSelectionBatch&) = delete;
 
@@ -70,13 +79,22 @@ private:
   };
   // The first selected row in the preview.
   void PreviewSelection();
+  // Leaves no row selected and count rows in the list view.
+  void ForgetSelection(int count);
+  // Selects rows (ascending) and gives the first the focus.
+  void Select(const std::vector<int>& rows);
   // Runs change (a sort or a filter) and selects the same records after it.
   template <class Change>
   void KeepingSelection(Change change);
+  // Runs remove, which takes rows out of the shown store and gives them
+  // (lowest first); the selected rows that stay keep their selection.
+  template <class Remove>
+  void RemovingRows(Remove remove);
   void ScheduleCountSync();
 
   TFindForm& form_;
   TResultSet set_;
   bool countSyncPosted_ = false;
   int batchDepth_ = 0;
+  std::function<void(TObject*, TListItem*, bool)> heldSelectEvent_;
 };

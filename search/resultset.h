@@ -1,9 +1,12 @@
 // The result list's stores: normally one; while the name filter is on, the
 // complete store waits aside and a second store holds copies of the records
 // whose names pass, and that second store is what the list shows and what
-// every operation works on.
+// every operation works on. The copies keep their records' identities, so
+// that a record removed from the list leaves the complete store too.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,11 +35,22 @@ public:
   // case ignored by the locale); an empty one brings the complete store back.
   void SetFilter(std::string_view text);
 
-  // The positions in Results of records with the same name and folder as
-  // the given ones, -1 for those no longer there; one pass over the store.
-  std::vector<int> IndexesOf(const std::vector<TFileInfo>& records) const;
+  // Removes the shown records at rows (any order) and the same records from
+  // the complete store; one pass over each store.
+  void RemoveRows(std::vector<int> rows);
+  // Removes from both stores every record for which remove(store, index)
+  // holds; the rows that left the shown store, lowest first.
+  using TRecordTest = std::function<bool(const TFileInfoList& store, int index)>;
+  std::vector<int> RemoveWhere(const TRecordTest& remove);
+
+  // The positions in Results of the records with the given identities, -1
+  // for those no longer there; one pass over the store.
+  std::vector<int> IndexesOf(const std::vector<uint32_t>& ids) const;
 
 private:
+  // rows: ascending, without repeats.
+  void RemoveShownRows(const std::vector<int>& rows);
+
   std::unique_ptr<TFileInfoList> results_;
   std::unique_ptr<TFileInfoList> allResults_;  // only while filtering
 };

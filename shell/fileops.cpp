@@ -5,6 +5,7 @@
 
 #include "classlib/application.h"
 #include "classlib/codepage.h"
+#include "classlib/paths.h"
 #include "classlib/stringlist.h"
 #include "shell/owners.h"
 #include "shell/pidls.h"
@@ -14,41 +15,47 @@ namespace {
 constexpr DWORD kShopFilePath = 2;
 constexpr int kShObjectPropertiesOrdinal = 178;
 constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-constexpr FILEOP_FLAGS kCopyMoveFlags = FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION;
 
 HWND ApplicationWindow() { return Application != nullptr ? Application->Handle() : nullptr; }
 
 // Names for the shell: each followed by a zero byte, the whole by one more.
 // An empty name would end the list early and hide the names after it, so it
-// is left out.
-std::string NameList(const TStrings& files) {
+// is left out. With a folder given, the names that the files take there.
+std::string NameList(const TStrings& files, const std::string* folder = nullptr) {
   std::string list;
   for (int i = 0; i < files.Count(); ++i) {
     std::string name = files.Get(i);
     if (name.empty()) continue;
-    list += name;
+    list += folder != nullptr ? IncludeTrailingBackslash(*folder) + ExtractFileName(name) : name;
     list.push_back('\0');
   }
   return list;  // c_str() supplies the final zero byte
 }
 
-bool RunFileOperation(UINT operation, const TStrings& files, const std::string* destFolder,
-                      FILEOP_FLAGS flags) {
+// to: a name list as NameList makes it, or none.
+bool RunFileOperation(UINT operation, const TStrings& files, FILEOP_FLAGS flags, const std::string* to = nullptr) {
   std::string from = NameList(files);
   if (from.empty()) return false;
-  // The destination is a list too: the shell reads it up to a double zero.
-  std::string to;
-  if (destFolder != nullptr) {
-    to = *destFolder;
-    to.push_back('\0');
-  }
   SHFILEOPSTRUCTA op{};
   op.hwnd = ApplicationWindow();
   op.wFunc = operation;
   op.pFrom = from.c_str();
-  op.pTo = destFolder != nullptr ? to.c_str() : nullptr;
+  op.pTo = to != nullptr ? to->c_str() : nullptr;
   op.fFlags = flags;
   return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
+}
+
+bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFolder, TOnCollision collision) {
+  if (collision == TOnCollision::Rename) {
+    // The destination is a list too: the shell reads it up to a double zero.
+    std::string to = destFolder;
+    to.push_back('\0');
+    return RunFileOperation(operation, files, FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION, &to);
+  }
+  // Each file's own target: the shell then replaces without asking again,
+  // and some shells move several files only so.
+  const std::string to = NameList(files, &destFolder);
+  return RunFileOperation(operation, files, FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_MULTIDESTFILES, &to);
 }
 
 }  // namespace
@@ -88,14 +95,12 @@ std::string BrowseForFolderTitle(HWND ownerWindow, const std::string& title) {
 
 std::string BrowseForFolder(HWND ownerWindow) { return BrowseForFolderTitle(ownerWindow, ""); }
 
-bool DeleteToRecycleBin(const TStrings& files) {
-  return RunFileOperation(FO_DELETE, files, nullptr, FOF_ALLOWUNDO);
+bool DeleteToRecycleBin(const TStrings& files) { return RunFileOperation(FO_DELETE, files, FOF_ALLOWUNDO); }
+
+bool CopyFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision) {
+  return CopyOrMove(FO_COPY, files, destFolder, collision);
 }
 
-bool CopyFiles(const TStrings& files, const std::string& destFolder) {
-  return RunFileOperation(FO_COPY, files, &destFolder, kCopyMoveFlags);
-}
-
-bool MoveFiles(const TStrings& files, const std::string& destFolder) {
-  return RunFileOperation(FO_MOVE, files, &destFolder, kCopyMoveFlags);
+bool MoveFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision) {
+  return CopyOrMove(FO_MOVE, files, destFolder, collision);
 }

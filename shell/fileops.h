@@ -22,5 +22,9 @@ std::string BrowseForFolder(HWND ownerWindow);
 // shell allows; true only when the shell did it all without being cancelled.
 // An empty list does nothing and gives false.
 bool DeleteToRecycleBin(const TStrings& files);
-bool CopyFiles(const TStrings& files, const std::string& destFolder);
-bool MoveFiles(const TStrings& files, const std::string& destFolder);
+// A file of the same name in destFolder: the copy gets a new name (where the
+// shell honours that), or, once the caller has asked the user, replaces it
+// without another question.
+enum class TOnCollision { Rename, Replace };
+bool CopyFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision = TOnCollision::Rename);
+bool MoveFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision = TOnCollision::Rename);

@@ -18,21 +18,23 @@
 #include "app/filecommands_win.h"
 #include "app/resultlist_win.h"
 #include "app_fixtures.h"
+#include "classlib/bitmap.h"
 #include "classlib/buttons.h"
 #include "classlib/codepage.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
+#include "classlib/image.h"
 #include "classlib/panels.h"
+#include "classlib/picture.h"
 #include "classlib/splitter.h"
 #include "widecontrols/widecombobox.h"
 #include "classlib/registry.h"
 #include "classlib/stringlist.h"
 #include "shell/dropfilesource.h"
-#include "mainwindow_fixture_win.h"
+#include "resultlist_fixture_win.h"
 
 namespace {
 
-using app_test::MainWindowTest;
 using app_test::TTempFolder;
 
 // Presses the given buttons, one per dialog box this process shows, in
@@ -122,29 +124,8 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class FileCommandsTest : public MainWindowTest {
+class FileCommandsTest : public app_test::ResultListTest {
 protected:
-  // Searches folder and waits for the list.
-  void Find(const std::string& folder) {
-    LookIn(folder);
-    FindForm->bStart->Click();
-    ASSERT_TRUE(WaitForSearchEnd());
-    Pump(5);
-  }
-  int Row(const std::string& name) {
-    const std::vector<std::string> names = Column(0);
-    return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
-  }
-  void Select(std::initializer_list<const char*> names) {
-    for (int i = 0; i < FindForm->ListView->Items()->Count(); ++i) FindForm->ListView->SetSelected(i, false);
-    for (const char* name : names) FindForm->ListView->SetSelected(Row(name), true);
-    Pump(2);
-  }
-  static std::vector<std::string> SortedColumn(int column) {
-    std::vector<std::string> v = Column(column);
-    std::sort(v.begin(), v.end());
-    return v;
-  }
   TFileCommands& Commands() { return FindForm->FileCommands(); }
 };
 
@@ -199,10 +180,87 @@ TEST_F(FileCommandsTest, CopyOntoATakenNameAsksFirst) {
     TButtonPresser presser({IDYES});
     Commands().CopySelectedTo(target.Path());
   }
-  // Told to go ahead, the copy lands (replacing the file, or beside it where
-  // the shell renames on a collision); the source stays listed.
-  EXPECT_TRUE(Read(target.Path() + "\\b.txt") == "new b" || Exists(target.Path() + "\\Copy of b.txt"));
+  // Told to go ahead, the copy replaces the file, never lands beside it;
+  // the source stays listed.
+  EXPECT_EQ(Read(target.Path() + "\\b.txt"), "new b");
+  EXPECT_FALSE(Exists(target.Path() + "\\Copy of b.txt"));
   EXPECT_EQ(Column(0), (Names{"b.txt"}));
+}
+
+// Two selected files of one name copied to one folder: the later one is
+// asked about like a file already there; No leaves the first copy, Yes
+// replaces it.
+TEST_F(FileCommandsTest, RepeatedNamesInOneSelectionAreAskedAbout) {
+  TTempFolder root;
+  for (const char* folder : {"one", "two"}) {
+    CreateDirectoryA((root.Path() + "\\" + folder).c_str(), nullptr);
+    root.Write(std::string(folder) + "\\a.txt", folder);
+  }
+  Find(root.Path());
+  const std::vector<std::string> names = Column(0);
+  for (size_t i = 0; i < names.size(); ++i) FindForm->ListView->SetSelected(static_cast<int>(i), names[i] == "a.txt");
+  Pump(2);
+  TStringList picked;
+  Commands().GetSelectedFiles(&picked);
+  ASSERT_EQ(picked.Count(), 2);
+  for (int answer : {IDNO, IDYES}) {
+    TTempFolder target;
+    TButtonPresser presser({answer});
+    Commands().CopySelectedTo(target.Path());
+    EXPECT_EQ(presser.Boxes(), 1);
+    EXPECT_EQ(Read(target.Path() + "\\a.txt"), Read(picked[answer == IDNO ? 0 : 1]));
+  }
+}
+
+// After a Move or a Delete that leaves some of the selected files in place,
+// exactly those stay selected, the preview follows the first of them, and
+// the next command takes them: never the records that moved up into their
+// rows.
+TEST_F(FileCommandsTest, PartialMoveOrDeleteLeavesTheFilesThatStayedSelected) {
+  struct Case {
+    const char* what;
+    std::vector<int> answers;  // to the boxes shown, in order
+    bool move;
+    Names left, selected;
+    int previewWidth;
+  };
+  const Case cases[] = {
+      {"move, keeping c.bmp", {IDOK, IDNO}, true, {"a.bmp", "c.bmp", "e.bmp"}, {"c.bmp"}, 3},
+      {"delete, d.bmp locked", {IDYES}, false, {"a.bmp", "d.bmp", "e.bmp"}, {"d.bmp"}, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TTempFolder source, target;
+    for (int width = 1; width <= 5; ++width) {
+      TBitmap bitmap;
+      bitmap.SetWidth(width);
+      bitmap.SetHeight(1);
+      bitmap.SaveToFile(source.Path() + "\\" + static_cast<char>('a' + width - 1) + ".bmp");
+    }
+    target.Write("c.bmp", "old c");
+    Find(source.Path());
+    Select({"b.bmp", "c.bmp", "d.bmp"});
+    // Readable, so that the preview can show it, but not deletable.
+    HANDLE lock = CreateFileA((source.Path() + "\\d.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (c.move) CloseHandle(lock);
+    {
+      TButtonPresser presser(c.answers);
+      if (c.move)
+        Commands().MoveSelectedTo(target.Path());
+      else
+        Commands().mDeleteClick();
+    }
+    if (!c.move) CloseHandle(lock);
+    Pump(5);
+    EXPECT_EQ(SortedColumn(0), c.left);
+    EXPECT_EQ(SelectedNames(), c.selected);
+    EXPECT_EQ(FindForm->PreviewImage->Picture()->Width(), c.previewWidth);
+    TStringList next;
+    Commands().GetSelectedFiles(&next);
+    ASSERT_EQ(next.Count(), 1);
+    EXPECT_EQ(next[0], source.Path() + "\\" + c.selected[0]);
+  }
 }
 
 // Deleted files go to the recycle bin (the Trash folder of the private HOME)

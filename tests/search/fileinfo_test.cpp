@@ -61,6 +61,22 @@ TEST(FileInfoList, EachColumnSortsUpThenDownWithItsOwnFlag) {
   EXPECT_FALSE(list.TypeAscending());
 }
 
+// Names alike far into their letters sort by their first difference, one
+// that is the start of another comes first, and names equal but for case
+// keep their order, in either direction.
+TEST(FileInfoList, NameSortOrdersLongCommonStartsAndKeepsEqualNamesInPlace) {
+  TFileInfoList list;
+  for (const char* name :
+       {"report-2021-march.txt", "REPORT-2021", "report-2021-april.txt", "report-2021", "report-2020-zeta.txt"})
+    list.Add(Info(name));
+  list.SortByName();
+  EXPECT_EQ(Names(list), (Names_{"report-2020-zeta.txt", "REPORT-2021", "report-2021", "report-2021-april.txt",
+                                 "report-2021-march.txt"}));
+  list.SortByName();
+  EXPECT_EQ(Names(list), (Names_{"report-2021-march.txt", "report-2021-april.txt", "REPORT-2021", "report-2021",
+                                 "report-2020-zeta.txt"}));
+}
+
 // Sorting nothing or one record only turns the flag round.
 TEST(FileInfoList, SortingEmptyOrSingleListOnlyInvertsTheFlag) {
   TFileInfoList list;

@@ -53,13 +53,15 @@ TEST(ResultSet, ClearWhileFilteringEmptiesBothStores) {
   EXPECT_EQ(set.Results().Count(), 0);
 }
 
-TEST(ResultSet, RecordsAreFoundAgainByNameAndFolderAfterASort) {
+TEST(ResultSet, RecordsAreFoundAgainByIdentityAfterASort) {
   TResultSet set;
   set.Add(Record("b.txt"));
   set.Add(Record("a.txt", "C:\\Other"));
   set.Add(Record("a.txt"));
+  const std::vector<uint32_t> ids = {set.Results().Id(2), set.Results().Id(0), set.Results().Id(1)};
   set.Results().SortByName();
-  const std::vector<int> at = set.IndexesOf({Record("a.txt"), Record("b.txt"), Record("gone.txt")});
+  set.RemoveRows({set.IndexesOf({ids[2]})[0]});
+  const std::vector<int> at = set.IndexesOf(ids);
   ASSERT_EQ(at.size(), 3u);
   EXPECT_EQ(set.Results().Item(at[0]).Path, "C:\\Data");
   EXPECT_EQ(set.Results().Item(at[1]).Name, "b.txt");
