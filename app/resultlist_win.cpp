@@ -15,25 +15,10 @@
 #include "classlib/label.h"
 #include "classlib/stringlist.h"
 #include "classlib/strutils.h"
+#include "classlib/updatescope.h"
 #include "search/searchqueue.h"
 #include "shell/fileinfo.h"
 #include "widecontrols/widecombobox.h"
-
-namespace {
-
-// The list view draws nothing between the two.
-class TItemsUpdate {
-public:
-  explicit TItemsUpdate(TListItems& items) : items_(items) { items_.BeginUpdate(); }
-  ~TItemsUpdate() { items_.EndUpdate(); }
-  TItemsUpdate(const TItemsUpdate&) = delete;
-  TItemsUpdate& operator=(const TItemsUpdate&) = delete;
-
-private:
-  TListItems& items_;
-};
-
-}  // namespace
 
 TResultList::TResultList(TFindForm& form) : form_(form) {}
 
@@ -141,7 +126,7 @@ void TResultList::RemovingRows(Remove remove) {
   {
     TSelectionBatch batch(*this);
     const std::vector<int> selected = SelectedIndexes();
-    TItemsUpdate update(*view.Items());
+    TUpdateScope<TListItems> update(*view.Items());
     removed = remove();
     if (!removed.empty()) {
       // The list view keeps its selection by row: each selected row that

@@ -22,14 +22,11 @@
 #include "classlib/timer.h"
 #include "search/filelistthread.h"
 #include "search/searchthread.h"
+#include "search/threadowner.h"
 #include "shell/shelltree.h"
 #include "widecontrols/widecombobox.h"
 
 namespace {
-
-// How long an exit waits for the search threads it stopped; each notices
-// at its next entry or block, so this is only reached by a hung file system.
-constexpr DWORD kExitWaitMs = 15000;
 
 // The end of a search flashes the window this many times, this far apart.
 constexpr int kFlashes = 4;
@@ -236,7 +233,7 @@ void TSearchControl::StartIndexers() {
 
 void TSearchControl::StopAndWaitForAll() {
   StopAll();
-  SearchThreads.WaitForAll(kExitWaitMs);
+  SearchThreads.WaitForAll(kWorkerExitWaitMs);
   IndexThreads.TerminateAll();
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "classlib/streams.h"
+#include "classlib/updatescope.h"
 
 namespace {
 
@@ -16,18 +17,6 @@ int32_t ReadInt32(TStream& stream) {
 }
 
 void WriteInt32(TStream& stream, int32_t value) { stream.WriteBuffer(&value, sizeof value); }
-
-// Closes a batch however the scope is left.
-class UpdateScope {
-public:
-  explicit UpdateScope(TIconList& list) : list_(list) { list_.BeginUpdate(); }
-  ~UpdateScope() { list_.EndUpdate(); }
-  UpdateScope(const UpdateScope&) = delete;
-  UpdateScope& operator=(const UpdateScope&) = delete;
-
-private:
-  TIconList& list_;
-};
 
 }  // namespace
 
@@ -71,7 +60,7 @@ void TIconList::InsertNew(int index, Fill fill) {
 }
 
 void TIconList::Put(int index, TIcon* icon) {
-  UpdateScope batch(*this);
+  TUpdateScope<TIconList> batch(*this);
   if (index == Count()) items_.Add(nullptr);
   if (Get(index) == nullptr) items_.Put(index, new TIcon);
   TIcon* target = Get(index);
@@ -110,7 +99,7 @@ void TIconList::Delete(int index) {
 }
 
 void TIconList::Clear() {
-  UpdateScope batch(*this);
+  TUpdateScope<TIconList> batch(*this);
   for (int i = Count() - 1; i >= 0; --i) Delete(i);
 }
 
@@ -127,7 +116,7 @@ void TIconList::Move(int curIndex, int newIndex) {
 int TIconList::IndexOf(TIcon* icon) const { return items_.IndexOf(icon); }
 
 void TIconList::LoadFromStream(TStream& stream) {
-  UpdateScope batch(*this);
+  TUpdateScope<TIconList> batch(*this);
   Clear();
   const int32_t count = ReadInt32(stream);
   for (int32_t i = 0; i < count; ++i) {
@@ -166,13 +155,13 @@ void TIconList::Assign(TPersistent* source) {
   }
   if (auto* list = dynamic_cast<TIconList*>(source)) {
     if (list == this) return;
-    UpdateScope batch(*this);
+    TUpdateScope<TIconList> batch(*this);
     Clear();
     for (int i = 0; i < list->Count(); ++i) Add(list->Get(i));
     return;
   }
   if (auto* icon = dynamic_cast<TIcon*>(source)) {
-    UpdateScope batch(*this);
+    TUpdateScope<TIconList> batch(*this);
     Clear();
     Add(icon);
     return;

@@ -5,25 +5,12 @@
 #include <cstring>
 
 #include "imaging/ccittcodes.h"
+#include "imaging/samplehelpers.h"
 
 namespace {
 
 // Make-up codes can follow one another without end in damaged data.
 constexpr int64_t kMaxRun = int64_t{1} << 40;
-
-const std::array<uint8_t, 256>& ReversedBits() {
-  static const std::array<uint8_t, 256> table = [] {
-    std::array<uint8_t, 256> t{};
-    for (int i = 0; i < 256; ++i) {
-      uint8_t r = 0;
-      for (int b = 0; b < 8; ++b)
-        if (i & (1 << b)) r |= static_cast<uint8_t>(0x80 >> b);
-      t[i] = r;
-    }
-    return t;
-  }();
-  return table;
-}
 
 template <class States>
 void AddCode(States& states, const char* bits, int32_t value) {
@@ -79,7 +66,7 @@ bool TCCITTDecoder::Begin(const uint8_t* Source, uint8_t* Dest, int64_t PackedSi
 
 int TCCITTDecoder::Peek() const {
   uint8_t byte = src_[bitPos_ >> 3];
-  if (SwapBits) byte = ReversedBits()[byte];
+  if (SwapBits) byte = ReversedBits(byte);
   return (byte >> (7 - (bitPos_ & 7))) & 1;
 }
 
@@ -88,7 +75,7 @@ uint32_t TCCITTDecoder::CountZeros() const {
   uint32_t zeros = 0;
   while (pos < bitCount_) {
     uint8_t byte = src_[pos >> 3];
-    if (SwapBits) byte = ReversedBits()[byte];
+    if (SwapBits) byte = ReversedBits(byte);
     if ((byte >> (7 - (pos & 7))) & 1) break;
     ++pos;
     if (zeros < UINT32_MAX) ++zeros;

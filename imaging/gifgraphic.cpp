@@ -27,9 +27,6 @@ constexpr uint8_t kPlainText = 0x01;
 constexpr uint8_t kGraphicControl = 0xF9;
 constexpr uint8_t kHasColorTable = 0x80;
 constexpr uint8_t kInterlaced = 0x40;
-// A 12-bit code names a string of at most 4,096 pixels (a full table that is
-// never cleared can repeat its longest one): under 2,731 pixels per byte.
-constexpr uint64_t kMaxLzwExpansion = 2731;
 
 struct Screen {
   uint16_t width, height;

@@ -35,6 +35,9 @@ inline void NeedRawBytes(uint64_t StoredBytes, uint64_t ImageBytes) {
 // kLargePictureExpansion it unpacks to, so that a small file never makes a
 // huge bitmap.
 inline constexpr uint64_t kMaxDeflateExpansion = 1032;
+// A 12-bit code names a string of at most 4,096 bytes (a full table that is
+// never cleared can repeat its longest one): under 2,731 bytes per byte.
+inline constexpr uint64_t kMaxLzwExpansion = 2731;
 inline constexpr uint64_t kLargePictureExpansion = 256;
 inline constexpr uint64_t kFlatPictureBytes = 32 * 1024 * 1024;
 inline void NeedDictionaryBytes(uint64_t PackedBytes, uint64_t UnpackedBytes, uint64_t MaxExpansion) {

@@ -20,6 +20,7 @@
 #include "imaging/imagingtexts.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
+#include "imaging/samplehelpers.h"
 
 namespace {
 
@@ -57,34 +58,6 @@ uint32_t ChannelsUsed(ColorScheme s) {
     case ColorScheme::Rgba: case ColorScheme::Cmyk: return 4;
     default: return 3;
   }
-}
-
-// The merged colours of a picture with transparency are stored blended on
-// white: where alpha is below full, the white is taken back out (a pixel of
-// no alpha keeps what is stored, there is nothing to take out of it).
-template <class Sample>
-void RemoveWhiteMatte(std::vector<std::vector<uint8_t>>& planes, Sample (*read)(const uint8_t*),
-                      void (*write)(uint8_t*, Sample)) {
-  constexpr int64_t kFull = std::numeric_limits<Sample>::max();
-  constexpr size_t kBytes = sizeof(Sample);
-  const std::vector<uint8_t>& alpha = planes[3];
-  for (size_t at = 0; at + kBytes <= alpha.size(); at += kBytes) {
-    const int64_t a = read(&alpha[at]);
-    if (a == 0 || a == kFull) continue;
-    for (int c = 0; c < 3; ++c) {
-      uint8_t* sample = &planes[c][at];
-      const int64_t above = int64_t{read(sample)} - (kFull - a);
-      write(sample, static_cast<Sample>(above <= 0 ? 0 : std::min(kFull, (above * kFull + a / 2) / a)));
-    }
-  }
-}
-
-uint8_t ReadByte(const uint8_t* p) { return *p; }
-void WriteByte(uint8_t* p, uint8_t v) { *p = v; }
-uint16_t ReadWord(const uint8_t* p) { return ReadBe16(p); }
-void WriteWord(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v >> 8);
-  p[1] = static_cast<uint8_t>(v);
 }
 
 }  // namespace
@@ -230,8 +203,9 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
   if (scheme == ColorScheme::Cmyk)
     for (auto& plane : planes)
       for (uint8_t& b : plane) b = static_cast<uint8_t>(~b);
-  if (scheme == ColorScheme::Rgba && depth == 8) RemoveWhiteMatte<uint8_t>(planes, ReadByte, WriteByte);
-  if (scheme == ColorScheme::Rgba && depth == 16) RemoveWhiteMatte<uint16_t>(planes, ReadWord, WriteWord);
+  // The merged colours of a picture with transparency are stored blended on
+  // white: where alpha is below full, the white is taken back out.
+  if (scheme == ColorScheme::Rgba && (depth == 8 || depth == 16)) DivideOutAlpha(planes, depth, true);
   ProgressEnding();
 
   ProgressStarting(kTransfering);

@@ -23,6 +23,7 @@
 #include "imaging/imagingtexts.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
+#include "imaging/samplehelpers.h"
 
 namespace {
 
@@ -40,24 +41,6 @@ std::string TextField(const uint8_t* h, size_t at, size_t width) {
 std::string ChannelSpace(const uint8_t* h) { return LowerCase(TextField(h, 580, 32)); }
 
 [[noreturn]] void Invalid() { ImagingErrorFmt(kInvalidImage, {"RLA"}); }
-
-// Colours are stored multiplied by the matte: divided by it again they show
-// as other pictures' colours do. Samples are big-endian when 16 bits wide.
-void DivideOutMatte(std::vector<std::vector<uint8_t>>& rows, uint8_t bits) {
-  const size_t step = bits / 8;
-  const uint32_t full = bits == 16 ? 0xFFFF : 0xFF;
-  auto read = [&](const uint8_t* p) { return step == 2 ? uint32_t{ReadBe16(p)} : uint32_t{*p}; };
-  for (size_t at = 0; at + step <= rows[3].size(); at += step) {
-    const uint32_t a = read(&rows[3][at]);
-    if (a == 0 || a == full) continue;
-    for (int c = 0; c < 3; ++c) {
-      uint8_t* p = &rows[c][at];
-      const uint32_t v = std::min(full, (read(p) * full + a / 2) / a);
-      if (step == 2) p[0] = static_cast<uint8_t>(v >> 8);
-      p[step - 1] = static_cast<uint8_t>(v);
-    }
-  }
-}
 
 }  // namespace
 
@@ -180,7 +163,9 @@ void TRLAGraphic::LoadFromStream(TStream& stream) {
         rows[c][2 * x + 1] = bytePlanes[bytePlanes.size() / 2 + x];
       }
     }
-    if (alpha) DivideOutMatte(rows, bits);
+    // Colours are stored multiplied by the matte: divided by it again they
+    // show as other pictures' colours do.
+    if (alpha) DivideOutAlpha(rows, bits, false);
     TRowBytes planes[4];
     for (uint32_t c = 0; c < channels; ++c) planes[c] = rows[c];
     const int y = p.BottomUp ? static_cast<int>(p.Height - 1 - i) : static_cast<int>(i);

@@ -1,9 +1,49 @@
 #include "imaging/samplehelpers.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
+#include "classlib/bytereader.h"
 #include "classlib/graphics.h"
+
+namespace {
+
+constexpr std::array<uint8_t, 256> kReversedBits = [] {
+  std::array<uint8_t, 256> table{};
+  for (unsigned i = 0; i < 256; ++i) {
+    unsigned r = 0;
+    for (unsigned b = 0; b < 8; ++b) r |= ((i >> b) & 1u) << (7 - b);
+    table[i] = static_cast<uint8_t>(r);
+  }
+  return table;
+}();
+
+}  // namespace
+
+uint8_t ReversedBits(uint8_t Byte) { return kReversedBits[Byte]; }
+
+void ReverseBitOrder(uint8_t* Data, size_t Count) {
+  for (size_t i = 0; i < Count; ++i) Data[i] = kReversedBits[Data[i]];
+}
+
+void DivideOutAlpha(std::span<std::vector<uint8_t>> Planes, unsigned Bits, bool OnWhite) {
+  const size_t step = Bits / 8;
+  const int64_t full = Bits == 16 ? 0xFFFF : 0xFF;
+  auto read = [step](const uint8_t* p) { return step == 2 ? int64_t{ReadBe16(p)} : int64_t{*p}; };
+  const std::vector<uint8_t>& alpha = Planes[3];
+  for (size_t at = 0; at + step <= alpha.size(); at += step) {
+    const int64_t a = read(&alpha[at]);
+    if (a == 0 || a == full) continue;
+    for (int c = 0; c < 3; ++c) {
+      uint8_t* p = &Planes[c][at];
+      const int64_t stored = read(p) - (OnWhite ? full - a : 0);
+      const int64_t v = stored <= 0 ? 0 : std::min(full, (stored * full + a / 2) / a);
+      if (step == 2) p[0] = static_cast<uint8_t>(v >> 8);
+      p[step - 1] = static_cast<uint8_t>(v);
+    }
+  }
+}
 
 void SwapShortArray(void* Values, uint32_t Count) {
   auto* p = static_cast<uint8_t*>(Values);

@@ -1,10 +1,13 @@
 // Small in-place routines on sample buffers that several readers share:
-// byte-order reversal and doubling a sample plane. (Undoing horizontal
-// differencing lives in predictor.h.) None of them allocates.
+// byte- and bit-order reversal, straight colour from colour stored with its
+// alpha, and doubling a sample plane. (Undoing horizontal differencing lives
+// in predictor.h.) None of them allocates.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 // The value with its four bytes in reverse order.
 constexpr uint32_t SwapLong(uint32_t Value) {
@@ -16,6 +19,18 @@ constexpr uint32_t SwapLong(uint32_t Value) {
 // from a file).
 void SwapShortArray(void* Values, uint32_t Count);
 void SwapLongArray(void* Values, uint32_t Count);
+
+// The byte with its eight bits in reverse order (bits stored least
+// significant first).
+uint8_t ReversedBits(uint8_t Byte);
+// Reverses the order of the bits in each of Count bytes.
+void ReverseBitOrder(uint8_t* Data, size_t Count);
+
+// Colour planes 0 to 2 stored multiplied by the alpha of plane 3 (and, with
+// OnWhite, blended over white besides), as 8-bit or 16-bit big-endian
+// samples: brought back to straight colour where alpha is neither none (there
+// is nothing to take out) nor full.
+void DivideOutAlpha(std::span<std::vector<uint8_t>> Planes, unsigned Bits, bool OnWhite);
 
 // Doubles a plane of Height rows of Width 8-bit samples in both directions,
 // in place: row r starts at r * RowStride, and the result is 2 * Height rows

@@ -12,9 +12,11 @@
 #include "imaging/jpegdecoder.h"
 #include "imaging/lz77decoder.h"
 #include "imaging/lzwdecoder.h"
+#include "imaging/packedlimits.h"
 #include "imaging/predictor.h"
 #include "imaging/readerhelpers.h"
 #include "imaging/rledecoders.h"
+#include "imaging/samplehelpers.h"
 #include "imaging/thunderdecoder.h"
 #include "imaging/tiffsamples.h"
 
@@ -56,11 +58,10 @@ TCodecBounds BoundsOf(uint8_t compression) {
     case ctThunderscan: return {32, 2};
     // a blank row takes a few bits per 2560 pixels; one-pixel runs up to 9
     case ctFaxRLE: case ctFaxRLEW: case ctFax3: return {256, 8};
-    case ctLZ77: return {1032, 2};
+    case ctLZ77: return {kMaxDeflateExpansion, 2};
     // one bit per 8 x 8 block, chroma sampled 4 by 4
     case ctJPEG: return {1536, 4};
-    // 12-bit codes for strings of up to 4096 bytes
-    case ctLZW: return {2731, 2};
+    case ctLZW: return {kMaxLzwExpansion, 2};
     default: return {1, 1};
   }
 }

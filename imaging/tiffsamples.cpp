@@ -1,28 +1,13 @@
 #include "imaging/tiffsamples.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace {
 
-constexpr std::array<uint8_t, 256> kReversed = [] {
-  std::array<uint8_t, 256> table{};
-  for (unsigned i = 0; i < 256; ++i) {
-    unsigned r = 0;
-    for (unsigned b = 0; b < 8; ++b) r |= ((i >> b) & 1u) << (7 - b);
-    table[i] = static_cast<uint8_t>(r);
-  }
-  return table;
-}();
-
 uint8_t Reduce16(uint32_t v) { return static_cast<uint8_t>(v * 255 / 65535); }
 
 }  // namespace
-
-void ReverseBitOrder(uint8_t* Data, size_t Count) {
-  for (size_t i = 0; i < Count; ++i) Data[i] = kReversed[Data[i]];
-}
 
 void KeepLeadingSamples(const uint8_t* Source, uint8_t* Target, uint32_t Count, uint32_t Samples,
                         uint32_t Keep, uint32_t BytesPerSample) {

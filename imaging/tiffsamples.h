@@ -1,15 +1,11 @@
 // Row shaping the TIFF reader does before rows reach the colour manager:
-// bytes stored least significant bit first, samples past the ones a colour
-// scheme reads, and indices of depths no bitmap holds, which are looked up
+// samples past the ones a colour scheme reads, and indices of depths no bitmap holds, which are looked up
 // into colours here.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-// Reverses the order of the bits in each of Count bytes (fill order 2).
-void ReverseBitOrder(uint8_t* Data, size_t Count);
 
 // Copies the first Keep of every Samples samples of Count pixels, samples of
 // BytesPerSample bytes each; Target holds Count * Keep samples after it.

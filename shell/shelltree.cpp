@@ -11,6 +11,7 @@
 #include "classlib/imagelist.h"
 #include "classlib/screen.h"
 #include "classlib/stringlist.h"
+#include "classlib/updatescope.h"
 #include "shell/fileinfo.h"
 #include "shell/subfolders.h"
 
@@ -25,18 +26,6 @@ struct TShellNodeInfo {
 };
 
 namespace {
-
-// Ends the nodes' update mode however a scope is left.
-class NodesUpdateScope {
-public:
-  explicit NodesUpdateScope(TTreeNodes* nodes) : nodes_(nodes) { nodes_->BeginUpdate(); }
-  ~NodesUpdateScope() { nodes_->EndUpdate(); }
-  NodesUpdateScope(const NodesUpdateScope&) = delete;
-  NodesUpdateScope& operator=(const NodesUpdateScope&) = delete;
-
-private:
-  TTreeNodes* nodes_;
-};
 
 std::vector<std::string> SplitAtBackslash(const std::string& line) {
   std::vector<std::string> parts;
@@ -185,7 +174,7 @@ void TShellTree::SetSpecialRoot(TRootSpecial value) {
 }
 
 void TShellTree::SetRoot(TRootSpecial folder) {
-  NodesUpdateScope update(Items());
+  TUpdateScope<TTreeNodes> update(*Items());
   Items()->Clear();
   TOwnedPidl pidl(GetSpecialFolderPidl(folder));
   TTreeNode* root = Items()->AddObject(nullptr, "", nullptr);
@@ -218,7 +207,7 @@ bool TShellTree::CanExpand(TTreeNode* node) {
 
 bool TShellTree::PopulateNode(TTreeNode* node) {
   ScreenCursorScope hourglass(crHourGlass);
-  NodesUpdateScope update(Items());
+  TUpdateScope<TTreeNodes> update(*Items());
   PItemIDList parent = NodePidl(node);
   TComPtr<IShellFolder> folder;
   GetShellFolder(parent, true, folder);
@@ -252,7 +241,7 @@ void TShellTree::ToggleState(TTreeNode* node) {
   if (node == nullptr) return;
   TCheckTree::ToggleState(node);
   const TCheckState state = NodeCheckState(node);
-  NodesUpdateScope update(Items());
+  TUpdateScope<TTreeNodes> update(*Items());
   if (!SpreadDown(node, state)) return;
   if (state != csUnchecked && state != csGrayed) return;
   // Up to, not including, the root: a checked ancestor no longer covers
