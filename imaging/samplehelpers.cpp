@@ -1,27 +1,10 @@
 #include "imaging/samplehelpers.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include "classlib/bytereader.h"
 #include "classlib/graphics.h"
-
-namespace {
-
-constexpr std::array<uint8_t, 256> kReversedBits = [] {
-  std::array<uint8_t, 256> table{};
-  for (unsigned i = 0; i < 256; ++i) {
-    unsigned r = 0;
-    for (unsigned b = 0; b < 8; ++b) r |= ((i >> b) & 1u) << (7 - b);
-    table[i] = static_cast<uint8_t>(r);
-  }
-  return table;
-}();
-
-}  // namespace
-
-uint8_t ReversedBits(uint8_t Byte) { return kReversedBits[Byte]; }
 
 void ReverseBitOrder(uint8_t* Data, size_t Count) {
   for (size_t i = 0; i < Count; ++i) Data[i] = kReversedBits[Data[i]];

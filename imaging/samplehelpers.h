@@ -4,6 +4,7 @@
 // in predictor.h.) None of them allocates.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -21,8 +22,17 @@ void SwapShortArray(void* Values, uint32_t Count);
 void SwapLongArray(void* Values, uint32_t Count);
 
 // The byte with its eight bits in reverse order (bits stored least
-// significant first).
-uint8_t ReversedBits(uint8_t Byte);
+// significant first); inline, as decoders ask it per byte.
+inline constexpr std::array<uint8_t, 256> kReversedBits = [] {
+  std::array<uint8_t, 256> table{};
+  for (unsigned i = 0; i < 256; ++i) {
+    unsigned r = 0;
+    for (unsigned b = 0; b < 8; ++b) r |= ((i >> b) & 1u) << (7 - b);
+    table[i] = static_cast<uint8_t>(r);
+  }
+  return table;
+}();
+inline uint8_t ReversedBits(uint8_t Byte) { return kReversedBits[Byte]; }
 // Reverses the order of the bits in each of Count bytes.
 void ReverseBitOrder(uint8_t* Data, size_t Count);
 
