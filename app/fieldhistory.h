@@ -3,13 +3,13 @@
 #pragma once
 
 // Moves text to the top of the field's list: every item equal to it (letter
-// case counts) and every empty item goes, then text is put first, also when
-// it is empty.
+// case counts) and every empty item goes, then text is put first. An empty
+// text is not put in: it would push out the oldest real entry.
 template <class Strings, class Text>
 void MoveToHistoryTop(Strings& items, const Text& text) {
   for (int i = items.Count() - 1; i >= 0; --i) {
     const Text item = items.Get(i);
     if (item.empty() || item == text) items.Delete(i);
   }
-  items.Insert(0, text);
+  if (!text.empty()) items.Insert(0, text);
 }

@@ -3,14 +3,16 @@
 #include <shellapi.h>
 
 #include <cstdlib>
-#include <set>
+#include <optional>
 #include <vector>
 
 #include "app/configform_win.h"
 #include "app/findform_win.h"
 #include "app/multilang.h"
 #include "app/resultlist_win.h"
+#include "app/widemessage_win.h"
 #include "classlib/application.h"
+#include "classlib/codepage.h"
 #include "classlib/dialogs.h"
 #include "classlib/menus.h"
 #include "classlib/paths.h"
@@ -28,6 +30,9 @@ namespace {
 const char kHomePage[] = "https://www.marnok.example/ovalis";
 const char kSupportMail[] = "mailto:support@marnok.example";
 constexpr int kDragDistance = 10;
+
+// A message that lists files names this many, then says there are more.
+constexpr int kFilesNamedAtMost = 20;
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -69,34 +74,6 @@ void TFileCommands::mFolderClick() {
   ShellOpen("open", FolderToOpen(std::string(form_.ResultList().Results().Path(row))), SW_SHOWNORMAL);
 }
 
-bool TFileCommands::ResolveCollisions(TStrings& files, const std::string& folder, TStrings& ontoThemselves) {
-  // Two selected files of one name land on one target: the later one is a
-  // collision as much as a file already there.
-  std::set<std::string> targets;
-  for (int i = 0; i < files.Count();) {
-    const std::string target = IncludeTrailingBackslash(folder) + ExtractFileName(files[i]);
-    const bool repeated = !targets.insert(AnsiUpperCase(target)).second;
-    if (!repeated && AnsiSameText(target, files[i])) {
-      ontoThemselves.Add(files[i]);
-      files.Delete(i);
-      continue;
-    }
-    if (!repeated && !PathExists(target)) {
-      ++i;
-      continue;
-    }
-    const TModalResult answer = MessageDlg(target + "\r\n" + MultiLang->Translate("File already exists! Overwrite?"),
-                                           mtConfirmation, mbYes | mbNo | mbCancel, 0);
-    if (answer == mrCancel) return false;
-    if (answer == mrNo) {
-      files.Delete(i);
-      continue;
-    }
-    ++i;
-  }
-  return true;
-}
-
 void TFileCommands::mCopyToClick() {
   if (form_.ResultList().FirstSelected() < 0) return;
   const std::string folder = BrowseForFolderTitle(form_.Handle(), MultiLang->Translate("Copy to..."));
@@ -104,14 +81,9 @@ void TFileCommands::mCopyToClick() {
 }
 
 void TFileCommands::CopySelectedTo(const std::string& folder) {
-  TStringList files, ontoThemselves;
-  GetSelectedFiles(&files);
-  if (files.Count() == 0) return;
-  if (!ResolveCollisions(files, folder, ontoThemselves)) return;
-  // A copy onto itself gets a name of its own, as the shell gives it.
-  if (ontoThemselves.Count() > 0) CopyFiles(ontoThemselves, folder);
-  // Every other collision is answered by now: what is left replaces.
-  if (files.Count() > 0) CopyFiles(files, folder, TOnCollision::Replace);
+  const std::vector<std::wstring> files = SelectedFilesWide();
+  if (files.empty()) return;
+  Transfer(files, folder, TTransfer::Copy);
 }
 
 void TFileCommands::mMove2SelectClick() {
@@ -121,18 +93,54 @@ void TFileCommands::mMove2SelectClick() {
 }
 
 void TFileCommands::MoveSelectedTo(const std::string& folder) {
-  TStringList files;
-  GetSelectedFiles(&files);
-  if (files.Count() == 0) return;
+  const std::vector<std::wstring> files = SelectedFilesWide();
+  if (files.empty()) return;
   const std::vector<uint32_t> picked = form_.ResultList().SelectedIds();
   if (MessageDlg(MultiLang->Translate("Please confirm moving selected files to") + " " + folder, mtConfirmation,
                  mbOK | mbCancel, 0) != mrOk)
     return;
-  // A file moved onto itself stays where it is.
-  TStringList ontoThemselves;
-  if (!ResolveCollisions(files, folder, ontoThemselves) || files.Count() == 0) return;
-  MoveFiles(files, folder, TOnCollision::Replace);
-  DropVanishedRows(picked);
+  if (Transfer(files, folder, TTransfer::Move)) DropVanishedRows(picked);
+}
+
+bool TFileCommands::Transfer(const std::vector<std::wstring>& files, const std::string& folder, TTransfer transfer) {
+  const HWND owner = form_.Handle();
+  const std::string question = MultiLang->Translate("File already exists! Overwrite?");
+  const std::optional<std::vector<TFileTarget>> targets =
+      PlanFileTargets(files, MultiByteToWide(folder), transfer, [&](const std::wstring& existing) {
+        switch (ShowWideMessage(owner, existing + L"\r\n" + MultiByteToWide(question),
+                                MB_YESNOCANCEL | MB_ICONQUESTION)) {
+          case IDYES:
+            return TReplaceAnswer::Replace;
+          case IDNO:
+            return TReplaceAnswer::Keep;
+          default:
+            return TReplaceAnswer::Cancel;
+        }
+      });
+  if (!targets) return false;
+  if (targets->empty()) return true;
+  TransferFiles(*targets, transfer);
+  // The shell says what failed in its own words where it can, but not what
+  // it skipped; the user must never take a partial copy for a whole one.
+  std::wstring missing;
+  int count = 0;
+  for (const TFileTarget& file : *targets) {
+    if (Arrived(file, transfer)) continue;
+    if (++count <= kFilesNamedAtMost) missing += L"\r\n" + RealPath(file.Source);
+  }
+  if (count == 0) return true;
+  if (count > kFilesNamedAtMost) missing += L"\r\n...";
+  const char* says = transfer == TTransfer::Copy ? "These files were not copied:" : "These files were not moved:";
+  ShowWideMessage(owner, MultiByteToWide(MultiLang->Translate(says)) + missing, MB_OK | MB_ICONWARNING);
+  return true;
+}
+
+std::vector<std::wstring> TFileCommands::SelectedFilesWide() {
+  TStringList files;
+  GetSelectedFiles(&files);
+  std::vector<std::wstring> wide;
+  for (int i = 0; i < files.Count(); ++i) wide.push_back(MultiByteToWide(files[i]));
+  return wide;
 }
 
 void TFileCommands::DropVanishedRows(const std::vector<uint32_t>& picked) {

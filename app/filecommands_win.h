@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "classlib/messages.h"
+#include "shell/filetargets.h"
 
 class TFindForm;
 class TObject;
@@ -36,9 +37,10 @@ public:
   void ListViewMouseDown(int x, int y);
   void ListViewMouseMove(TShiftState shift, int x, int y);
 
-  // What "Copy to..." and "Move to..." do once a folder is chosen. A file
-  // of the same name already there, or a second selected file of one name,
-  // replaces only when the user says so; a move drops only the rows whose
+  // What "Copy to..." and "Move to..." do once a folder is chosen. Each file
+  // arrives under its real name; a file already there is replaced only when
+  // the user says so, and no file of the selection replaces another of it
+  // (the later one takes a new name). A move drops only the rows whose
   // files left their places.
   void CopySelectedTo(const std::string& folder);
   void MoveSelectedTo(const std::string& folder);
@@ -49,10 +51,12 @@ public:
   void SaveReport(const std::string& fileName);
 
 private:
-  // Leaves out of files those that the user does not want to replace in
-  // folder, and moves to ontoThemselves those already in folder; false when
-  // the user cancelled the whole operation.
-  bool ResolveCollisions(TStrings& files, const std::string& folder, TStrings& ontoThemselves);
+  // Plans the targets of files in folder (asking about files already
+  // there), runs the shell's operation and names the files that did not
+  // arrive; false when the user cancelled.
+  bool Transfer(const std::vector<std::wstring>& files, const std::string& folder, TTransfer transfer);
+  // The full paths of the selected rows, as the wide calls take them.
+  std::vector<std::wstring> SelectedFilesWide();
   // Removes the rows of the picked records whose files no longer exist at
   // their old places.
   void DropVanishedRows(const std::vector<uint32_t>& picked);

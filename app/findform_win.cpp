@@ -207,6 +207,9 @@ void TFindForm::FormDestroy(TObject* /*Sender*/) {
   delete SystemImages;
   SystemImages = nullptr;
   try {
+    // Closing moves no focus: the texts typed last would not reach the
+    // history otherwise.
+    KeepFieldTexts();
     SaveHistory();
   } catch (const Exception&) {
     // A registry that refuses the history loses it; the program still ends.
@@ -295,15 +298,20 @@ void TFindForm::cbFieldsKeyUp(TControl* field, WORD& key) {
 
 void TFindForm::ComboBoxExit(TControl* field) {
   if (field == cbFolder) {
-    MoveToHistoryTop(*cbFolder->Items(), cbFolder->Text());
-    cbFolder->SetItemIndex(0);
+    const std::string text = cbFolder->Text();
+    MoveToHistoryTop(*cbFolder->Items(), text);
+    if (!text.empty()) cbFolder->SetItemIndex(0);
     return;
   }
   auto* combo = static_cast<TWideComboBox*>(field);
   // Wide, so that text the system code page cannot hold is kept as typed.
   const std::wstring text = combo->Text();
   MoveToHistoryTop(*combo->Items(), text);
-  combo->SetItemIndex(0);
+  if (!text.empty()) combo->SetItemIndex(0);
+}
+
+void TFindForm::KeepFieldTexts() {
+  for (TControl* field : std::initializer_list<TControl*>{cbMask, cbString, cbNoString, cbFolder}) ComboBoxExit(field);
 }
 
 void TFindForm::bBrowseClick() {

@@ -168,6 +168,9 @@ public:
   void ApplyCommandLine(const TCommandLine& commandLine);
   // Opens "Help.chm" beside the program when it is there.
   void ShowHelpFile();
+  // Each text field's text to the top of its history, as leaving the field
+  // does: a search started from the tool bar or the menu moves no focus.
+  void KeepFieldTexts();
 
   TSearchControl& Search() { return *search_; }
   TResultList& ResultList() { return *resultList_; }

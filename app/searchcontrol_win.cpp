@@ -104,6 +104,7 @@ bool TSearchControl::LocationChosen() {
 }
 
 std::optional<TSearchCriteria> TSearchControl::ReadCriteria() {
+  form_.KeepFieldTexts();
   TSearchCriteria criteria;
   const std::wstring maskField = form_.cbMask->Text();
   const size_t bad = FindCharOutsideAnsi(maskField);

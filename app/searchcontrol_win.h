@@ -55,7 +55,8 @@ public:
 
 private:
   // The criteria the fields and options give, or nothing after saying why
-  // they cannot make a search.
+  // they cannot make a search. The fields' texts go to their histories
+  // first, as every search keeps what it was asked.
   std::optional<TSearchCriteria> ReadCriteria();
   // Whether the search has a place to look in; asks for one when the
   // special path is shown empty.

@@ -5,6 +5,7 @@
 
 #include "classlib/application.h"
 #include "classlib/codepage.h"
+#include "classlib/forms.h"
 #include "classlib/paths.h"
 #include "classlib/stringlist.h"
 #include "shell/owners.h"
@@ -18,44 +19,48 @@ constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
 
 HWND ApplicationWindow() { return Application != nullptr ? Application->Handle() : nullptr; }
 
-// Names for the shell: each followed by a zero byte, the whole by one more.
-// An empty name would end the list early and hide the names after it, so it
-// is left out. With a folder given, the names that the files take there.
-std::string NameList(const TStrings& files, const std::string* folder = nullptr) {
-  std::string list;
-  for (int i = 0; i < files.Count(); ++i) {
-    std::string name = files.Get(i);
-    if (name.empty()) continue;
-    list += folder != nullptr ? IncludeTrailingBackslash(*folder) + ExtractFileName(name) : name;
-    list.push_back('\0');
+// Names for the shell: each followed by a zero, the whole by one more. An
+// empty name would end the list early and hide the names after it, so it
+// is left out.
+template <class Names, class Name>
+std::wstring NameList(const Names& names, Name name) {
+  std::wstring list;
+  for (const auto& item : names) {
+    const std::wstring text = name(item);
+    if (text.empty()) continue;
+    list += text;
+    list.push_back(L'\0');
   }
-  return list;  // c_str() supplies the final zero byte
+  return list;  // c_str() supplies the final zero
 }
 
-// to: a name list as NameList makes it, or none.
-bool RunFileOperation(UINT operation, const TStrings& files, FILEOP_FLAGS flags, const std::string* to = nullptr) {
-  std::string from = NameList(files);
+std::vector<std::string> Lines(const TStrings& files) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < files.Count(); ++i) lines.push_back(files.Get(i));
+  return lines;
+}
+
+std::wstring Wide(const std::string& path) { return MultiByteToWide(path); }
+
+// from and to: name lists as NameList makes them; to may be empty.
+bool RunFileOperation(UINT operation, const std::wstring& from, const std::wstring& to, FILEOP_FLAGS flags) {
   if (from.empty()) return false;
-  SHFILEOPSTRUCTA op{};
+  SHFILEOPSTRUCTW op{};
   op.hwnd = ApplicationWindow();
   op.wFunc = operation;
   op.pFrom = from.c_str();
-  op.pTo = to != nullptr ? to->c_str() : nullptr;
+  op.pTo = to.empty() ? nullptr : to.c_str();
   op.fFlags = flags;
-  return SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted;
+  // The shell's windows belong to the hidden application window: without
+  // this the user could sort, search or delete again while they are up.
+  TTaskWindowsDisabled disabled(nullptr);
+  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
 }
 
-bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFolder, TOnCollision collision) {
-  if (collision == TOnCollision::Rename) {
-    // The destination is a list too: the shell reads it up to a double zero.
-    std::string to = destFolder;
-    to.push_back('\0');
-    return RunFileOperation(operation, files, FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION, &to);
-  }
-  // Each file's own target: the shell then replaces without asking again,
-  // and some shells move several files only so.
-  const std::string to = NameList(files, &destFolder);
-  return RunFileOperation(operation, files, FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_MULTIDESTFILES, &to);
+bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFolder) {
+  // The destination is a list too: the shell reads it up to a double zero.
+  return RunFileOperation(operation, NameList(Lines(files), Wide), Wide(destFolder) + L'\0',
+                          FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION);
 }
 
 }  // namespace
@@ -95,12 +100,21 @@ std::string BrowseForFolderTitle(HWND ownerWindow, const std::string& title) {
 
 std::string BrowseForFolder(HWND ownerWindow) { return BrowseForFolderTitle(ownerWindow, ""); }
 
-bool DeleteToRecycleBin(const TStrings& files) { return RunFileOperation(FO_DELETE, files, FOF_ALLOWUNDO); }
-
-bool CopyFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision) {
-  return CopyOrMove(FO_COPY, files, destFolder, collision);
+bool DeleteToRecycleBin(const TStrings& files) {
+  return RunFileOperation(FO_DELETE, NameList(Lines(files), Wide), L"", FOF_ALLOWUNDO);
 }
 
-bool MoveFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision) {
-  return CopyOrMove(FO_MOVE, files, destFolder, collision);
+bool CopyFiles(const TStrings& files, const std::string& destFolder) { return CopyOrMove(FO_COPY, files, destFolder); }
+
+bool MoveFiles(const TStrings& files, const std::string& destFolder) { return CopyOrMove(FO_MOVE, files, destFolder); }
+
+bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer) {
+  const std::wstring from = NameList(files, [](const TFileTarget& file) { return file.Source; });
+  const std::wstring to = NameList(files, [](const TFileTarget& file) { return file.Target; });
+  FILEOP_FLAGS flags = FOF_ALLOWUNDO | FOF_MULTIDESTFILES;
+  // Without it the shell would ask again about what the user has answered;
+  // with nothing to replace, it still asks about a file that turns up late.
+  for (const TFileTarget& file : files)
+    if (file.Replaces) flags |= FOF_NOCONFIRMATION;
+  return RunFileOperation(transfer == TTransfer::Copy ? FO_COPY : FO_MOVE, from, to, flags);
 }

@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "shell/filetargets.h"
 
 class TStrings;
 
@@ -20,11 +23,13 @@ std::string BrowseForFolder(HWND ownerWindow);
 
 // One shell operation over the whole list (full paths), undoable where the
 // shell allows; true only when the shell did it all without being cancelled.
-// An empty list does nothing and gives false.
+// An empty list does nothing and gives false. The program's windows take no
+// input while the shell's own windows ask and show progress.
 bool DeleteToRecycleBin(const TStrings& files);
-// A file of the same name in destFolder: the copy gets a new name (where the
-// shell honours that), or, once the caller has asked the user, replaces it
-// without another question.
-enum class TOnCollision { Rename, Replace };
-bool CopyFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision = TOnCollision::Rename);
-bool MoveFiles(const TStrings& files, const std::string& destFolder, TOnCollision collision = TOnCollision::Rename);
+// A file of the same name in destFolder: the copy gets a new name, where the
+// shell honours that.
+bool CopyFiles(const TStrings& files, const std::string& destFolder);
+bool MoveFiles(const TStrings& files, const std::string& destFolder);
+// Each file to its own target, in one operation: a file at a target that
+// the caller marked for replacing is replaced without another question.
+bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer);

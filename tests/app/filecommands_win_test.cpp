@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -23,6 +24,7 @@
 #include "classlib/codepage.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
+#include "classlib/paths.h"
 #include "classlib/image.h"
 #include "classlib/panels.h"
 #include "classlib/picture.h"
@@ -38,7 +40,8 @@ namespace {
 using app_test::TTempFolder;
 
 // Presses the given buttons, one per dialog box this process shows, in
-// order; later boxes get the last one. Counts the boxes.
+// order; later boxes get the last one. Counts the boxes and keeps their
+// texts.
 class TButtonPresser {
 public:
   explicit TButtonPresser(std::vector<int> buttons) : buttons_(std::move(buttons)), worker_([this] { Run(); }) {}
@@ -47,6 +50,10 @@ public:
     worker_.join();
   }
   int Boxes() const { return boxes_; }
+  std::wstring Texts() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return texts_;
+  }
 
 private:
   void Run() {
@@ -57,6 +64,12 @@ private:
         DWORD process = 0;
         GetWindowThreadProcessId(box, &process);
         if (process != GetCurrentProcessId() || !IsWindowVisible(box) || box == last) continue;
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          texts_ += std::wstring(text) + L"\n";
+        }
         const size_t n = static_cast<size_t>(boxes_++);
         PostMessageA(box, WM_COMMAND, buttons_[std::min(n, buttons_.size() - 1)], 0);
         last = box;
@@ -68,6 +81,8 @@ private:
   std::vector<int> buttons_;
   std::atomic<bool> stop_{false};
   std::atomic<int> boxes_{0};
+  mutable std::mutex mutex_;
+  std::wstring texts_;
   std::thread worker_;
 };
 
@@ -187,29 +202,106 @@ TEST_F(FileCommandsTest, CopyOntoATakenNameAsksFirst) {
   EXPECT_EQ(Column(0), (Names{"b.txt"}));
 }
 
-// Two selected files of one name copied to one folder: the later one is
-// asked about like a file already there; No leaves the first copy, Yes
-// replaces it.
-TEST_F(FileCommandsTest, RepeatedNamesInOneSelectionAreAskedAbout) {
-  TTempFolder root;
-  for (const char* folder : {"one", "two"}) {
-    CreateDirectoryA((root.Path() + "\\" + folder).c_str(), nullptr);
-    root.Write(std::string(folder) + "\\a.txt", folder);
+// Files by their wide names, which the system code page may not hold.
+std::string ReadWide(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "(missing)";
+  char bytes[256] = {};
+  DWORD read = 0;
+  ReadFile(file, bytes, sizeof bytes, &read, nullptr);
+  CloseHandle(file);
+  return std::string(bytes, read);
+}
+
+void WriteWide(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+// No file of a selection replaces another of it, and a file listed by its
+// short name arrives under its real one, past an unrelated file of the
+// target that bears that short name as its own: Copy and Move alike ask
+// nothing, and every file is still there afterwards.
+TEST_F(FileCommandsTest, CopyAndMoveKeepEveryFileUnderItsRealName) {
+  const std::wstring cyrillic = L"\x041F\x0440\x0438\x0432\x0435\x0442.txt";
+  struct Case {
+    const char* what;
+    std::vector<std::wstring> sources;  // below the source root
+    std::vector<std::wstring> arrived;  // the names in the target, with the text of their source
+    bool listedShort;
+  };
+  const Case cases[] = {
+      {"one name twice", {L"one\\a.txt", L"two\\a.txt"}, {L"a.txt", L"a (2).txt"}, false},
+      {"listed by its short name", {cyrillic}, {cyrillic}, true},
+  };
+  for (const Case& c : cases) {
+    for (const bool move : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (move ? ", move" : ", copy"));
+      TTempFolder source, target;
+      const std::wstring root = MultiByteToWide(source.Path()) + L"\\";
+      for (const std::wstring& name : c.sources) {
+        if (name.find(L'\\') != std::wstring::npos) CreateDirectoryW((root + name.substr(0, name.find(L'\\'))).c_str(), nullptr);
+        WriteWide(root + name, "source " + std::to_string(&name - c.sources.data()));
+      }
+      Find(source.Path());
+      TStringList listed;
+      const std::vector<std::string> names = Column(0);
+      for (size_t i = 0; i < names.size(); ++i)  // the files, not their folders
+        FindForm->ListView->SetSelected(static_cast<int>(i), names[i].find('.') != std::string::npos);
+      Pump(2);
+      Commands().GetSelectedFiles(&listed);
+      ASSERT_EQ(listed.Count(), static_cast<int>(c.sources.size()));
+      // What the short name reaches in the target is another file.
+      const std::string shortName = ExtractFileName(listed[0]);
+      ASSERT_EQ(shortName.find('~') != std::string::npos, c.listedShort) << shortName;
+      if (c.listedShort) target.Write(shortName, "unrelated");
+      {
+        TButtonPresser presser({IDOK});
+        if (move) Commands().MoveSelectedTo(target.Path());
+        else Commands().CopySelectedTo(target.Path());
+        EXPECT_EQ(presser.Boxes(), move ? 1 : 0) << WideToMultiByte(presser.Texts());
+      }
+      Pump(5);
+      // Which of the two is first depends on the order the walk met them.
+      Names arrived, expected;
+      for (size_t i = 0; i < c.arrived.size(); ++i) {
+        arrived.push_back(ReadWide(MultiByteToWide(target.Path()) + L"\\" + c.arrived[i]));
+        expected.push_back("source " + std::to_string(i));
+      }
+      std::sort(arrived.begin(), arrived.end());
+      EXPECT_EQ(arrived, expected);
+      if (c.listedShort) {
+        EXPECT_EQ(Read(target.Path() + "\\" + shortName), "unrelated");
+      }
+      for (int i = 0; i < listed.Count(); ++i) EXPECT_EQ(Exists(listed[i]), !move) << listed[i];
+      EXPECT_EQ(static_cast<int>(Column(0).size()), static_cast<int>(names.size()) - (move ? listed.Count() : 0));
+    }
   }
-  Find(root.Path());
-  const std::vector<std::string> names = Column(0);
-  for (size_t i = 0; i < names.size(); ++i) FindForm->ListView->SetSelected(static_cast<int>(i), names[i] == "a.txt");
-  Pump(2);
-  TStringList picked;
-  Commands().GetSelectedFiles(&picked);
-  ASSERT_EQ(picked.Count(), 2);
-  for (int answer : {IDNO, IDYES}) {
-    TTempFolder target;
-    TButtonPresser presser({answer});
+}
+
+// A copy that the shell could not make in full says which files did not
+// arrive.
+TEST_F(FileCommandsTest, PartialCopyNamesTheFilesNotCopied) {
+  TTempFolder source, target;
+  source.Write("a.txt", "a");
+  source.Write("locked.txt", "b");
+  Find(source.Path());
+  Select({"a.txt", "locked.txt"});
+  HANDLE lock = CreateFileA((source.Path() + "\\locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  std::wstring texts;
+  {
+    TButtonPresser presser({IDOK});
     Commands().CopySelectedTo(target.Path());
-    EXPECT_EQ(presser.Boxes(), 1);
-    EXPECT_EQ(Read(target.Path() + "\\a.txt"), Read(picked[answer == IDNO ? 0 : 1]));
+    texts = presser.Texts();
   }
+  CloseHandle(lock);
+  EXPECT_EQ(Read(target.Path() + "\\a.txt"), "a");
+  EXPECT_FALSE(Exists(target.Path() + "\\locked.txt"));
+  EXPECT_NE(texts.find(L"These files were not copied:\r\n" + MultiByteToWide(source.Path()) + L"\\locked.txt"), std::wstring::npos)
+      << WideToMultiByte(texts);
 }
 
 // After a Move or a Delete that leaves some of the selected files in place,
@@ -279,6 +371,7 @@ TEST_F(FileCommandsTest, DeleteToTheRecycleBinKeepsRowsOfFilesThatStayed) {
   {
     TButtonPresser presser({IDYES});
     Commands().mDeleteClick();
+
   }
   CloseHandle(lock);
   Pump(5);

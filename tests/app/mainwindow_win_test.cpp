@@ -14,6 +14,7 @@
 #include "app/commandline.h"
 #include "app/configform_win.h"
 #include "app/preview_win.h"
+#include "app/registryvalues.h"
 #include "app/resultlist_win.h"
 #include "app/searchcontrol_win.h"
 #include "app_fixtures.h"
@@ -24,6 +25,7 @@
 #include "classlib/image.h"
 #include "classlib/panels.h"
 #include "classlib/picture.h"
+#include "classlib/registry.h"
 #include "classlib/pagecontrol.h"
 #include "classlib/richedit.h"
 #include "classlib/stringlist.h"
@@ -67,6 +69,34 @@ TEST_F(MainWindowTest, CyrillicPhraseTypedInTheTextFieldFindsTheFilesHoldingIt) 
   // The phrase went to the top of the field's history, as typed.
   ASSERT_GT(FindForm->cbString->Items()->Count(), 0);
   EXPECT_EQ(FindForm->cbString->Items()->Get(0), L"\x041F\x0440\x0438\x0432\x0435\x0442");
+}
+
+// A search from the tool bar (which takes no focus) and closing the window
+// keep the fields' texts in their histories; an empty field adds no entry,
+// so ten real ones stay.
+TEST_F(MainWindowTest, EverySearchAndTheCloseKeepTheTextsAndAnEmptyFieldAddsNothing) {
+  TTempFolder folder;
+  LookIn(folder.Path());
+  TWideComboBox& text = *FindForm->cbString;
+  for (int i = 10; i > 0; --i) text.Items()->Insert(0, L"entry " + std::to_wstring(i));
+  text.SetText(L"");
+  FindForm->KeepFieldTexts();
+  EXPECT_EQ(text.Items()->Count(), 10);
+  EXPECT_EQ(text.Items()->Get(9), L"entry 10");
+
+  Type(text.EditHandle(), L"needle");
+  FindForm->tbStart->Click();
+  ASSERT_TRUE(WaitForSearchEnd());
+  EXPECT_EQ(text.Items()->Get(0), L"needle");
+  EXPECT_EQ(text.Items()->Count(), 11);
+
+  Type(FindForm->cbMask->EditHandle(), L"*.log");
+  CloseForms();
+  TRegistry registry(KEY_READ);
+  ASSERT_TRUE(registry.OpenKeyReadOnly(kHistoryKey));
+  EXPECT_EQ(ReadWideTextValue(registry, "Mask0"), L"*.log");
+  EXPECT_EQ(ReadWideTextValue(registry, "SubStr0"), L"needle");
+  Open(false);
 }
 
 TEST_F(MainWindowTest, ColumnClickSortsAndTheSelectionStaysOnItsRecord) {

@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include "classlib/codepage.h"
+
 #include "classlib/stringlist.h"
 #include "shell/fileops.h"
 #include "shell/shell_fixtures.h"
 
 namespace {
+
+std::wstring Wide(const std::string& path) { return MultiByteToWide(path); }
 
 struct CopyMoveFixture : testing::Test {
   void SetUp() override {
@@ -56,6 +63,26 @@ TEST_F(CopyMoveFixture, MoveFilesMovesEveryListedFile) {
   EXPECT_EQ(ReadTextFile(dest + "\\b.txt"), "beta");
   EXPECT_FALSE(PathExists(source + "\\a.txt"));
   EXPECT_FALSE(PathExists(source + "\\b.txt"));
+}
+
+// The shell's windows are not the program's: while they ask and show
+// progress, no window of the program may take input, and afterwards every
+// one does again.
+TEST_F(CopyMoveFixture, WindowsTakeNoInputWhileTheShellWorks) {
+  HWND window = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  std::atomic<bool> done{false}, sawDisabled{false};
+  std::thread watcher([&] {
+    while (!done && !sawDisabled) sawDisabled = !IsWindowEnabled(window);
+  });
+  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(dest + "\\c.txt")}};
+  EXPECT_TRUE(TransferFiles(files, TTransfer::Copy));
+  done = true;
+  watcher.join();
+  EXPECT_TRUE(sawDisabled);
+  EXPECT_TRUE(IsWindowEnabled(window));
+  EXPECT_EQ(ReadTextFile(dest + "\\c.txt"), "alpha");
+  DestroyWindow(window);
 }
 
 TEST(FileOperations, EmptyListDoesNothingAndFails) {
