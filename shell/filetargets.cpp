@@ -133,7 +133,7 @@ bool Arrived(const TFileTarget& file, TTransfer transfer) {
       GetFileAttributesExW(ExtendedLengthPath(file.Source).c_str(), GetFileExInfoStandard, &source) != 0;
   if (transfer == TTransfer::Move) return !sourceThere;
   if (!file.Replaces || (target.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
-  // The file replaced may have been the same size; it was not of the same time too.
+  // The file it replaced may have had the same size, hardly the same time too.
   return sourceThere && target.nFileSizeLow == source.nFileSizeLow && target.nFileSizeHigh == source.nFileSizeHigh &&
          CompareFileTime(&target.ftLastWriteTime, &source.ftLastWriteTime) == 0;
 }
