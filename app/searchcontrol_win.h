@@ -52,6 +52,8 @@ public:
   bool Flashing() const;
   int FoundCount() const { return FoundCount_; }
   int FolderCount() const { return FolderCount_; }
+  // Entries the search's threads left out (no path the system can open).
+  int LeftOut() const { return LeftOut_; }
 
 private:
   // The criteria the fields and options give, or nothing after saying why
@@ -90,4 +92,5 @@ private:
   TDateTime elapsed_ = 0;
   int FoundCount_ = 0;
   int FolderCount_ = 0;
+  int LeftOut_ = 0;
 };
