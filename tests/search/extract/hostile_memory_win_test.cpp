@@ -84,7 +84,7 @@ TEST(HostileMemory, PdfStreamsShareOneCapAndTheirTextIsHeldOnce) {
   TStringStream source(pdf);
   TPDF2Text text(source);
   int inflated = 0;
-  for (std::string_view line : text.Lines()) inflated += line.size() == streamBytes ? 1 : 0;
+  for (const TPDF2Text::TPiece& piece : text.Pieces()) inflated += piece.Inflated && piece.Bytes.size() == streamBytes;
   EXPECT_EQ(inflated, 16);
   const uint64_t textBytes = 16 * (streamBytes / unit.size()) * 16 + 17;
   ASSERT_EQ(static_cast<uint64_t>(text.Output().Size()), textBytes);
@@ -105,10 +105,10 @@ TEST(HostileMemory, PdfTextStopsAtItsCap) {
   if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
   TStringStream source(pdf);
   TPDF2Text text(source);
-  ASSERT_EQ(static_cast<uint64_t>(text.Output().Size()), kMaxPdfTextBytes);
+  ASSERT_EQ(static_cast<uint64_t>(text.Output().Size()), kMaxDocumentTextBytes);
   const char* out = static_cast<const char*>(text.Output().Memory());
   EXPECT_EQ(out[0], 'a');
-  EXPECT_EQ(out[kMaxPdfTextBytes - 1], 'b');
+  EXPECT_EQ(out[kMaxDocumentTextBytes - 1], 'b');
   // The file in the test's copy and the converter's, the stream, the text.
   EXPECT_LE(peak.RiseMiB(), 2 * 5u + 60u + 64u + 8u);
 }
@@ -133,6 +133,37 @@ TEST(HostileMemory, DocxHoldsOneCopyOfItsText) {
   // The archive's bytes, the part, and the text.
   const uint64_t text = (paragraphs * 22) >> 20;
   EXPECT_LE(peak.RiseMiB(), 48u + text + 8u);
+}
+
+// A PDF of nothing but short lines costs what a few streams do: not a
+// record per line, nor per line of a hexadecimal string spread over lines.
+TEST(HostileMemory, PdfOfShortLinesCostsAboutItsOwnSize) {
+  constexpr uint64_t kSize = 16 * kMiB;
+  struct Case {
+    const char* shape;
+    std::string line;
+    std::string text;  // of the first line or two
+  };
+  const Case cases[] = {
+      {"line breaks", "\n", ""},
+      {"one-character lines", "(\n", ""},
+      // Each four digits, one a line, are the unit FE6B, which is "A" once 470 is added.
+      {"a hexadecimal string of a digit per line", "F\nE\n6\nB\n", "AAAA"},
+  };
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  for (const Case& c : cases) {
+    std::string pdf = c.text.empty() ? "" : "<";
+    pdf.reserve(kSize + 2);
+    while (pdf.size() < kSize) pdf += c.line;
+    pdf += ">\n";
+    TStringStream source(std::move(pdf));
+    TPDF2Text text(source);
+    EXPECT_LE(text.Pieces().size(), 1u) << c.shape;
+    EXPECT_EQ(StreamText(text.Output()).substr(0, c.text.size()), c.text) << c.shape;
+  }
+  // The file in the source stream and in the converter, once each.
+  EXPECT_LE(peak.RiseMiB(), 2 * (kSize >> 20) + 8u);
 }
 
 // A help file whose directory lists over a million small pages: the
