@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "classlib/streams.h"
@@ -164,6 +166,34 @@ TEST(HostileMemory, PdfOfShortLinesCostsAboutItsOwnSize) {
   }
   // The file in the source stream and in the converter, once each.
   EXPECT_LE(peak.RiseMiB(), 2 * (kSize >> 20) + 8u);
+}
+
+// A Word document whose text part is stored, not deflated, is read where it
+// lies, whatever its size: its text still stops at the cap, and no room is
+// taken for more.
+TEST(HostileMemory, DocxWithAStoredPartGivesNoMoreThanTheTextCap) {
+  const std::string paragraph = "<w:p>" + std::string(1017, 'a') + "</w:p>";
+  const uint64_t paragraphs = kMaxDocumentTextBytes / 1019 + 1024;  // text of 1 MiB more than the cap
+  const auto partSize = static_cast<uint32_t>(paragraphs * paragraph.size());
+  // Written a paragraph at a time: a local header is all the reader needs.
+  auto docx = std::make_unique<TempFile>("", ".docx");
+  {
+    const std::string name = "word/document.xml";
+    std::string header;
+    for (auto [value, bytes] : {std::pair<uint32_t, int>{0x04034B50, 4}, {20, 2}, {0, 2}, {0, 2}, {0, 4}, {0, 4},
+                                {partSize, 4}, {partSize, 4}, {static_cast<uint32_t>(name.size()), 2}, {0, 2}})
+      PutLe(header, value, bytes);
+    std::ofstream out(docx->Path(), std::ios::binary | std::ios::trunc);
+    out << header << name;
+    for (uint64_t i = 0; i < paragraphs; ++i) out << paragraph;
+  }
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  TW072Text converter(docx->Path());
+  ASSERT_EQ(static_cast<uint64_t>(converter.Output().Size()), kMaxDocumentTextBytes);
+  EXPECT_EQ(static_cast<const char*>(converter.Output().Memory())[kMaxDocumentTextBytes - 1], 'a');
+  // The part's pages as they are read, and the text.
+  EXPECT_LE(peak.RiseMiB(), (partSize >> 20) + 64u + 8u);
 }
 
 // A help file whose directory lists over a million small pages: the
