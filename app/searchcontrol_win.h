@@ -52,8 +52,6 @@ public:
   bool Flashing() const;
   int FoundCount() const { return FoundCount_; }
   int FolderCount() const { return FolderCount_; }
-  // Entries the search's threads left out (no path the system can open).
-  int LeftOut() const { return LeftOut_; }
 
 private:
   // The criteria the fields and options give, or nothing after saying why

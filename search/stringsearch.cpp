@@ -263,7 +263,7 @@ bool TStringSearch::Search() {
 
 bool TStringSearch::Finish(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length) {
   match_ = {origin + start, length, CodePageOfSlot(slot)};
-  int64_t at = 0;
+  int64_t at = -1;  // where the context begins in the stream
   const std::string around = ReadContext(origin, slot, start, length, at);
   contextSlot_ = slot;
   contextBytes_ = WholeCharacters(slot, around);

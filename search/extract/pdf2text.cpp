@@ -56,6 +56,7 @@ size_t NextLineStart(std::string_view data, size_t end) {
   if (end < data.size() && data[end] == '\0') ++end;
   return end;
 }
+
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -267,55 +268,62 @@ void TPDF2Text::SplitStreams() {
 
 namespace {
 
-// What carries over from line to line while the strings are taken out.
-struct TStringsState {
-  bool inHex = false;
-  bool inLiteral = false;
-  THexDigits hex;
+// Takes the strings out of the lines, one after another: what is open at
+// the end of a line (a literal, a hexadecimal string) carries over.
+class TStringExtractor {
+public:
+  explicit TStringExtractor(TPdfTextOut& out)
+      : out_(out), sink_([&out](std::string_view bytes) { return out.Put(bytes); }) {}
+
+  // The strings of one line, which lies in the piece of text numbered
+  // piece; false once out is full.
+  bool Line(std::string_view line, size_t piece);
+
+private:
+  TPdfTextOut& out_;
+  const TTextSink sink_;
+  bool inHex_ = false;
+  bool inLiteral_ = false;
+  THexDigits hex_;
 };
 
-// The strings of one line; false once out is full.
-bool ExtractLine(std::string_view line, size_t piece, TStringsState& state, TPdfTextOut& out) {
-  const TTextSink sink = [&out](std::string_view bytes) { return out.Put(bytes); };
-  bool& inHex = state.inHex;
-  bool& inLiteral = state.inLiteral;
-  THexDigits& hex = state.hex;
+bool TStringExtractor::Line(std::string_view line, size_t piece) {
   const size_t n = line.size();
   size_t i = 0;
   while (i < n) {
-    if (out.Full()) return false;
+    if (out_.Full()) return false;
     char c = line[i];
     if (c == '<') {
-      inHex = true;
-      hex.Clear();
+      inHex_ = true;
+      hex_.Clear();
       ++i;
       continue;
     }
-    if (inHex) {
+    if (inHex_) {
       if (IsHexDigit(c)) {
         size_t last = i + 1;
         while (last < n && IsHexDigit(line[last])) ++last;
-        hex.Add(line.substr(i, last - i), piece);
+        hex_.Add(line.substr(i, last - i), piece);
         i = last;
         continue;
       }
       if (c == '>') {
         // Written once: a ">" that follows adds nothing.
-        hex.Write(sink);
-        hex.Clear();
+        hex_.Write(sink_);
+        hex_.Clear();
         ++i;
         continue;
       }
-      inHex = false;
+      inHex_ = false;
     }
     if (c == '(') {
-      inLiteral = true;
+      inLiteral_ = true;
       // The character after the parenthesis goes straight to the steps below.
       if (++i >= n) break;
       c = line[i];
     }
-    if (c == ')') inLiteral = false;
-    if (!inLiteral) {
+    if (c == ')') inLiteral_ = false;
+    if (!inLiteral_) {
       ++i;
       continue;
     }
@@ -323,7 +331,7 @@ bool ExtractLine(std::string_view line, size_t piece, TStringsState& state, TPdf
       // The plain characters up to the next one with a meaning, at once.
       size_t last = i + 1;
       while (last < n && line[last] != '\\' && line[last] != ')' && line[last] != '(' && line[last] != '<') ++last;
-      out.Put(line.substr(i, last - i));
+      out_.Put(line.substr(i, last - i));
       i = last;
       continue;
     }
@@ -335,13 +343,13 @@ bool ExtractLine(std::string_view line, size_t piece, TStringsState& state, TPdf
       size_t last = first;
       while (last < n && last - first < 3 && IsDigit(line[last])) ++last;
       const char byte = static_cast<char>(PdfOctalToByte(line.substr(first, last - first)));
-      out.Put(std::string_view(&byte, 1));
+      out_.Put(std::string_view(&byte, 1));
       i = last;
     } else if (e == 'f' || e == 'n' || e == 'r') {
-      out.Put("\r\n");
+      out_.Put("\r\n");
       i += 2;
     } else {
-      out.Put(std::string_view(&e, 1));
+      out_.Put(std::string_view(&e, 1));
       i += 2;
     }
   }
@@ -351,16 +359,16 @@ bool ExtractLine(std::string_view line, size_t piece, TStringsState& state, TPdf
 }  // namespace
 
 void TPDF2Text::ExtractStrings(TPdfTextOut& out) const {
-  TStringsState state;
+  TStringExtractor strings(out);
   for (size_t p = 0; p < pieces_.size(); ++p) {
     const std::string_view bytes = pieces_[p].Bytes;
     if (pieces_[p].Inflated) {
-      if (!ExtractLine(bytes, p, state, out)) return;
+      if (!strings.Line(bytes, p)) return;
       continue;
     }
     for (size_t pos = 0; pos < bytes.size();) {
       const size_t end = LineEnd(bytes, pos);
-      if (!ExtractLine(bytes.substr(pos, end - pos), p, state, out)) return;
+      if (!strings.Line(bytes.substr(pos, end - pos), p)) return;
       pos = NextLineStart(bytes, end);
     }
   }
