@@ -59,10 +59,10 @@ size_t Utf8SequenceLength(uint8_t lead) {
   return 0;
 }
 
-// Whether bytes are well-formed UTF-8 holding at least one character of
-// more than one byte.
-bool IsUtf8WithMultiByte(std::string_view bytes) {
-  bool multiByte = false;
+// Whether bytes are well-formed UTF-8; multiByte, when given, tells whether
+// they hold a character of more than one byte.
+bool IsWellFormedUtf8(std::string_view bytes, bool* multiByte = nullptr) {
+  if (multiByte != nullptr) *multiByte = false;
   for (size_t i = 0; i < bytes.size();) {
     const auto lead = static_cast<uint8_t>(bytes[i]);
     const size_t n = Utf8SequenceLength(lead);
@@ -75,29 +75,28 @@ bool IsUtf8WithMultiByte(std::string_view bytes) {
       if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
           (lead == 0xF4 && second >= 0x90))
         return false;
-      multiByte = true;
+      if (multiByte != nullptr) *multiByte = true;
     }
     i += n;
   }
-  return multiByte;
+  return true;
 }
 
-// A byte-order mark that begins the file is none of its text.
-void DropByteOrderMark(TEncodingSlot slot, std::string& bytes) {
-  const std::string_view mark = slot == esUtf8 ? "\xEF\xBB\xBF" : slot == esUtf16 ? "\xFF\xFE" : "";
-  if (!mark.empty() && std::string_view(bytes).substr(0, mark.size()) == mark) bytes.erase(0, mark.size());
+// The byte-order mark of an encoding; "" for one without.
+std::string_view ByteOrderMark(TEncodingSlot slot) {
+  return slot == esUtf8 ? "\xEF\xBB\xBF" : slot == esUtf16 ? "\xFF\xFE" : "";
 }
 
 // The context without a character cut in two at either end: a UTF-8 one
 // loses the continuation bytes it begins with and a last character whose
 // bytes stop short; a UTF-16 one a low surrogate at its start and a high
-// one at its end. The occurrence, whole characters itself, is never cut.
+// one at its end.
 std::string WholeCharacters(TEncodingSlot slot, std::string bytes) {
   if (slot == esUtf8) {
     size_t from = 0;
     while (from < bytes.size() && IsUtf8Continuation(static_cast<uint8_t>(bytes[from]))) ++from;
     size_t lead = bytes.size();
-    while (lead > from && bytes.size() - lead < 4 && IsUtf8Continuation(static_cast<uint8_t>(bytes[lead - 1]))) --lead;
+    while (lead > from && bytes.size() - lead < 3 && IsUtf8Continuation(static_cast<uint8_t>(bytes[lead - 1]))) --lead;
     size_t to = bytes.size();
     if (lead > from) {
       --lead;
@@ -269,12 +268,16 @@ bool TStringSearch::Finish(int64_t origin, TEncodingSlot slot, int64_t start, in
   contextBytes_ = WholeCharacters(slot, around);
   if (ReadsAsUtf8(slot, origin + start, length)) {
     std::string asUtf8 = WholeCharacters(esUtf8, around);
-    if (StartsWithUtf8Mark() || IsUtf8WithMultiByte(asUtf8)) {
+    bool multiByte = false;
+    if (StartsWithUtf8Mark() || (IsWellFormedUtf8(asUtf8, &multiByte) && multiByte)) {
       contextSlot_ = esUtf8;
       contextBytes_ = std::move(asUtf8);
     }
   }
-  if (at == 0) DropByteOrderMark(contextSlot_, contextBytes_);
+  // The byte-order mark that begins the stream is none of its text.
+  const std::string_view mark = ByteOrderMark(contextSlot_);
+  if (at == 0 && !mark.empty() && std::string_view(around).substr(0, mark.size()) == mark)
+    contextBytes_.erase(0, mark.size());
   context_ = ToAnsi(contextSlot_, contextBytes_);
   // One pattern length after the occurrence's last unit.
   stream_->Seek(origin + start + 2 * static_cast<int64_t>(length) - UnitSize(slot), soBeginning);
@@ -290,7 +293,7 @@ bool TStringSearch::ReadsAsUtf8(TEncodingSlot slot, int64_t offset, int32_t leng
   std::string hit(static_cast<size_t>(length), '\0');
   stream_->Seek(offset, soBeginning);
   if (stream_->Read(hit.data(), length) != length) return false;
-  return ToWide(slot, hit) == ToWide(esUtf8, hit);
+  return IsWellFormedUtf8(hit) && ToWide(slot, hit) == ToWide(esUtf8, hit);
 }
 
 bool TStringSearch::StartsWithUtf8Mark() {
