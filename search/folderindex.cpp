@@ -72,7 +72,16 @@ public:
     longParts_ = Parts(folder);
     shortParts_ = Parts(shortFolder);
     // A short form spelled another way is only ever taken whole.
-    if (longParts_.size() != shortParts_.size()) longParts_.clear();
+    if (longParts_.size() != shortParts_.size()) {
+      longParts_.clear();
+      return;
+    }
+    // The leading parts that both forms spell alike start every path below.
+    while (sameParts_ < longParts_.size() && SameTextQuick(longParts_[sameParts_], shortParts_[sameParts_])) {
+      sameLength_ += longParts_[sameParts_].size() + 1;
+      ++sameParts_;
+    }
+    if (sameParts_ == longParts_.size()) short_ = {};  // no other spelling after all
   }
 
   // The length of the start of path that spells the folder, which is all
@@ -81,8 +90,10 @@ public:
     if (StartsWithFolder(path, folder_)) return folder_.size();
     if (short_.empty()) return std::string_view::npos;
     if (longParts_.empty()) return StartsWithFolder(path, short_) ? short_.size() : std::string_view::npos;
-    size_t pos = 0;
-    for (size_t i = 0;; ++i) {
+    if (path.size() < sameLength_ || !SameTextQuick(path.substr(0, sameLength_), folder_.substr(0, sameLength_)))
+      return std::string_view::npos;
+    size_t pos = sameLength_;
+    for (size_t i = sameParts_;; ++i) {
       const size_t end = NextDelimiter(path, pos);
       const std::string_view part = path.substr(pos, end == std::string_view::npos ? end : end - pos);
       if (!SameTextQuick(part, longParts_[i]) && !SameTextQuick(part, shortParts_[i])) return std::string_view::npos;
@@ -104,6 +115,8 @@ private:
   std::string_view short_;
   std::vector<std::string_view> longParts_;
   std::vector<std::string_view> shortParts_;
+  size_t sameParts_ = 0;
+  size_t sameLength_ = 0;  // of those parts and the delimiter after each
 };
 
 }  // namespace
