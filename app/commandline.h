@@ -8,9 +8,15 @@
 struct TCommandLine {
   std::string Folder;    // for "Look in:"
   std::wstring FileMask; // for the file-name field
+  // Why the folder given with "F" is refused, naming it: no path in the
+  // system's code page reaches it (a name the code page cannot hold, with
+  // no short name), and a lookalike would name another folder. "" when it
+  // is not.
+  std::wstring Refusal;
 };
 
 // From the two arguments as given.
 TCommandLine ParseCommandLine(const std::wstring& first, const std::wstring& second);
-// From the program's own command line.
+// From the program's own command line; a refused folder is said in a
+// message box before the program goes on without it.
 TCommandLine ReadCommandLine();

@@ -2,28 +2,22 @@
 
 #include <windows.h>
 
-#include "classlib/codepage.h"
+#include "app/widemessage_win.h"
 #include "search/searchcriteria.h"
 #include "shell/openablepath.h"
 #include "widecontrols/paramstr.h"
-
-namespace {
-
-// The folder as 8-bit text the program can open: a part the system code
-// page cannot hold goes by its short name, which it can.
-std::string OpenableFolder(const std::wstring& folder) {
-  const std::string path = OpenablePath(folder);
-  return path.empty() ? WideToMultiByte(folder) : path;
-}
-
-}  // namespace
 
 TCommandLine ParseCommandLine(const std::wstring& first, const std::wstring& second) {
   TCommandLine line;
   if (first.size() < 2 || second.empty()) return line;
   const wchar_t letter = first[1];
   if (letter == L'F' || letter == L'f') {
-    line.Folder = OpenableFolder(second);
+    // A part the system code page cannot hold goes by its short name, which
+    // it can; never by the lookalike a best-fit conversion would make.
+    line.Folder = OpenablePath(second);
+    if (line.Folder.empty())
+      line.Refusal = L"The folder cannot be searched: this system cannot represent its name, and it has no "
+                     L"short name to be reached by: \"" + second + L"\"";
   } else if (letter == L'L' || letter == L'l') {
     // The name is matched by masks: what the mask syntax would read as
     // anything else than the character itself becomes "?".
@@ -32,4 +26,9 @@ TCommandLine ParseCommandLine(const std::wstring& first, const std::wstring& sec
   return line;
 }
 
-TCommandLine ReadCommandLine() { return ParseCommandLine(WideParamStr(1), WideParamStr(2)); }
+TCommandLine ReadCommandLine() {
+  TCommandLine line = ParseCommandLine(WideParamStr(1), WideParamStr(2));
+  // Before any window: the program's translation is not loaded yet.
+  if (!line.Refusal.empty()) ShowWideMessage(nullptr, line.Refusal, MB_OK | MB_ICONWARNING);
+  return line;
+}

@@ -81,6 +81,7 @@ void TSearchControl::tbInResultsClick() {
   if (!criteria) return;
   if (!SearchThreads.Empty()) StopAll();
   FoundCount_ = 0;
+  LeftOut_ = 0;
   StartTime = Now();
   TStringList paths;
   form_.ResultList().AddFullPaths(paths);
@@ -165,6 +166,7 @@ TFileListThread* TSearchControl::NewIndexer(const std::string& path) {
 void TSearchControl::StartSearch(const TSearchCriteria& criteria) {
   FoundCount_ = 0;
   FolderCount_ = 0;
+  LeftOut_ = 0;
   SetStatus(0, MultiLang->Translate("Searching..."));
   StartTime = Now();
   if (form_.pcFilePath->ActivePageIndex() == 0) SearchTickedFolders(criteria);
@@ -252,6 +254,7 @@ void TSearchControl::OnFolder(TObject* /*Sender*/) {
 }
 
 void TSearchControl::OnSearchTerminate(TObject* Sender) {
+  LeftOut_ += static_cast<TFindFile*>(Sender)->LeftOut();
   SearchThreads.Remove(Sender);
   sizeLimits_.erase(Sender);
   if (SearchThreads.AnyWaiting()) SearchThreads.StartFirst();
@@ -272,6 +275,10 @@ void TSearchControl::OnIndexThreadTerminate(TObject* Sender) {
 void TSearchControl::ShowCountAndTime() {
   SetStatus(0, FormatInt(MultiLang->TranslateFormat("Found %d files."), FoundCount_));
   SetStatus(1, TimeToStr(elapsed_));
+  if (LeftOut_ > 0)
+    SetStatus(2, FormatInt(MultiLang->TranslateFormat("Processed %d folders."), FolderCount_) + " " +
+                     FormatInt(MultiLang->TranslateFormat("Entries left out (no name this system can open): %d."),
+                               LeftOut_));
   form_.ResultList().SyncCount();
 }
 

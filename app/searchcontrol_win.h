@@ -91,4 +91,5 @@ private:
   TDateTime elapsed_ = 0;
   int FoundCount_ = 0;
   int FolderCount_ = 0;
+  int LeftOut_ = 0;
 };

@@ -46,8 +46,9 @@ bool GroupsMatch(const TPatternForm& f, const std::string& s, size_t at) {
   return true;
 }
 
-// The context's bytes as they lie in s.
-std::string ModelContext(const std::string& s, int64_t from, TEncodingSlot slot, int64_t start, int32_t length) {
+// The context's bytes as they lie in s, from at on.
+std::string ModelContext(const std::string& s, int64_t from, TEncodingSlot slot, int64_t start, int32_t length,
+                         int64_t& begin) {
   const int64_t unit = slot == esUtf16 ? 2 : 1;
   const int64_t count = (static_cast<int64_t>(s.size()) - from) / unit;
   auto at = [&](int64_t k) {
@@ -62,7 +63,59 @@ std::string ModelContext(const std::string& s, int64_t from, TEncodingSlot slot,
   int64_t r = p;
   while (r - p < 56 && r < count && text(at(r))) ++r;
   if (r <= q + 1) return {};
-  return s.substr(static_cast<size_t>(from + (q + 1) * unit), static_cast<size_t>((r - q - 1) * unit));
+  begin = from + (q + 1) * unit;
+  return s.substr(static_cast<size_t>(begin), static_cast<size_t>((r - q - 1) * unit));
+}
+
+bool Continues(uint8_t b) { return (b & 0xC0) == 0x80; }
+
+// The bytes of the UTF-8 character a byte starts (0: it starts none).
+size_t Utf8Length(uint8_t b) {
+  return b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+}
+
+// Well-formed UTF-8, by the value of each character: in range for its
+// length, no surrogate, nothing past U+10FFFF.
+bool ModelUtf8(const std::string& s, bool& multiByte) {
+  multiByte = false;
+  for (size_t i = 0; i < s.size();) {
+    const auto b = static_cast<uint8_t>(s[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t n = 0;
+    uint32_t value = 0, least = 0;
+    if ((b & 0xE0) == 0xC0) n = 2, value = b & 0x1F, least = 0x80;
+    else if ((b & 0xF0) == 0xE0) n = 3, value = b & 0x0F, least = 0x800;
+    else if ((b & 0xF8) == 0xF0) n = 4, value = b & 0x07, least = 0x10000;
+    else return false;
+    if (i + n > s.size()) return false;
+    for (size_t k = 1; k < n; ++k) {
+      if (!Continues(static_cast<uint8_t>(s[i + k]))) return false;
+      value = value << 6 | (static_cast<uint8_t>(s[i + k]) & 0x3F);
+    }
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    multiByte = true;
+    i += n;
+  }
+  return true;
+}
+
+// The context without a character cut in two at either end.
+std::string ModelWhole(TEncodingSlot slot, const std::string& b) {
+  size_t from = 0, to = b.size();
+  if (slot == esUtf8) {
+    while (from < to && Continues(static_cast<uint8_t>(b[from]))) ++from;
+    size_t last = to;
+    while (last > from && Continues(static_cast<uint8_t>(b[last - 1]))) --last;
+    if (last > from && Utf8Length(static_cast<uint8_t>(b[last - 1])) > to - (last - 1)) to = last - 1;
+  } else if (slot == esUtf16) {
+    auto unit = [&b](size_t i) { return static_cast<uint8_t>(b[i]) | (static_cast<uint8_t>(b[i + 1]) << 8); };
+    if (to >= 2 && unit(0) >= 0xDC00 && unit(0) < 0xE000) from = 2;
+    if (to >= from + 2 && unit(to - 2) >= 0xD800 && unit(to - 2) < 0xDC00) to -= 2;
+  }
+  return b.substr(from, to - from);
 }
 
 // The context's text, decoded from the encoding it was found in.
@@ -87,6 +140,31 @@ std::string ModelAnsi(TEncodingSlot slot, const std::string& bytes) {
   if (slot == esAnsi) return bytes;
   if (slot == esOem) return OemToAnsiStr(bytes);
   return WideToMultiByte(ModelWide(slot, bytes), kAnsiCodePage);
+}
+
+// The context as shown: in the encoding that won, unless the occurrence
+// reads the same in UTF-8 and the stream starts with its mark or the
+// context is well-formed UTF-8 with a character of several bytes; whole
+// characters; without the mark that starts the stream.
+void ModelShown(const std::string& s, int64_t from, TEncodingSlot slot, int64_t start, int32_t length, Hit& hit) {
+  int64_t at = -1;
+  const std::string around = ModelContext(s, from, slot, start, length, at);
+  TEncodingSlot shown = slot;
+  std::string bytes = ModelWhole(slot, around);
+  const std::string found = s.substr(static_cast<size_t>(start), static_cast<size_t>(length));
+  bool multiByte = false;
+  if (slot != esUtf8 && slot != esUtf16 && ModelUtf8(found, multiByte) &&
+      ModelWide(slot, found) == ModelWide(esUtf8, found)) {
+    const std::string asUtf8 = ModelWhole(esUtf8, around);
+    if (s.compare(0, 3, "\xEF\xBB\xBF") == 0 || (ModelUtf8(asUtf8, multiByte) && multiByte)) {
+      shown = esUtf8;
+      bytes = asUtf8;
+    }
+  }
+  const std::string mark = shown == esUtf8 ? "\xEF\xBB\xBF" : shown == esUtf16 ? "\xFF\xFE" : "";
+  if (at == 0 && !mark.empty() && around.compare(0, mark.size(), mark) == 0) bytes.erase(0, mark.size());
+  hit.context = ModelAnsi(shown, bytes);
+  hit.wideContext = ModelWide(shown, bytes);
 }
 
 // Where each form matches, found by trying every position.
@@ -128,9 +206,8 @@ bool ModelSearch(const std::string& s, int64_t from, const std::vector<TPatternF
       if (best == nullptr) continue;
       const int32_t len = best->Length();
       const int64_t unit = best->Wide ? 2 : 1;
-      const std::string bytes = ModelContext(s, from, best->Slot, bestStart, len);
-      hit = {bestStart, len, CodePageOfSlot(best->Slot), ModelAnsi(best->Slot, bytes), ModelWide(best->Slot, bytes),
-             bestStart + 2 * len - unit};
+      hit = {bestStart, len, CodePageOfSlot(best->Slot), {}, {}, bestStart + 2 * len - unit};
+      ModelShown(s, from, best->Slot, bestStart, len, hit);
       return true;
     }
   }

@@ -58,8 +58,9 @@ protected:
 
 private:
   void ScanDir(const std::string& path);
-  // One synchronised call hands paths to Target and empties the list.
-  void AddToTarget(std::vector<std::string>& paths);
+  // One synchronised call hands paths, and how many entries the walk of
+  // folder left out, to Target, and empties the list.
+  void AddToTarget(std::vector<std::string>& paths, const std::string& folder = {}, int leftOut = 0);
 
   std::string dir_ = "C:";
   std::atomic<bool> busy_{false};

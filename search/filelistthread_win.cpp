@@ -93,6 +93,7 @@ void TFileListThread::ScanDir(const std::string& path) {
   if (Terminated()) return;
   std::vector<std::string> entries;
   std::vector<std::string> subfolders;
+  int leftOut = 0;
   {
     TFolderEntries listing(path);
     while (!Terminated() && listing.Next()) {
@@ -102,17 +103,19 @@ void TFileListThread::ScanDir(const std::string& path) {
       entries.push_back(listing.Path());
       if (entries.size() == kEntriesPerCall) AddToTarget(entries);
     }
+    leftOut = listing.LeftOut();
   }
-  AddToTarget(entries);
+  AddToTarget(entries, path, leftOut);
   for (const std::string& folder : subfolders) ScanDir(folder);
 }
 
-void TFileListThread::AddToTarget(std::vector<std::string>& paths) {
-  if (paths.empty()) return;
+void TFileListThread::AddToTarget(std::vector<std::string>& paths, const std::string& folder, int leftOut) {
+  if (paths.empty() && leftOut == 0) return;
   TFolderIndex* target = Target;
-  Synchronize([this, target, &paths] {
+  Synchronize([this, target, &paths, &folder, leftOut] {
     target->AddAll(paths);
-    current_ = paths.back();
+    if (leftOut > 0) target->SetLeftOut(folder, leftOut);
+    if (!paths.empty()) current_ = paths.back();
   });
   paths.clear();
 }

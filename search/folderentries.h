@@ -29,8 +29,11 @@ public:
   // entry comes by its own name when the system code page holds it exactly,
   // otherwise by its short name; where the path would be too long for the
   // 8-bit calls, through the short form of the folder (see FitPath). An
-  // entry that even so has no such path is left out.
+  // entry that even so has no such path is left out (and counted).
   bool Next();
+  // Entries left out so far: a name the code page cannot hold without a
+  // short name, or a path too long even by short names.
+  int LeftOut() const { return leftOut_; }
   // The entry as the 8-bit find calls fill it, the name being the one Path
   // ends in.
   const WIN32_FIND_DATAA& Data() const { return data_; }
@@ -57,6 +60,7 @@ private:
   bool shortFolderKnown_ = false;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool first_ = true;
+  int leftOut_ = 0;
   WIN32_FIND_DATAW wide_{};
   WIN32_FIND_DATAA data_{};
   std::string path_;
@@ -73,6 +77,10 @@ bool IsFolderLinkTag(DWORD tag);
 // computer, or one moved to offline storage): reading them would fetch
 // them, so a search leaves them unread.
 bool IsOnlineOnly(DWORD attributes);
+
+// folder by the short names of its parts, in the code page; "" when the
+// system cannot say (or the code page does not hold it).
+std::string ShortFolderPath(const std::string& folder);
 
 // A file name as masks see it: the name in the code page, with "?" for each
 // character the code page lacks (never a lookalike).

@@ -59,7 +59,9 @@ bool TFolderEntries::Next() {
       handle_ = INVALID_HANDLE_VALUE;
       return false;
     }
-    if (!IsDotName(wide_.cFileName) && Take()) return true;
+    if (IsDotName(wide_.cFileName)) continue;
+    if (Take()) return true;
+    ++leftOut_;
   }
 }
 
@@ -90,10 +92,15 @@ bool TFolderEntries::Take() {
 const std::string& TFolderEntries::ShortFolder() {
   if (!shortFolderKnown_) {
     shortFolderKnown_ = true;
-    if (!WideToMultiByteExact(ShortPathName(MultiByteToWide(folder_)), kAnsiCodePage, shortFolder_))
-      shortFolder_.clear();
+    shortFolder_ = ShortFolderPath(folder_);
   }
   return shortFolder_;
+}
+
+std::string ShortFolderPath(const std::string& folder) {
+  std::string result;
+  if (!WideToMultiByteExact(ShortPathName(MultiByteToWide(folder)), kAnsiCodePage, result)) result.clear();
+  return result;
 }
 
 bool TFolderEntries::IsLink() const {

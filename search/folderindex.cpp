@@ -7,11 +7,18 @@ namespace {
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 // The index compares with the locale's case rules; most paths differ in an
-// ASCII byte already, which settles it without asking the locale.
+// ASCII byte already, or are ASCII and differ in length, which settles it
+// without asking the locale.
 bool SameTextQuick(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return AnsiCompareText(a, b) == 0;
-  for (size_t i = 0; i < a.size(); ++i) {
+  const size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < common; ++i) {
     const auto x = static_cast<unsigned char>(a[i]);
     const auto y = static_cast<unsigned char>(b[i]);
     if (x == y) continue;
@@ -21,7 +28,8 @@ bool SameTextQuick(std::string_view a, std::string_view b) {
     }
     return AnsiCompareText(a, b) == 0;
   }
-  return true;
+  if (a.size() == b.size()) return true;
+  return !(IsAscii(a) && IsAscii(b)) && AnsiCompareText(a, b) == 0;
 }
 
 // The first "\" at or after from that is not the second byte of a
@@ -37,12 +45,84 @@ size_t NextDelimiter(std::string_view s, size_t from) {
   return std::string_view::npos;
 }
 
+std::vector<std::string_view> Parts(std::string_view path) {
+  std::vector<std::string_view> parts;
+  for (size_t start = 0;;) {
+    const size_t end = NextDelimiter(path, start);
+    parts.push_back(path.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
+  }
+}
+
+// Whether path is folder or starts with folder + "\".
+bool StartsWithFolder(std::string_view path, std::string_view folder) {
+  if (path.size() < folder.size() || (path.size() > folder.size() && path[folder.size()] != '\\')) return false;
+  return SameTextQuick(path.substr(0, folder.size()), folder);
+}
+
+// The ways the walk spells a folder at the start of a path below it: as it
+// is, or, where the path grew too long, with any of its deepest parts by
+// their short names (FitPath), down to its short form whole.
+class TFolderSpelling {
+public:
+  TFolderSpelling(std::string_view folder, std::string_view shortFolder) : folder_(folder) {
+    if (shortFolder.empty() || SameTextQuick(folder, shortFolder)) return;
+    short_ = shortFolder;
+    longParts_ = Parts(folder);
+    shortParts_ = Parts(shortFolder);
+    // A short form spelled another way is only ever taken whole.
+    if (longParts_.size() != shortParts_.size()) {
+      longParts_.clear();
+      return;
+    }
+    // The leading parts that both forms spell alike start every path below.
+    while (sameParts_ < longParts_.size() && SameTextQuick(longParts_[sameParts_], shortParts_[sameParts_])) {
+      sameLength_ += longParts_[sameParts_].size() + 1;
+      ++sameParts_;
+    }
+    if (sameParts_ == longParts_.size()) short_ = {};  // no other spelling after all
+  }
+
+  // The length of the start of path that spells the folder, which is all
+  // of path or followed by "\"; npos when no start does.
+  size_t Prefix(std::string_view path) const {
+    if (StartsWithFolder(path, folder_)) return folder_.size();
+    if (short_.empty()) return std::string_view::npos;
+    if (longParts_.empty()) return StartsWithFolder(path, short_) ? short_.size() : std::string_view::npos;
+    if (path.size() < sameLength_ || !SameTextQuick(path.substr(0, sameLength_), folder_.substr(0, sameLength_)))
+      return std::string_view::npos;
+    size_t pos = sameLength_;
+    for (size_t i = sameParts_;; ++i) {
+      const size_t end = NextDelimiter(path, pos);
+      const std::string_view part = path.substr(pos, end == std::string_view::npos ? end : end - pos);
+      if (!SameTextQuick(part, longParts_[i]) && !SameTextQuick(part, shortParts_[i])) return std::string_view::npos;
+      if (i + 1 == longParts_.size()) return end == std::string_view::npos ? path.size() : end;
+      if (end == std::string_view::npos) return std::string_view::npos;
+      pos = end + 1;
+    }
+  }
+
+  bool Below(std::string_view path, bool directOnly) const {
+    const size_t prefix = Prefix(path);
+    // "folder\" alone names nothing below it.
+    if (prefix == std::string_view::npos || prefix + 1 >= path.size()) return false;
+    return !directOnly || NextDelimiter(path, prefix + 1) == std::string_view::npos;
+  }
+
+private:
+  std::string_view folder_;
+  std::string_view short_;
+  std::vector<std::string_view> longParts_;
+  std::vector<std::string_view> shortParts_;
+  size_t sameParts_ = 0;
+  size_t sameLength_ = 0;  // of those parts and the delimiter after each
+};
+
 }  // namespace
 
 bool IsPathBelow(std::string_view path, std::string_view folder, bool directOnly) {
-  if (path.size() <= folder.size() + 1 || path[folder.size()] != '\\') return false;
-  if (!SameTextQuick(path.substr(0, folder.size()), folder)) return false;
-  return !directOnly || NextDelimiter(path, folder.size() + 1) == std::string_view::npos;
+  return TFolderSpelling(folder, {}).Below(path, directOnly);
 }
 
 bool TFolderIndex::Less::operator()(const std::string& a, const std::string& b) const {
@@ -74,10 +154,22 @@ std::vector<std::string> TFolderIndex::Paths() const {
   return std::vector<std::string>(paths_.begin(), paths_.end());
 }
 
-std::vector<std::string> TFolderIndex::PathsBelow(std::string_view folder, bool recurse) const {
+void TFolderIndex::SetLeftOut(const std::string& folder, int count) {
   std::lock_guard<std::mutex> guard(lock_);
-  std::vector<std::string> result;
+  leftOut_[folder] = count;
+}
+
+TFolderIndex::TBelow TFolderIndex::PathsBelow(std::string_view folder, std::string_view shortFolder,
+                                              bool recurse) const {
+  const TFolderSpelling spelling(folder, shortFolder);
+  std::lock_guard<std::mutex> guard(lock_);
+  TBelow result;
   for (const std::string& path : paths_)
-    if (IsPathBelow(path, folder, !recurse)) result.push_back(path);
+    if (spelling.Below(path, !recurse)) result.Paths.push_back(path);
+  // The entries left out of the folder itself, and of those below it that
+  // the search enters.
+  for (const auto& [walked, count] : leftOut_)
+    if (spelling.Prefix(walked) == walked.size() || (recurse && spelling.Below(walked, false)))
+      result.LeftOut += count;
   return result;
 }

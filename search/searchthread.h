@@ -119,6 +119,10 @@ public:
   uint8_t ItemState() const { return itemState_; }
   // The entry being tested (a handler gets the record of its own hit).
   const TFoundItem& Found() const { return found_; }
+  // Entries the run left out for want of a path the 8-bit calls open (a
+  // name the code page cannot hold without a short name, a path too long
+  // even by short names); read once the run has ended.
+  int LeftOut() const { return leftOut_; }
   // Set only while HandleException runs.
   std::exception_ptr ExceptionObject() const { return exceptionObject_; }
 
@@ -171,6 +175,7 @@ private:
   uint64_t dateTo_ = 0;
   TFoundItem found_;
   uint8_t itemState_ = isRejected;
+  std::atomic<int> leftOut_{0};
   std::exception_ptr exceptionObject_;
 
   bool hasPathList_ = false;

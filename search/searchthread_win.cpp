@@ -234,13 +234,20 @@ void TFindFile::SearchFolder(const std::string& path) {
       TestEntry(nullptr);
       if (recurse_ && entries.IsFolder() && !entries.IsLink()) subfolders.push_back(entries.Path());
     }
+    leftOut_ += entries.LeftOut();
   }
   // Only one find handle per level stays open: subfolders come after.
   for (const std::string& folder : subfolders) SearchFolder(folder);
 }
 
 void TFindFile::SearchFileList() {
-  if (pathIndex_ != nullptr) pathList_ = pathIndex_->PathsBelow(startFolder_, recurse_);
+  if (pathIndex_ != nullptr) {
+    // The indexer spelled deep paths through the folder's short names, as
+    // a walk of it would.
+    TFolderIndex::TBelow below = pathIndex_->PathsBelow(startFolder_, ShortFolderPath(startFolder_), recurse_);
+    pathList_ = std::move(below.Paths);
+    leftOut_ += below.LeftOut;
+  }
   FolderStarted();
   containsMatcher_ = MakeMatcher(ContainsText);
   notContainsMatcher_ = MakeMatcher(NotContainsText);

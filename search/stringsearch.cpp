@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "classlib/codepage.h"
 #include "search/textcodepages.h"
@@ -44,6 +45,76 @@ std::string ToAnsi(TEncodingSlot slot, const std::string& bytes) {
     case esOem: return OemToAnsiStr(bytes);
     default: return WideToMultiByte(ToWide(slot, bytes), kAnsiCodePage);
   }
+}
+
+bool IsUtf8Continuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
+// The bytes of the UTF-8 character this byte starts; 0 for a byte that
+// starts none.
+size_t Utf8SequenceLength(uint8_t lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// Whether bytes are well-formed UTF-8; multiByte, when given, tells whether
+// they hold a character of more than one byte.
+bool IsWellFormedUtf8(std::string_view bytes, bool* multiByte = nullptr) {
+  if (multiByte != nullptr) *multiByte = false;
+  for (size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<uint8_t>(bytes[i]);
+    const size_t n = Utf8SequenceLength(lead);
+    if (n == 0 || n > bytes.size() - i) return false;
+    for (size_t k = 1; k < n; ++k)
+      if (!IsUtf8Continuation(static_cast<uint8_t>(bytes[i + k]))) return false;
+    if (n > 1) {
+      // No overlong forms, no surrogates, nothing past U+10FFFF.
+      const auto second = static_cast<uint8_t>(bytes[i + 1]);
+      if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+          (lead == 0xF4 && second >= 0x90))
+        return false;
+      if (multiByte != nullptr) *multiByte = true;
+    }
+    i += n;
+  }
+  return true;
+}
+
+// The byte-order mark of an encoding; "" for one without.
+std::string_view ByteOrderMark(TEncodingSlot slot) {
+  return slot == esUtf8 ? "\xEF\xBB\xBF" : slot == esUtf16 ? "\xFF\xFE" : "";
+}
+
+// The context without a character cut in two at either end: a UTF-8 one
+// loses the continuation bytes it begins with and a last character whose
+// bytes stop short; a UTF-16 one a low surrogate at its start and a high
+// one at its end.
+std::string WholeCharacters(TEncodingSlot slot, std::string bytes) {
+  if (slot == esUtf8) {
+    size_t from = 0;
+    while (from < bytes.size() && IsUtf8Continuation(static_cast<uint8_t>(bytes[from]))) ++from;
+    size_t lead = bytes.size();
+    while (lead > from && bytes.size() - lead < 3 && IsUtf8Continuation(static_cast<uint8_t>(bytes[lead - 1]))) --lead;
+    size_t to = bytes.size();
+    if (lead > from) {
+      --lead;
+      if (Utf8SequenceLength(static_cast<uint8_t>(bytes[lead])) > bytes.size() - lead) to = lead;
+    }
+    return bytes.substr(from, to - from);
+  }
+  if (slot == esUtf16) {
+    auto unitAt = [&bytes](size_t i) {
+      return static_cast<uint32_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+    };
+    size_t from = 0;
+    size_t to = bytes.size() & ~size_t{1};
+    if (to >= 2 && unitAt(0) >= 0xDC00 && unitAt(0) <= 0xDFFF) from = 2;
+    if (to >= from + 2 && unitAt(to - 2) >= 0xD800 && unitAt(to - 2) <= 0xDBFF) to -= 2;
+    return bytes.substr(from, to - from);
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -191,20 +262,52 @@ bool TStringSearch::Search() {
 
 bool TStringSearch::Finish(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length) {
   match_ = {origin + start, length, CodePageOfSlot(slot)};
-  contextBytes_ = ReadContext(origin, slot, start, length);
+  int64_t at = -1;  // where the context begins in the stream
+  const std::string around = ReadContext(origin, slot, start, length, at);
   contextSlot_ = slot;
-  context_ = ToAnsi(slot, contextBytes_);
+  contextBytes_ = WholeCharacters(slot, around);
+  if (ReadsAsUtf8(slot, origin + start, length)) {
+    std::string asUtf8 = WholeCharacters(esUtf8, around);
+    bool multiByte = false;
+    if (StartsWithUtf8Mark() || (IsWellFormedUtf8(asUtf8, &multiByte) && multiByte)) {
+      contextSlot_ = esUtf8;
+      contextBytes_ = std::move(asUtf8);
+    }
+  }
+  // The byte-order mark that begins the stream is none of its text.
+  const std::string_view mark = ByteOrderMark(contextSlot_);
+  if (at == 0 && !mark.empty() && std::string_view(around).substr(0, mark.size()) == mark)
+    contextBytes_.erase(0, mark.size());
+  context_ = ToAnsi(contextSlot_, contextBytes_);
   // One pattern length after the occurrence's last unit.
   stream_->Seek(origin + start + 2 * static_cast<int64_t>(length) - UnitSize(slot), soBeginning);
   notFound_ = false;
   return true;
 }
 
+// An occurrence found in one 8-bit encoding may read the same in UTF-8 (a
+// text of plain ASCII does in all of them): which one the file is in, the
+// encoding that won the match cannot tell.
+bool TStringSearch::ReadsAsUtf8(TEncodingSlot slot, int64_t offset, int32_t length) {
+  if (slot == esUtf8 || slot == esUtf16) return false;
+  std::string hit(static_cast<size_t>(length), '\0');
+  stream_->Seek(offset, soBeginning);
+  if (stream_->Read(hit.data(), length) != length) return false;
+  return IsWellFormedUtf8(hit) && ToWide(slot, hit) == ToWide(esUtf8, hit);
+}
+
+bool TStringSearch::StartsWithUtf8Mark() {
+  char mark[3] = {};
+  stream_->Seek(0, soBeginning);
+  return stream_->Read(mark, 3) == 3 && std::string_view(mark, 3) == "\xEF\xBB\xBF";
+}
+
 // Up to kContextUnits text units on either side of the occurrence's last unit,
 // read again from the stream so that the read size does not matter. The
 // stream's first unit belongs to the text like any other: a context that
 // dropped it would show "ear all" for a file that says "Dear all".
-std::string TStringSearch::ReadContext(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length) {
+std::string TStringSearch::ReadContext(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length,
+                                       int64_t& at) {
   const int64_t unit = UnitSize(slot);
   const int64_t reach = kContextUnits + 1;
   const int64_t last = (start + length - unit) / unit;
@@ -228,6 +331,7 @@ std::string TStringSearch::ReadContext(int64_t origin, TEncodingSlot slot, int64
   int64_t r = last;
   while (r - last < reach && r < available && IsTextUnit(unitAt(r))) ++r;
   if (r <= q + 1) return {};
+  at = origin + (q + 1) * unit;
   return bytes.substr(static_cast<size_t>((q + 1 - lo) * unit), static_cast<size_t>((r - q - 1) * unit));
 }
 

@@ -60,10 +60,14 @@ public:
   bool Search();
 
   // The text around the last occurrence found, in the Ansi code page; empty
-  // after a failed search.
+  // after a failed search. It is read in the encoding the occurrence was
+  // found in, unless the occurrence reads the same in UTF-8 and the file
+  // says it is UTF-8: by a byte-order mark, or by surroundings that are
+  // well-formed UTF-8 with characters of several bytes. Never a character
+  // cut in two at either end, nor the file's byte-order mark.
   const std::string& Context() const { return context_; }
-  // The same text decoded straight from the encoding it was found in, so it
-  // keeps what the Ansi code page cannot hold.
+  // The same text decoded straight from its encoding, so it keeps what the
+  // Ansi code page cannot hold.
   std::wstring WideContext() const;
   bool NotFound() const { return notFound_; }
   const TStringMatch& Match() const { return match_; }
@@ -77,8 +81,10 @@ private:
   class WindowBest;
   void Rebuild();
   bool Finish(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length);
-  // The context's bytes, as they lie in the stream.
-  std::string ReadContext(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length);
+  // The context's bytes, as they lie in the stream from at on.
+  std::string ReadContext(int64_t origin, TEncodingSlot slot, int64_t start, int32_t length, int64_t& at);
+  bool ReadsAsUtf8(TEncodingSlot slot, int64_t offset, int32_t length);
+  bool StartsWithUtf8Mark();
 
   TCodePageSet codePages_ = cpAnsi;
   TStream* stream_ = nullptr;

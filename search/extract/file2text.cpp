@@ -1,5 +1,7 @@
 #include "search/extract/file2text.h"
 
+#include <algorithm>
+
 #include "classlib/exceptions.h"
 #include "search/extract/zipfile.h"
 
@@ -65,11 +67,21 @@ void TW072Text::LoadFromStream(TStream& stream) {
 void TW072Text::Convert() {
   if (source_ != nullptr && source_->Size() > 0) {
     std::string_view bytes(static_cast<const char*>(source_->Memory()), static_cast<size_t>(source_->Size()));
-    // The text is never longer than the part: room for it all at once.
+    // The text is never longer than the part, nor than a document's text
+    // may be (a stored part is read where it lies, whatever its size): room
+    // for it all at once.
+    const size_t cap = static_cast<size_t>(std::min<uint64_t>(bytes.size(), kMaxDocumentTextBytes));
     TMemoryStream& output = Output();
-    output.SetCapacity(output.Size() + source_->Size());
+    output.SetCapacity(static_cast<int64_t>(cap));
+    size_t written = 0;
     std::string out;
     out.reserve(kChunk + 2);
+    auto flush = [&] {
+      const size_t n = std::min(out.size(), cap - written);
+      WriteBytes(output, std::string_view(out).substr(0, n));
+      written += n;
+      out.clear();
+    };
     std::string tag;
     bool inTag = false;
     for (char c : bytes) {
@@ -86,11 +98,11 @@ void TW072Text::Convert() {
         out += c;
       }
       if (out.size() >= kChunk) {
-        WriteBytes(output, out);
-        out.clear();
+        flush();
+        if (written == cap) break;
       }
     }
-    WriteBytes(output, out);
+    flush();
     output.SetCapacity(output.Size());
   }
   // The part and the archive are let go: the text is all that is kept.

@@ -34,9 +34,10 @@ protected:
 
 // Word 2007: the main document part ("word\document.xml") taken out of the
 // zip container, with its XML tags dropped and a line break after each
-// paragraph. The text stays UTF-8, entities as they stand. The part is read
-// where it lies (inflated once, never copied) and let go once converted, so
-// one copy of the document's text is held at a time.
+// paragraph. The text stays UTF-8, entities as they stand, and stops at
+// kMaxDocumentTextBytes. The part is read where it lies (inflated once,
+// never copied; a stored one whatever its size) and let go once converted,
+// so one copy of the document's text is held at a time.
 class TW072Text : public TFile2Text {
 public:
   TW072Text() = default;

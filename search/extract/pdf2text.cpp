@@ -42,6 +42,21 @@ constexpr size_t kHexPiece = 4096;
 using TTextSink = std::function<bool(std::string_view)>;
 
 bool IsLineEnd(char c) { return c == '\0' || c == '\n' || c == '\r'; }
+
+// A line runs to the first NUL, LF or CR; the next one starts after one CR,
+// then one LF, then one NUL, each where present.
+size_t LineEnd(std::string_view data, size_t pos) {
+  while (pos < data.size() && !IsLineEnd(data[pos])) ++pos;
+  return pos;
+}
+
+size_t NextLineStart(std::string_view data, size_t end) {
+  if (end < data.size() && data[end] == '\r') ++end;
+  if (end < data.size() && data[end] == '\n') ++end;
+  if (end < data.size() && data[end] == '\0') ++end;
+  return end;
+}
+
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -52,21 +67,23 @@ unsigned HexValue(char c) {
 }
 
 // The digits of one hexadecimal string, which may run over several lines:
-// views of the runs of digits in the lines, which outlive it.
+// views of the text holding them, which outlive it. Within one piece of
+// text only line breaks can lie between its digits, so a piece holds one
+// view of them, the breaks skipped when the digits are read.
 class THexDigits {
 public:
   void Clear() {
     runs_.clear();
     count_ = 0;
   }
-  void Add(std::string_view run) {
-    if (run.empty()) return;
-    // Digits that continue the last run (same line) extend it.
-    if (!runs_.empty() && runs_.back().data() + runs_.back().size() == run.data())
-      runs_.back() = std::string_view(runs_.back().data(), runs_.back().size() + run.size());
+  void Add(std::string_view digits, size_t piece) {
+    if (digits.empty()) return;
+    if (!runs_.empty() && piece_ == piece)
+      runs_.back() = std::string_view(runs_.back().data(), digits.data() + digits.size() - runs_.back().data());
     else
-      runs_.push_back(run);
-    count_ += run.size();
+      runs_.push_back(digits);
+    piece_ = piece;
+    count_ += digits.size();
   }
 
   // A multiple of four digits is 16-bit units, 470 added to each, in the
@@ -81,6 +98,7 @@ public:
     size_t inGroup = 0;
     for (std::string_view run : runs_) {
       for (char c : run) {
+        if (!IsHexDigit(c)) continue;  // a line break between the digits
         value = value << 4 | HexValue(c);
         if (++inGroup < group) continue;
         if (wide) units += static_cast<wchar_t>((value + 470) & 0xFFFF);
@@ -104,12 +122,13 @@ public:
 
 private:
   std::vector<std::string_view> runs_;
+  size_t piece_ = 0;  // of the last view
   size_t count_ = 0;
 };
 
 std::string HexText(std::string_view hex) {
   THexDigits digits;
-  digits.Add(hex);
+  digits.Add(hex, 0);
   std::string text;
   digits.Write([&text](std::string_view piece) {
     text += piece;
@@ -132,7 +151,7 @@ void TPDF2Text::Convert(std::string data) {
   inflateBudget_ = kMaxInflatedBytes;
   SplitStreams();
   // Counted first, so that the text is written into one block of its size.
-  TPdfTextOut count(nullptr, kMaxPdfTextBytes);
+  TPdfTextOut count(nullptr, kMaxDocumentTextBytes);
   ExtractStrings(count);
   Output().SetSize(static_cast<int64_t>(count.Size()));
   TPdfTextOut write(static_cast<char*>(Output().Memory()), count.Size());
@@ -140,7 +159,7 @@ void TPDF2Text::Convert(std::string data) {
   Output().SetPosition(0);
 }
 
-void TPDF2Text::AddLine(std::string_view line) {
+void TPDF2Text::NoteLine(std::string_view line) {
   if (line.find("<<") != std::string_view::npos) {
     hasDictionary_ = true;
     dictionaryHasFlate_ = dictionaryHasRgb_ = false;
@@ -160,7 +179,6 @@ void TPDF2Text::AddLine(std::string_view line) {
         line.size() >= keep ? std::string(line.substr(line.size() - keep)) : dictionaryTail_ + std::string(line);
     dictionaryTail_ = joinedEnd.size() > keep ? joinedEnd.substr(joinedEnd.size() - keep) : joinedEnd;
   }
-  lines_.push_back(line);
 }
 
 // Inflates a stream's data within the budget, and takes from the budget
@@ -181,10 +199,7 @@ void TPDF2Text::AddInflated(std::string_view data) {
   std::unique_ptr<char, TFreeBlock> block(static_cast<char*>(out));
   inflateBudget_ -= outBytes;
   const size_t length = outBytes == 0 ? 0 : strnlen(block.get(), outBytes);
-  if (length == 0) {
-    AddLine({});
-    return;
-  }
+  if (length == 0) return;  // an empty line: no text, no dictionary
   // What follows a NUL is never read: give it back.
   if (length < outBytes) {
     if (void* shrunk = std::realloc(block.get(), length)) {
@@ -193,7 +208,9 @@ void TPDF2Text::AddInflated(std::string_view data) {
     }
   }
   inflated_.push_back(std::move(block));
-  AddLine(std::string_view(inflated_.back().get(), length));
+  const std::string_view text(inflated_.back().get(), length);
+  NoteLine(text);
+  pieces_.push_back({text, true});
 }
 
 void TPDF2Text::SplitStreams() {
@@ -201,15 +218,23 @@ void TPDF2Text::SplitStreams() {
   bool takeLines = true;
   bool inflateStream = false;
   size_t dataStart = 0;
-  size_t pos = 0;
+  // The run of lines taken since the last stream, kept as one piece.
+  size_t runStart = std::string_view::npos;
+  size_t runEnd = 0;
+  auto endRun = [&] {
+    if (runStart != std::string_view::npos) pieces_.push_back({data.substr(runStart, runEnd - runStart), false});
+    runStart = std::string_view::npos;
+  };
   const size_t n = data.size();
-  while (pos < n) {
-    size_t end = pos;
-    while (end < n && !IsLineEnd(data[end])) ++end;
+  for (size_t pos = 0; pos < n;) {
+    const size_t end = LineEnd(data, pos);
     std::string_view line = data.substr(pos, end - pos);
     if (takeLines) {
-      AddLine(line);
+      if (runStart == std::string_view::npos) runStart = pos;
+      runEnd = end;
+      NoteLine(line);
       if (line == "stream") {
+        endRun();
         takeLines = false;
         // The dictionary is looked for backwards from here; without one the
         // walk runs off the start of the lines.
@@ -236,83 +261,115 @@ void TPDF2Text::SplitStreams() {
         }
       }
     }
-    pos = end;
-    if (pos < n && data[pos] == '\r') ++pos;
-    if (pos < n && data[pos] == '\n') ++pos;
-    if (pos < n && data[pos] == '\0') ++pos;
+    pos = NextLineStart(data, end);
   }
+  endRun();
 }
 
-void TPDF2Text::ExtractStrings(TPdfTextOut& out) const {
-  const TTextSink sink = [&out](std::string_view bytes) { return out.Put(bytes); };
-  bool inHex = false;
-  bool inLiteral = false;
-  THexDigits hex;
-  for (std::string_view line : lines_) {
-    const size_t n = line.size();
-    size_t i = 0;
-    while (i < n) {
-      if (out.Full()) return;
-      char c = line[i];
-      if (c == '<') {
-        inHex = true;
-        hex.Clear();
-        ++i;
-        continue;
-      }
-      if (inHex) {
-        if (IsHexDigit(c)) {
-          size_t last = i + 1;
-          while (last < n && IsHexDigit(line[last])) ++last;
-          hex.Add(line.substr(i, last - i));
-          i = last;
-          continue;
-        }
-        if (c == '>') {
-          // Written once: a ">" that follows adds nothing.
-          hex.Write(sink);
-          hex.Clear();
-          ++i;
-          continue;
-        }
-        inHex = false;
-      }
-      if (c == '(') {
-        inLiteral = true;
-        // The character after the parenthesis goes straight to the steps below.
-        if (++i >= n) break;
-        c = line[i];
-      }
-      if (c == ')') inLiteral = false;
-      if (!inLiteral) {
-        ++i;
-        continue;
-      }
-      if (c != '\\') {
-        // The plain characters up to the next one with a meaning, at once.
+namespace {
+
+// Takes the strings out of the lines, one after another: what is open at
+// the end of a line (a literal, a hexadecimal string) carries over.
+class TStringExtractor {
+public:
+  explicit TStringExtractor(TPdfTextOut& out)
+      : out_(out), sink_([&out](std::string_view bytes) { return out.Put(bytes); }) {}
+
+  // The strings of one line, which lies in the piece of text numbered
+  // piece; false once out is full.
+  bool Line(std::string_view line, size_t piece);
+
+private:
+  TPdfTextOut& out_;
+  const TTextSink sink_;
+  bool inHex_ = false;
+  bool inLiteral_ = false;
+  THexDigits hex_;
+};
+
+bool TStringExtractor::Line(std::string_view line, size_t piece) {
+  const size_t n = line.size();
+  size_t i = 0;
+  while (i < n) {
+    if (out_.Full()) return false;
+    char c = line[i];
+    if (c == '<') {
+      inHex_ = true;
+      hex_.Clear();
+      ++i;
+      continue;
+    }
+    if (inHex_) {
+      if (IsHexDigit(c)) {
         size_t last = i + 1;
-        while (last < n && line[last] != '\\' && line[last] != ')' && line[last] != '(' && line[last] != '<') ++last;
-        out.Put(line.substr(i, last - i));
+        while (last < n && IsHexDigit(line[last])) ++last;
+        hex_.Add(line.substr(i, last - i), piece);
         i = last;
         continue;
       }
-      // A backslash that ends the line escapes nothing.
-      if (i + 1 >= n) break;
-      char e = line[i + 1];
-      if (IsDigit(e)) {
-        size_t first = i + 1;
-        size_t last = first;
-        while (last < n && last - first < 3 && IsDigit(line[last])) ++last;
-        const char byte = static_cast<char>(PdfOctalToByte(line.substr(first, last - first)));
-        out.Put(std::string_view(&byte, 1));
-        i = last;
-      } else if (e == 'f' || e == 'n' || e == 'r') {
-        out.Put("\r\n");
-        i += 2;
-      } else {
-        out.Put(std::string_view(&e, 1));
-        i += 2;
+      if (c == '>') {
+        // Written once: a ">" that follows adds nothing.
+        hex_.Write(sink_);
+        hex_.Clear();
+        ++i;
+        continue;
       }
+      inHex_ = false;
+    }
+    if (c == '(') {
+      inLiteral_ = true;
+      // The character after the parenthesis goes straight to the steps below.
+      if (++i >= n) break;
+      c = line[i];
+    }
+    if (c == ')') inLiteral_ = false;
+    if (!inLiteral_) {
+      ++i;
+      continue;
+    }
+    if (c != '\\') {
+      // The plain characters up to the next one with a meaning, at once.
+      size_t last = i + 1;
+      while (last < n && line[last] != '\\' && line[last] != ')' && line[last] != '(' && line[last] != '<') ++last;
+      out_.Put(line.substr(i, last - i));
+      i = last;
+      continue;
+    }
+    // A backslash that ends the line escapes nothing.
+    if (i + 1 >= n) break;
+    char e = line[i + 1];
+    if (IsDigit(e)) {
+      size_t first = i + 1;
+      size_t last = first;
+      while (last < n && last - first < 3 && IsDigit(line[last])) ++last;
+      const char byte = static_cast<char>(PdfOctalToByte(line.substr(first, last - first)));
+      out_.Put(std::string_view(&byte, 1));
+      i = last;
+    } else if (e == 'f' || e == 'n' || e == 'r') {
+      out_.Put("\r\n");
+      i += 2;
+    } else {
+      out_.Put(std::string_view(&e, 1));
+      i += 2;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void TPDF2Text::ExtractStrings(TPdfTextOut& out) const {
+  TStringExtractor strings(out);
+  for (size_t p = 0; p < pieces_.size(); ++p) {
+    const std::string_view bytes = pieces_[p].Bytes;
+    if (pieces_[p].Inflated) {
+      if (!strings.Line(bytes, p)) return;
+      continue;
+    }
+    for (size_t pos = 0; pos < bytes.size();) {
+      const size_t end = LineEnd(bytes, pos);
+      if (!strings.Line(bytes.substr(pos, end - pos), p)) return;
+      pos = NextLineStart(bytes, end);
     }
   }
 }

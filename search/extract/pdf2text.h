@@ -2,11 +2,13 @@
 // Flate-compressed stream that is no RGB image inflated in place, and then
 // the contents of every literal and hexadecimal string in those lines. The
 // inflated streams of one document share one cap (kMaxInflatedBytes): once
-// it is used up the streams left are not inflated. The text is capped the
-// same way (kMaxPdfTextBytes): what would pass it is not written.
+// it is used up the streams left are not inflated. The text is capped as
+// every document's is (kMaxDocumentTextBytes): what would pass it is not
+// written.
 //
-// Memory: the file's bytes once, each inflated stream's text once (the lines
-// are views into those), and the text, which is sized before it is written.
+// Memory: the file's bytes once, each inflated stream's text once (the
+// pieces of text are views into those, a few per stream however many lines
+// there are), and the text, which is sized before it is written.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +22,6 @@
 
 class TPdfTextOut;
 
-// The most text one document gives.
-constexpr uint64_t kMaxPdfTextBytes = 64u * 1024 * 1024;
-
 class TPDF2Text : public TTextExtractor {
 public:
   // Raises the file stream's EFOpenError when the file cannot be read, and
@@ -31,9 +30,15 @@ public:
   // The same conversion of all of source.
   explicit TPDF2Text(TStream& source);
 
-  // Every line outside the streams, and each inflated stream's text up to
-  // its first NUL as one line, in file order.
-  const std::vector<std::string_view>& Lines() const { return lines_; }
+  // What the strings are taken from, in file order: each run of lines
+  // outside the streams as the one view of the file's bytes they lie in,
+  // line breaks and all, and each inflated stream's text up to its first
+  // NUL, which counts as one line whatever it holds.
+  struct TPiece {
+    std::string_view Bytes;
+    bool Inflated = false;
+  };
+  const std::vector<TPiece>& Pieces() const { return pieces_; }
 
 private:
   struct TFreeBlock {
@@ -44,12 +49,13 @@ private:
   void SplitStreams();
   // Writes the strings' contents to out until it is full.
   void ExtractStrings(TPdfTextOut& out) const;
-  void AddLine(std::string_view line);
+  // Follows what the dictionary of the next stream holds.
+  void NoteLine(std::string_view line);
   void AddInflated(std::string_view data);
 
   std::string data_;  // the file's bytes, which the lines outside streams view
   std::vector<std::unique_ptr<char, TFreeBlock>> inflated_;
-  std::vector<std::string_view> lines_;
+  std::vector<TPiece> pieces_;
   // What the inflated streams of this document may still add up to.
   size_t inflateBudget_ = 0;
   // The dictionary of a stream is every line from the last one holding "<<"

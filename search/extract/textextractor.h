@@ -4,11 +4,16 @@
 // this base and pick the kind by the file's extension.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "classlib/object.h"
 #include "classlib/streams.h"
+
+// The most text one document gives: what a converter would write past it is
+// left out.
+constexpr uint64_t kMaxDocumentTextBytes = 64u * 1024 * 1024;
 
 class TTextExtractor : public TObject {
 public:

@@ -44,4 +44,18 @@ TEST(CommandLine, NamesOutsideTheCodePageStayThemselves) {
   EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << reached;
 }
 
+// A folder that no name in the code page reaches is refused, never taken
+// for the sibling its best-fit lookalike names. (Under Wine every name has a
+// short name; a folder that is not there has none, as on a volume that makes
+// none.)
+TEST(CommandLine, FolderWithoutAShortNameIsRefusedNotTakenForItsLookalike) {
+  app_test::TTempFolder parent;
+  const std::wstring base = MultiByteToWide(parent.Path()) + L"\\";
+  ASSERT_TRUE(CreateDirectoryW((base + L"Gdansk").c_str(), nullptr));
+  const TCommandLine line = ParseCommandLine(L"-F", base + L"Gda\u0144sk");
+  EXPECT_TRUE(line.Folder.empty()) << line.Folder;
+  EXPECT_NE(line.Refusal.find(base + L"Gda\u0144sk"), std::wstring::npos);
+  EXPECT_TRUE(ParseCommandLine(L"-F", base + L"Gdansk").Refusal.empty());
+}
+
 }  // namespace

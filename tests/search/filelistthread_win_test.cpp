@@ -9,6 +9,7 @@
 
 #include "search/filelistthread.h"
 #include "search/folderindex.h"
+#include "search/pathfit.h"
 #include "search/search_fixtures_win.h"
 #include "search/searchthread.h"
 #include "shell/pidls.h"
@@ -197,18 +198,30 @@ TEST(FileListThread, SearchOfTheBuiltIndexGivesTheHitsOfTheWalk) {
 // A ticked folder whose name the code page cannot hold is walked and indexed
 // through the path the folder tree gives it; the index of a tree of such
 // names, and of paths too long for the 8-bit calls, gives the hits of the
-// walk.
-TEST(FileListThread, TickedForeignFoldersAreWalkedAndIndexedThroughTheirTreePathsCyrillicSystem) {
+// walk and leaves out as many entries, also for a ticked folder whose
+// entries the walk can reach only through its short names.
+TEST(FileListThread, TickedForeignAndDeepFoldersListTheSameFromTheWalkAndTheIndexCyrillicSystem) {
   TTree tree;
   const std::vector<std::wstring> needles = MakeForeignTree(tree);
-  const std::pair<std::wstring, std::vector<std::wstring>> cases[] = {
-      {L"", needles},
-      {L"\\\u041F\u0430\u043F\u043A\u0430", {L"\u041F\u0430\u043F\u043A\u0430\\inner.txt"}},
-      {L"\\Gda\u0144sk", {L"Gda\u0144sk\\inner.txt"}},
+  // The deepest folder that fits the 8-bit calls: every entry in it does not.
+  int depth = 0;
+  while (tree.Root().size() + DeepFolders(depth + 1).size() <= kMaxOpenablePath) ++depth;
+  ASSERT_LT(depth, 12);
+  const std::wstring deep = DeepFolders(depth);
+  struct Case {
+    std::wstring folder;
+    std::vector<std::wstring> hits;
+    int leftOut;  // the folder too deep even for short names
   };
-  for (const auto& [folder, hits] : cases) {
+  const Case cases[] = {
+      {L"", needles, 1},
+      {L"\\\u041F\u0430\u043F\u043A\u0430", {L"\u041F\u0430\u043F\u043A\u0430\\inner.txt"}, 0},
+      {L"\\Gda\u0144sk", {L"Gda\u0144sk\\inner.txt"}, 0},
+      {L"\\" + deep.substr(0, deep.size() - 1), {DeepFolders(12) + L"deep.txt"}, 1},
+  };
+  for (const Case& c : cases) {
     LPITEMIDLIST pidl = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(SHParseDisplayName((MultiByteToWide(tree.Root()) + folder).c_str(), nullptr, &pidl, 0, nullptr));
+    ASSERT_HRESULT_SUCCEEDED(SHParseDisplayName((MultiByteToWide(tree.Root()) + c.folder).c_str(), nullptr, &pidl, 0, nullptr));
     const std::string path = PidlToPath(pidl);
     CoTaskMemFree(pidl);
     TFolderIndex index;
@@ -221,7 +234,9 @@ TEST(FileListThread, TickedForeignFoldersAreWalkedAndIndexedThroughTheirTreePath
         s.ListMode = list != nullptr;
         s.SetPathList(list);
       });
-      EXPECT_EQ(RealHits(tree, r.hits), hits) << path << (list != nullptr ? " from the index" : "");
+      const char* mode = list != nullptr ? " from the index" : " by walking";
+      EXPECT_EQ(RealHits(tree, r.hits), c.hits) << path << mode;
+      EXPECT_EQ(r.leftOut, c.leftOut) << path << mode;
     }
   }
 }

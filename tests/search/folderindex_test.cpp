@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,31 @@ TEST(FolderIndex, PathsBelowAFolderLeaveOutTheFolderItselfAndItsLookalikeNeighbo
   EXPECT_EQ(index.PathsBelow("C:", false), (Paths{"C:\\Data", "C:\\Data2", "C:\\Database.txt"}));
   EXPECT_TRUE(index.PathsBelow("C:\\Data\\1.txt", true).empty());
   EXPECT_TRUE(index.PathsBelow("E:", true).empty());
+}
+
+// Where a path grew too long the walk spelled the folder's deepest parts by
+// their short names: such paths lie below it too, and so do the entries
+// the walk left out of it and of the folders below it.
+TEST(FolderIndex, PathsSpelledThroughTheFoldersShortNamesAreBelowIt) {
+  TFolderIndex index;
+  index.AddAll({"C:\\Long name\\Deep folder\\a.txt", "C:\\Long name\\DEEPFO~1\\b.txt", "C:\\LONGNA~1\\DEEPFO~1\\c.txt",
+                "C:\\LONGNA~1\\DEEPFO~1\\sub\\d.txt", "C:\\LONGNA~1\\DEEPFO~2\\e.txt", "C:\\Long name\\f.txt"});
+  index.SetLeftOut("C:\\LONGNA~1\\DEEPFO~1", 2);
+  index.SetLeftOut("C:\\LONGNA~1\\DEEPFO~1\\sub", 3);
+  index.SetLeftOut("C:\\Long name", 5);
+  index.SetLeftOut("C:\\Long name", 5);  // walked again by an overlapping indexer
+  auto sorted = [](Paths paths) {
+    std::sort(paths.begin(), paths.end());
+    return paths;
+  };
+  const TFolderIndex::TBelow deep = index.PathsBelow("C:\\Long name\\Deep folder", "C:\\LONGNA~1\\DEEPFO~1", true);
+  EXPECT_EQ(sorted(deep.Paths), (Paths{"C:\\LONGNA~1\\DEEPFO~1\\c.txt", "C:\\LONGNA~1\\DEEPFO~1\\sub\\d.txt",
+                                       "C:\\Long name\\DEEPFO~1\\b.txt", "C:\\Long name\\Deep folder\\a.txt"}));
+  EXPECT_EQ(deep.LeftOut, 5);
+  const TFolderIndex::TBelow flat = index.PathsBelow("C:\\Long name\\Deep folder", "C:\\LONGNA~1\\DEEPFO~1", false);
+  EXPECT_EQ(flat.Paths.size(), 3u);
+  EXPECT_EQ(flat.LeftOut, 2);
+  EXPECT_EQ(index.PathsBelow("C:\\Long name", "C:\\LONGNA~1", true).LeftOut, 10);
 }
 
 TEST(FolderIndex, BelowComparesLettersWithoutCase) {

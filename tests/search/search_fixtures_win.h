@@ -172,6 +172,7 @@ struct TRecording {
   std::vector<std::string> contexts;  // of the hits, in order
   std::vector<TFoundItem> hits;
   int folders = 0;
+  int leftOut = 0;  // entries the search left out, filled by Search
 
   std::vector<std::string> Hits() const {
     std::vector<std::string> names;
@@ -218,6 +219,7 @@ inline TRecording Search(const TTree& tree, const std::string& masks,
   Record(search, recording, tree);
   if (configure) configure(search);
   RunToEnd(search);
+  recording.leftOut = search.LeftOut();
   return recording;
 }
 

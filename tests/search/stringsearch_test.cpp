@@ -111,6 +111,51 @@ TEST(StringSearch, ContextStopsAtControlCharactersAndAfter55Units) {
   EXPECT_EQ(Hits("Dear all, key", {L"key"})[0].context, "Dear all, key");
 }
 
+// A text that reads the same in several encodings (plain ASCII) is found
+// in the first of them, but its context is read as the file holds it:
+// UTF-8 when a byte-order mark or well-formed UTF-8 around it says so. No
+// context begins or ends inside a character, nor holds the mark.
+TEST(StringSearch, ContextIsReadAsTheFileHoldsItInWholeCharacters) {
+  SystemCodePages pages("1252", "437");
+  if (AnsiCodePage() != 1252) GTEST_SKIP() << "needs code page 1252";
+  const std::wstring euro = L"\x20AC", smile = L"\xD83D\xDE00";
+  auto times = [](const std::wstring& piece, int n) {
+    std::wstring s;
+    while (n-- > 0) s += piece;
+    return s;
+  };
+  const std::string utf8Around = Encode(L"caf\xE9 \x043F\x0440\x0438 needle", kUtf8CodePage);
+  const std::string invalidAround = "caf\xC3\xA9 \xE9x needle";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::wstring text;
+    std::wstring context;
+  } cases[] = {
+      {"UTF-8", utf8Around, L"needle", L"caf\xE9 \x043F\x0440\x0438 needle"},
+      {"Ansi", "caf\xE9 needle", L"needle", L"caf\xE9 needle"},
+      {"no UTF-8 without its mark", invalidAround, L"needle", MultiByteToWide(invalidAround, 1252)},
+      {"UTF-8 by its mark", "\xEF\xBB\xBF" + invalidAround, L"needle", MultiByteToWide(invalidAround, kUtf8CodePage)},
+      {"UTF-16 mark", Encode(L"\xFEFFone needle", kUtf16), L"needle", L"one needle"},
+      {"UTF-8 cut", Encode(times(euro, 27) + L"needle" + times(euro, 30), kUtf8CodePage), L"needle",
+       times(euro, 16) + L"needle" + times(euro, 18)},
+      {"UTF-16 cut", Encode(times(smile, 30) + L"needles" + times(smile, 30), kUtf16), L"needles",
+       times(smile, 24) + L"needles" + times(smile, 27)},
+  };
+  for (const Case& c : cases) {
+    TStringStream stream(c.bytes);
+    TStringSearch search(&stream);
+    search.SetCodePages(cpAllCodePages);
+    search.SetSearchText(c.text);
+    ASSERT_TRUE(search.Find()) << c.what;
+    EXPECT_EQ(search.WideContext(), c.context) << c.what;
+    EXPECT_EQ(search.Context(), WideToMultiByte(c.context, 1252)) << c.what;
+  }
+  // Only the context changes: the match is still the Ansi one, and the
+  // next search resumes where it would.
+  EXPECT_EQ(Hits(utf8Around, {L"needle"}), (std::vector<Hit>{{13, 6, cpAnsi, WideToMultiByte(cases[0].context, 1252), 24}}));
+}
+
 // Nothing to find: an empty stream, no encoding, an empty text. A miss leaves
 // the stream at its end, so the occurrence count ends.
 TEST(StringSearch, EmptyStreamEmptySetAndEmptyTextAreNotFound) {

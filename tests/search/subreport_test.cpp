@@ -211,6 +211,17 @@ TEST(SubStringReport, ShowsCyrillicContextAsItIsOnAWesternSystem) {
   }
 }
 
+// A plain English word found in a UTF-8 file: its accented and Cyrillic
+// neighbours are shown as they are, not read through the Western code page.
+TEST(SubStringReport, ShowsTheNeighboursOfAnAsciiWordInAUtf8FileAsTheyAre) {
+  SystemCodePages pages("1252", "437");
+  if (AnsiCodePage() != 1252) GTEST_SKIP() << "needs code page 1252";
+  const std::wstring line = L"caf\xE9 \x043F\x0440\x0438\x0432\x0435\x0442 needle";
+  Report r = ReportOn(Encode(L"\t" + line + L"\t", kUtf8CodePage), L"needle");
+  EXPECT_EQ(r.count, 1);
+  EXPECT_NE(r.html.find("<td>" + WideToMultiByte(line, kUtf8CodePage) + "</td>"), std::string::npos) << r.html;
+}
+
 // The text arrives wide: one the system's code page cannot hold is still
 // searched as itself, not as the question marks an 8-bit copy would hold.
 TEST(SubStringReport, SearchesTheWideTextNotAnAnsiCopyOfIt) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "classlib/streams.h"
@@ -84,7 +86,7 @@ TEST(HostileMemory, PdfStreamsShareOneCapAndTheirTextIsHeldOnce) {
   TStringStream source(pdf);
   TPDF2Text text(source);
   int inflated = 0;
-  for (std::string_view line : text.Lines()) inflated += line.size() == streamBytes ? 1 : 0;
+  for (const TPDF2Text::TPiece& piece : text.Pieces()) inflated += piece.Inflated && piece.Bytes.size() == streamBytes;
   EXPECT_EQ(inflated, 16);
   const uint64_t textBytes = 16 * (streamBytes / unit.size()) * 16 + 17;
   ASSERT_EQ(static_cast<uint64_t>(text.Output().Size()), textBytes);
@@ -105,10 +107,10 @@ TEST(HostileMemory, PdfTextStopsAtItsCap) {
   if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
   TStringStream source(pdf);
   TPDF2Text text(source);
-  ASSERT_EQ(static_cast<uint64_t>(text.Output().Size()), kMaxPdfTextBytes);
+  ASSERT_EQ(static_cast<uint64_t>(text.Output().Size()), kMaxDocumentTextBytes);
   const char* out = static_cast<const char*>(text.Output().Memory());
   EXPECT_EQ(out[0], 'a');
-  EXPECT_EQ(out[kMaxPdfTextBytes - 1], 'b');
+  EXPECT_EQ(out[kMaxDocumentTextBytes - 1], 'b');
   // The file in the test's copy and the converter's, the stream, the text.
   EXPECT_LE(peak.RiseMiB(), 2 * 5u + 60u + 64u + 8u);
 }
@@ -133,6 +135,65 @@ TEST(HostileMemory, DocxHoldsOneCopyOfItsText) {
   // The archive's bytes, the part, and the text.
   const uint64_t text = (paragraphs * 22) >> 20;
   EXPECT_LE(peak.RiseMiB(), 48u + text + 8u);
+}
+
+// A PDF of nothing but short lines costs what a few streams do: not a
+// record per line, nor per line of a hexadecimal string spread over lines.
+TEST(HostileMemory, PdfOfShortLinesCostsAboutItsOwnSize) {
+  constexpr uint64_t kSize = 16 * kMiB;
+  struct Case {
+    const char* shape;
+    std::string line;
+    std::string text;  // of the first line or two
+  };
+  const Case cases[] = {
+      {"line breaks", "\n", ""},
+      {"one-character lines", "(\n", ""},
+      // Each four digits, one a line, are the unit FE6B, which is "A" once 470 is added.
+      {"a hexadecimal string of a digit per line", "F\nE\n6\nB\n", "AAAA"},
+  };
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  for (const Case& c : cases) {
+    std::string pdf = c.text.empty() ? "" : "<";
+    pdf.reserve(kSize + 2);
+    while (pdf.size() < kSize) pdf += c.line;
+    pdf += ">\n";
+    TStringStream source(std::move(pdf));
+    TPDF2Text text(source);
+    EXPECT_LE(text.Pieces().size(), 1u) << c.shape;
+    EXPECT_EQ(StreamText(text.Output()).substr(0, c.text.size()), c.text) << c.shape;
+  }
+  // The file in the source stream and in the converter, once each.
+  EXPECT_LE(peak.RiseMiB(), 2 * (kSize >> 20) + 8u);
+}
+
+// A Word document whose text part is stored, not deflated, is read where it
+// lies, whatever its size: its text still stops at the cap, and no room is
+// taken for more.
+TEST(HostileMemory, DocxWithAStoredPartGivesNoMoreThanTheTextCap) {
+  const std::string paragraph = "<w:p>" + std::string(1017, 'a') + "</w:p>";
+  const uint64_t paragraphs = kMaxDocumentTextBytes / 1019 + 1024;  // text of 1 MiB more than the cap
+  const auto partSize = static_cast<uint32_t>(paragraphs * paragraph.size());
+  // Written a paragraph at a time: a local header is all the reader needs.
+  auto docx = std::make_unique<TempFile>("", ".docx");
+  {
+    const std::string name = "word/document.xml";
+    std::string header;
+    for (auto [value, bytes] : {std::pair<uint32_t, int>{0x04034B50, 4}, {20, 2}, {0, 2}, {0, 2}, {0, 4}, {0, 4},
+                                {partSize, 4}, {partSize, 4}, {static_cast<uint32_t>(name.size()), 2}, {0, 2}})
+      PutLe(header, value, bytes);
+    std::ofstream out(docx->Path(), std::ios::binary | std::ios::trunc);
+    out << header << name;
+    for (uint64_t i = 0; i < paragraphs; ++i) out << paragraph;
+  }
+  TPeakWorkingSet peak;
+  if (!peak.Known()) GTEST_SKIP() << kPeakedBefore;
+  TW072Text converter(docx->Path());
+  ASSERT_EQ(static_cast<uint64_t>(converter.Output().Size()), kMaxDocumentTextBytes);
+  EXPECT_EQ(static_cast<const char*>(converter.Output().Memory())[kMaxDocumentTextBytes - 1], 'a');
+  // The part's pages as they are read, and the text.
+  EXPECT_LE(peak.RiseMiB(), (partSize >> 20) + 64u + 8u);
 }
 
 // A help file whose directory lists over a million small pages: the

@@ -91,6 +91,18 @@ TEST(PDF2Text, MalformedStreamsAndEscapesReadNothingPastTheirEnd) {
   EXPECT_EQ(TextOf("x ("), "");
 }
 
+// Strings run on over line breaks, empty lines included, and from an
+// inflated stream into the lines after it.
+TEST(PDF2Text, StringsRunOnAcrossLinesAndStreams) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"<41\r\n\r\n\n4243>", "ABC"},
+      {"(one\n\r\ntwo)", "onetwo"},
+      {"<< /Filter /FlateDecode >>\nstream\n" + Compress("<4142") + "\nendstream\n43>\n", "ABC"},
+      {"<< /Filter /FlateDecode >>\nstream\n" + Compress("(one") + "\nendstream\ntwo)\n", "onetwo"},
+  };
+  for (const auto& [pdf, text] : cases) EXPECT_EQ(TextOf(pdf), text) << pdf;
+}
+
 TEST(PDF2Text, StreamCutShortGivesTheTextBeforeTheCut) {
   std::string content;
   for (int i = 0; i < 50; ++i) content += "(word" + std::to_string(i) + ") Tj\n";
