@@ -8,15 +8,13 @@
 struct TCommandLine {
   std::string Folder;    // for "Look in:"
   std::wstring FileMask; // for the file-name field
-  // Why the folder given with "F" is refused, naming it: no path in the
-  // system's code page reaches it (a name the code page cannot hold, with
-  // no short name), and a lookalike would name another folder. "" when it
-  // is not.
-  std::wstring Refusal;
+  // The folder given with "F" when it is refused: no path in the system's
+  // code page reaches it (a name the code page cannot hold, with no short
+  // name), and a lookalike would name another folder. "" when it is not.
+  std::wstring RefusedFolder;
 };
 
 // From the two arguments as given.
 TCommandLine ParseCommandLine(const std::wstring& first, const std::wstring& second);
-// From the program's own command line; a refused folder is said in a
-// message box before the program goes on without it.
+// From the program's own command line.
 TCommandLine ReadCommandLine();

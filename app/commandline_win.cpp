@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/widemessage_win.h"
 #include "search/searchcriteria.h"
 #include "shell/openablepath.h"
 #include "widecontrols/paramstr.h"
@@ -15,9 +14,7 @@ TCommandLine ParseCommandLine(const std::wstring& first, const std::wstring& sec
     // A part the system code page cannot hold goes by its short name, which
     // it can; never by the lookalike a best-fit conversion would make.
     line.Folder = OpenablePath(second);
-    if (line.Folder.empty())
-      line.Refusal = L"The folder cannot be searched: this system cannot represent its name, and it has no "
-                     L"short name to be reached by: \"" + second + L"\"";
+    if (line.Folder.empty()) line.RefusedFolder = second;
   } else if (letter == L'L' || letter == L'l') {
     // The name is matched by masks: what the mask syntax would read as
     // anything else than the character itself becomes "?".
@@ -26,9 +23,4 @@ TCommandLine ParseCommandLine(const std::wstring& first, const std::wstring& sec
   return line;
 }
 
-TCommandLine ReadCommandLine() {
-  TCommandLine line = ParseCommandLine(WideParamStr(1), WideParamStr(2));
-  // Before any window: the program's translation is not loaded yet.
-  if (!line.Refusal.empty()) ShowWideMessage(nullptr, line.Refusal, MB_OK | MB_ICONWARNING);
-  return line;
-}
+TCommandLine ReadCommandLine() { return ParseCommandLine(WideParamStr(1), WideParamStr(2)); }

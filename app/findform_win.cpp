@@ -13,8 +13,10 @@
 #include "app/registryvalues.h"
 #include "app/resultlist_win.h"
 #include "app/searchcontrol_win.h"
+#include "app/widemessage_win.h"
 #include "classlib/boundary.h"
 #include "classlib/canvas.h"
+#include "classlib/codepage.h"
 #include "classlib/combobox.h"
 #include "classlib/coolbar.h"
 #include "classlib/datetimepicker.h"
@@ -260,6 +262,12 @@ void TFindForm::ApplyOptions() {
 }
 
 void TFindForm::ApplyCommandLine(const TCommandLine& commandLine) {
+  if (!commandLine.RefusedFolder.empty())
+    ShowWideMessage(Handle(),
+                    MultiByteToWide(MultiLang->Translate("The folder cannot be searched: this system cannot represent "
+                                                         "its name, and it has no short name to be reached by:")) +
+                        L" \"" + commandLine.RefusedFolder + L"\"",
+                    MB_OK | MB_ICONWARNING);
   if (!commandLine.Folder.empty()) {
     cbFolder->SetText(commandLine.Folder);
     pcFilePath->SetActivePageIndex(1);

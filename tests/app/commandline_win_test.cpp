@@ -54,8 +54,8 @@ TEST(CommandLine, FolderWithoutAShortNameIsRefusedNotTakenForItsLookalike) {
   ASSERT_TRUE(CreateDirectoryW((base + L"Gdansk").c_str(), nullptr));
   const TCommandLine line = ParseCommandLine(L"-F", base + L"Gda\u0144sk");
   EXPECT_TRUE(line.Folder.empty()) << line.Folder;
-  EXPECT_NE(line.Refusal.find(base + L"Gda\u0144sk"), std::wstring::npos);
-  EXPECT_TRUE(ParseCommandLine(L"-F", base + L"Gdansk").Refusal.empty());
+  EXPECT_EQ(line.RefusedFolder, base + L"Gda\u0144sk");
+  EXPECT_TRUE(ParseCommandLine(L"-F", base + L"Gdansk").RefusedFolder.empty());
 }
 
 }  // namespace
