@@ -143,23 +143,32 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     NeedPackedBytes(dataSize, imageBytes, kMaxRunExpansion);
   else
     NeedRawBytes(dataSize, imageBytes);
-  std::vector<uint8_t> image(static_cast<size_t>(imageBytes));
+  // Lines are decoded one at a time into one line buffer; runs may carry on
+  // from one line into the next.
+  std::vector<uint8_t> packed;
   if (runLength) {
-    std::vector<uint8_t> packed(static_cast<size_t>(dataSize));
+    packed.resize(static_cast<size_t>(dataSize));
     ReadExact(stream, packed.data(), packed.size());
-    TPCXRLEDecoder decoder;
-    const uint8_t* source = packed.data();
-    uint8_t* target = image.data();
-    decoder.Decode(source, target, static_cast<int64_t>(packed.size()), static_cast<int64_t>(imageBytes));
-  } else {
-    ReadExact(stream, image.data(), std::min(dataSize, imageBytes));
   }
+  TPCXRunReader runs(packed.data(), packed.size());
+  uint64_t rawLeft = std::min(dataSize, imageBytes);
+  std::vector<uint8_t> lineBuffer(static_cast<size_t>(lineSize));
 
   SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
   ProgressEnding();
   ProgressStarting(kTransfering);
   for (uint32_t y = 0; y < p.Height; ++y) {
-    const uint8_t* line = image.data() + y * lineSize;
+    uint8_t* const line = lineBuffer.data();
+    uint64_t got;
+    if (runLength) {
+      got = runs.Read(line, lineSize);
+    } else {
+      got = std::min(rawLeft, lineSize);
+      ReadExact(stream, line, got);
+      rawLeft -= got;
+    }
+    // Lines past the end of a file cut short stay 0.
+    std::fill(line + got, line + lineSize, 0);
     const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(y));
     if (bitPlanes) {
       MergeBitPlanes(line, bytesPerLine, p.Width, target.data());

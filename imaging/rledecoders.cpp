@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "imaging/shortmoves.h"
 
 namespace {
@@ -47,33 +51,98 @@ struct Cursor {
 
 void TPackbitsRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                                  int64_t UnpackedSize) {
-  Cursor c(Source, PackedSize, Dest, UnpackedSize);
-  uint8_t b;
-  while (c.Busy() && c.Byte(b)) {
-    int n = static_cast<int8_t>(b);
+  DecodeBegin(Source, PackedSize);
+  DecodeNext(Dest, UnpackedSize);
+}
+
+void TPackbitsRLEDecoder::DecodeBegin(const uint8_t* Source, int64_t PackedSize) {
+  src_ = Source;
+  srcLeft_ = DecodeRoom(PackedSize);
+  literalLeft_ = runLeft_ = 0;
+}
+
+uint64_t TPackbitsRLEDecoder::DecodeNext(uint8_t* Dest, int64_t Room) {
+  Cursor c(src_, static_cast<int64_t>(srcLeft_), Dest, Room);
+  const uint64_t room = c.dstLeft;
+  for (;;) {
+    if (literalLeft_ > 0) {
+      const uint64_t n = std::min({literalLeft_, c.srcLeft, c.dstLeft});
+      c.Copy(n);
+      literalLeft_ = c.srcLeft == 0 ? 0 : literalLeft_ - n;
+    }
+    if (runLeft_ > 0) {
+      const uint64_t n = std::min(runLeft_, c.dstLeft);
+      c.Fill(runValue_, n);
+      runLeft_ -= n;
+    }
+    uint8_t b;
+    if (c.dstLeft == 0 || !c.Byte(b)) break;
+    const int n = static_cast<int8_t>(b);
     if (n >= 0) {
-      c.Copy(static_cast<uint64_t>(n) + 1);
+      literalLeft_ = static_cast<uint64_t>(n) + 1;
     } else if (n != -128) {
-      uint8_t value;
-      if (!c.Byte(value)) break;
-      c.Fill(value, static_cast<uint64_t>(1 - n));
+      if (!c.Byte(runValue_)) break;
+      runLeft_ = static_cast<uint64_t>(1 - n);
     }
   }
+  src_ = c.src;
+  srcLeft_ = c.srcLeft;
+  return room - c.dstLeft;
+}
+
+uint64_t TPCXRunReader::Read(uint8_t* Dest, uint64_t Room) {
+  uint8_t* d = Dest;
+  uint8_t* const end = Dest + Room;
+  const uint64_t carried = std::min(runLeft_, Room);
+  FillBytes(d, runValue_, static_cast<size_t>(carried));
+  d += carried;
+  runLeft_ -= carried;
+  const uint8_t* s = src_;
+  for (;;) {
+    // Every packet reads at most two bytes and writes at most 63: while that
+    // much of both is left, neither end needs a test of its own, and a run
+    // may write whole 16-byte blocks past its length.
+    while (end_ - s >= 2 && end - d >= 64) {
+      const uint8_t b = s[0];
+      if (b < 0xC0) {
+        *d++ = b;
+        ++s;
+        continue;
+      }
+      const unsigned count = b & 0x3Fu;
+#if defined(__SSE2__)
+      const __m128i v = _mm_set1_epi8(static_cast<char>(s[1]));
+      for (unsigned i = 0; i < count; i += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
+#else
+      std::memset(d, s[1], count);
+#endif
+      d += count;
+      s += 2;
+    }
+    if (d == end || s == end_) break;
+    const uint8_t b = *s++;
+    if (b < 0xC0) {
+      *d++ = b;
+      continue;
+    }
+    // A count without the byte it repeats ends the data.
+    if (s == end_) break;
+    const uint8_t value = *s++;
+    const uint64_t count = b & 0x3Fu, n = std::min<uint64_t>(count, static_cast<uint64_t>(end - d));
+    FillBytes(d, value, static_cast<size_t>(n));
+    d += n;
+    runValue_ = value;
+    runLeft_ = count - n;
+  }
+  src_ = s;
+  return static_cast<uint64_t>(d - Dest);
 }
 
 void TPCXRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                             int64_t UnpackedSize) {
-  Cursor c(Source, PackedSize, Dest, UnpackedSize);
-  uint8_t b;
-  while (c.Busy() && c.Byte(b)) {
-    if ((b & 0xC0) != 0xC0) {
-      c.Fill(b, 1);
-      continue;
-    }
-    uint8_t value;
-    if (!c.Byte(value)) break;
-    c.Fill(value, b & 0x3F);
-  }
+  if (PackedSize <= 0) return;
+  TPCXRunReader reader(Source, DecodeRoom(PackedSize));
+  reader.Read(Dest, DecodeRoom(UnpackedSize));
 }
 
 void TSGIRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,

@@ -24,7 +24,34 @@ class TPackbitsRLEDecoder : public TDecoder {
 public:
   void Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
               int64_t UnpackedSize) override;
+  void DecodeBegin(const uint8_t* Source, int64_t PackedSize) override;
+  uint64_t DecodeNext(uint8_t* Dest, int64_t Room) override;
   void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t&) override {}
+
+private:
+  const uint8_t* src_ = nullptr;
+  uint64_t srcLeft_ = 0;
+  // A packet cut at the end of the last piece: literal bytes still to copy,
+  // or a run still to write.
+  uint64_t literalLeft_ = 0;
+  uint64_t runLeft_ = 0;
+  uint8_t runValue_ = 0;
+};
+
+// PCX packets decoded in pieces, a line at a time: a run cut at the end of
+// one piece carries on at the start of the next.
+class TPCXRunReader {
+public:
+  TPCXRunReader(const uint8_t* Source, uint64_t Size) : src_(Source), end_(Source + Size) {}
+  // Writes up to Room bytes at Dest; answers how many (fewer only when the
+  // data is spent).
+  uint64_t Read(uint8_t* Dest, uint64_t Room);
+
+private:
+  const uint8_t* src_;
+  const uint8_t* end_;
+  uint8_t runValue_ = 0;
+  uint64_t runLeft_ = 0;
 };
 
 class TPCXRLEDecoder : public TDecoder {
