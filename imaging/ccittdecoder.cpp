@@ -47,21 +47,39 @@ TCCITTDecoder::TCCITTDecoder(uint32_t Options, bool SwapBits, bool WordAligned, 
   BuildTree(BlackStates, kBlackCodes, kBlackCodeCount);
 }
 
-bool TCCITTDecoder::Begin(const uint8_t* Source, uint8_t* Dest, int64_t PackedSize,
-                          int64_t UnpackedSize) {
+void TCCITTDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
+                           int64_t UnpackedSize) {
+  DecodeBegin(Source, PackedSize);
+  const uint64_t room = DecodeRoom(UnpackedSize);
+  if (room > 0) std::memset(Dest, 0, static_cast<size_t>(room));
+  Produce(Dest, room, false);
+}
+
+void TCCITTDecoder::DecodeBegin(const uint8_t* Source, int64_t PackedSize) {
+  DecodeInit();
   src_ = Source;
   bitPos_ = 0;
   bitCount_ = std::min<uint64_t>(DecodeRoom(PackedSize), UINT64_MAX / 8) * 8;
-  dest_ = Dest;
-  destSize_ = DecodeRoom(UnpackedSize);
-  if (destSize_ > 0) std::memset(dest_, 0, static_cast<size_t>(destSize_));
-  rowBytes_ = (static_cast<uint64_t>(Width) + 7) / 8;
-  rowCount_ = rowBytes_ == 0 ? 0 : (destSize_ + rowBytes_ - 1) / rowBytes_;
-  row_ = 0;
+  More = true;
+  pieces_.Reset();
+}
+
+uint64_t TCCITTDecoder::DecodeNext(uint8_t* Dest, int64_t Room) { return Produce(Dest, DecodeRoom(Room), true); }
+
+uint64_t TCCITTDecoder::Produce(uint8_t* Dest, uint64_t Room, bool Carry) {
+  return pieces_.Fill(Dest, Room, (static_cast<uint64_t>(Width) + 7) / 8, Carry, [this](uint8_t* row, uint64_t size) {
+    StartRow(row, size);
+    return DecodeRow();
+  });
+}
+
+void TCCITTDecoder::StartRow(uint8_t* Row, uint64_t Size) {
+  dest_ = Row;
+  destSize_ = Size;
+  std::memset(dest_, 0, static_cast<size_t>(destSize_));
   pixel_ = 0;
   restWidth_ = Width;
   IsWhite = true;
-  return rowCount_ > 0 && bitCount_ > 0;
 }
 
 int TCCITTDecoder::Peek() const {
@@ -110,10 +128,9 @@ int64_t TCCITTDecoder::FindRun() {
 void TCCITTDecoder::FillRun(int64_t count) {
   uint64_t n = std::min<uint64_t>(static_cast<uint64_t>(count), restWidth_);
   if (!IsWhite) {
-    uint64_t rowStart = row_ * rowBytes_;
     uint64_t a = pixel_, e = pixel_ + n;
     while (a < e) {
-      uint64_t index = rowStart + (a >> 3);
+      uint64_t index = a >> 3;
       if (index >= destSize_) break;
       unsigned offset = static_cast<unsigned>(a & 7);
       if (offset == 0 && e - a >= 8) {
@@ -129,13 +146,6 @@ void TCCITTDecoder::FillRun(int64_t count) {
   }
   pixel_ += n;
   restWidth_ -= n;
-}
-
-void TCCITTDecoder::NextRow() {
-  ++row_;
-  pixel_ = 0;
-  restWidth_ = Width;
-  IsWhite = true;
 }
 
 bool TCCITTDecoder::SkipEndOfLines() {
@@ -166,18 +176,14 @@ void TCCITTFax3Decoder::DecodeInit() {
   if (Options & 2) CompressionError("CCITT group 3 fax with uncompressed mode is not supported.");
 }
 
-void TCCITTFax3Decoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
-                               int64_t UnpackedSize) {
-  DecodeInit();
-  if (!Begin(Source, Dest, PackedSize, UnpackedSize)) return;
-  bool more = true;
-  while (more && RowsLeft() && BitsLeft()) {
+bool TCCITTFax3Decoder::DecodeRow() {
+  while (More && BitsLeft()) {
     SkipEndOfLines();
     bool coded = false;
     for (;;) {
       int64_t run = FindRun();
       if (run == kEndOfData) {
-        more = false;
+        More = false;
         break;
       }
       // An end of line before the width is reached leaves the rest of the row
@@ -195,26 +201,23 @@ void TCCITTFax3Decoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t P
       if (RowComplete()) break;
       IsWhite = !IsWhite;
     }
-    if (coded) NextRow();
+    if (coded) return true;
   }
+  return false;
 }
 
-void TCCITTMHDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
-                             int64_t UnpackedSize) {
-  if (!Begin(Source, Dest, PackedSize, UnpackedSize)) return;
-  bool more = true;
-  while (more && RowsLeft() && BitsLeft()) {
-    while (!RowComplete()) {
-      int64_t run = FindRun();
-      if (run == kEndOfData) {
-        more = false;
-        break;
-      }
-      if (run > 0) FillRun(run);
-      IsWhite = !IsWhite;
+bool TCCITTMHDecoder::DecodeRow() {
+  if (!More || !BitsLeft()) return false;
+  while (!RowComplete()) {
+    int64_t run = FindRun();
+    if (run == kEndOfData) {
+      More = false;
+      break;
     }
-    NextRow();
-    // Each row's code starts on a new byte (a new 16-bit word when aligned).
-    AlignSource(WordAligned ? 2 : 1);
+    if (run > 0) FillRun(run);
+    IsWhite = !IsWhite;
   }
+  // Each row's code starts on a new byte (a new 16-bit word when aligned).
+  AlignSource(WordAligned ? 2 : 1);
+  return true;
 }

@@ -55,52 +55,94 @@ struct LzwTable {
     return top;
   }
 
-  void Emit(uint32_t length) {
+  // Writes the gathered string while there is room; answers how much of it
+  // is left on the stack.
+  uint32_t Emit(uint32_t length) {
     while (length > 0 && dstLeft > 0) Put(stack[--length]);
-  }
-};
-
-// What TIFF decoding keeps besides the string table: where each entry's
-// string already stands in the output of this call. An entry is the string
-// of the code before it plus one byte, and that byte is the first one written
-// after that string, so every entry's string is one run of earlier output
-// and is copied from there instead of being gathered backwards through the
-// table. This holds while each entry is built from entries made since the
-// last clear code, which every undamaged strip does.
-struct TiffLzwTable : LzwTable {
-  size_t offset[kTableSize];
-  uint16_t length[kTableSize];
-  uint8_t firstByte[kTableSize];
-
-  void Init() {
-    LzwTable::Init(256);
-    for (uint32_t i = 0; i < 256; ++i) {
-      length[i] = 1;
-      firstByte[i] = static_cast<uint8_t>(i);
-    }
+    return length;
   }
 };
 
 }  // namespace
 
+// What TIFF decoding keeps besides the string table: where each entry's
+// string already stands in the output of the block. An entry is the string
+// of the code before it plus one byte, and that byte is the first one written
+// after that string, so every entry's string is one run of earlier output
+// and is copied from there instead of being gathered backwards through the
+// table. This holds while each entry is built from entries made since the
+// last clear code, which every undamaged strip does; a string written in an
+// earlier piece, or one that does not fit in this piece, is gathered.
+struct TTIFFLZWDecoder::State : LzwTable {
+  uint64_t offset[kTableSize];
+  uint16_t length[kTableSize];
+  uint8_t firstByte[kTableSize];
+
+  // The decoding state from one piece to the next.
+  const uint8_t* src = nullptr;
+  uint64_t srcLeft = 0;
+  uint32_t accumulator = 0, bits = 0, width = 9, mask = 511, next = 258, previous = kNoCode;
+  uint8_t first = 0;
+  bool copying = true;  // until an entry of an earlier table is used
+  bool ended = false;   // the end code, the end of the data or a broken table
+  uint64_t lastOffset = 0, lastLength = 0;  // the previous code's string in the output
+  uint64_t produced = 0;                    // output of the block so far
+  uint32_t pending = 0;                     // bytes of a cut string left on the stack
+
+  void Start(const uint8_t* source, uint64_t size) {
+    LzwTable::Init(256);
+    for (uint32_t i = 0; i < 256; ++i) {
+      length[i] = 1;
+      firstByte[i] = static_cast<uint8_t>(i);
+    }
+    src = source;
+    srcLeft = size;
+    accumulator = bits = 0;
+    width = 9;
+    mask = 511;
+    next = 258;
+    previous = kNoCode;
+    first = 0;
+    copying = true;
+    ended = false;
+    lastOffset = lastLength = produced = 0;
+    pending = 0;
+  }
+};
+
+TTIFFLZWDecoder::TTIFFLZWDecoder() : state_(std::make_unique<State>()) {}
+TTIFFLZWDecoder::~TTIFFLZWDecoder() = default;
+
 void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                              int64_t UnpackedSize) {
+  DecodeBegin(Source, PackedSize);
+  DecodeNext(Dest, UnpackedSize);
+}
+
+void TTIFFLZWDecoder::DecodeBegin(const uint8_t* Source, int64_t PackedSize) {
+  state_->Start(Source, DecodeRoom(PackedSize));
+}
+
+uint64_t TTIFFLZWDecoder::DecodeNext(uint8_t* Dest, int64_t Room) {
   constexpr uint32_t kClear = 256, kEnd = 257, kFirst = 258;
-  TiffLzwTable t;
-  t.Init();
+  State& t = *state_;
   uint8_t* const start = Dest;
   t.dst = Dest;
-  t.dstLeft = DecodeRoom(UnpackedSize);
-  const uint8_t* src = Source;
-  uint64_t srcLeft = DecodeRoom(PackedSize);
+  t.dstLeft = DecodeRoom(Room);
+  const uint64_t room = t.dstLeft;
+  // The block's output offset of Dest: strings written before it are gone.
+  const uint64_t base = t.produced;
+  t.pending = t.Emit(t.pending);
 
-  uint32_t accumulator = 0, bits = 0;
-  uint32_t width = 9, mask = 511, next = kFirst, previous = kNoCode;
-  uint8_t first = 0;
-  // Copying from earlier output (TiffLzwTable) until an entry of an earlier
-  // table is used; then each string is gathered through the table.
-  bool copying = true;
-  size_t lastOffset = 0, lastLength = 0;  // the previous code's string in the output
+  // The hot state in locals: every byte written through the output pointer
+  // could otherwise change them as far as the compiler knows.
+  const uint8_t* src = t.src;
+  uint64_t srcLeft = t.srcLeft;
+  uint32_t accumulator = t.accumulator, bits = t.bits, width = t.width, mask = t.mask, next = t.next,
+           previous = t.previous;
+  uint8_t first = t.first;
+  bool copying = t.copying, ended = t.ended;
+  uint64_t lastOffset = t.lastOffset, lastLength = t.lastLength;
   auto addEntry = [&] {
     if (next >= kTableSize) return;
     t.prefix[next] = static_cast<uint16_t>(previous);
@@ -121,7 +163,7 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pac
   // bytes or more left the buffer is topped up to 24 bits or more at once:
   // the bits below the count are those of the bytes that follow, read again
   // on the next turn.
-  while (t.dstLeft > 0) {
+  while (t.dstLeft > 0 && !ended) {
     if (srcLeft >= 4) {
       uint32_t word;
       std::memcpy(&word, src, 4);
@@ -133,12 +175,18 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pac
     } else {
       for (; bits < width && srcLeft > 0; --srcLeft, bits += 8)
         accumulator |= static_cast<uint32_t>(*src++) << (24 - bits);
-      if (bits < width) return;
+      if (bits < width) {
+        ended = true;
+        break;
+      }
     }
     const uint32_t code = accumulator >> (32 - width);
     accumulator <<= width;
     bits -= width;
-    if (code == kEnd) return;
+    if (code == kEnd) {
+      ended = true;
+      break;
+    }
     if (code == kClear) {
       width = 9;
       mask = 511;
@@ -149,12 +197,13 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pac
     // Damaged data: the code is dropped and the bits after it start the
     // next one.
     if (code > next) continue;
+    const uint64_t at = base + static_cast<uint64_t>(t.dst - start);
     if (previous == kNoCode) {
       // Right after a clear code only a single byte is known; an entry code
       // here is left over from before it (damaged data).
       if (code >= kFirst) copying = false;
       first = t.suffix[code];
-      lastOffset = static_cast<size_t>(t.dst - start);
+      lastOffset = at;
       lastLength = 1;
       t.Put(first);
       previous = code;
@@ -162,36 +211,69 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pac
     }
     if (!copying) {
       const uint32_t length = t.Gather(code, 256, first, code == next, previous);
-      if (length == 0) return;
+      if (length == 0) {
+        ended = true;
+        break;
+      }
       addEntry();
       previous = code;
-      t.Emit(length);
+      t.pending = t.Emit(length);
       continue;
     }
     first = code == next ? t.firstByte[previous] : t.firstByte[code];
+    // For the KwKwK case this makes the very entry the code names.
     addEntry();
     previous = code;
-    const size_t at = static_cast<size_t>(t.dst - start);
     if (code < 256) {
       t.Put(static_cast<uint8_t>(code));
+      lastOffset = at;
       lastLength = 1;
-    } else {
-      // The string ends before the byte about to be written, or on it for
-      // KwKwK (the string ends on its own first byte, so that copy goes
-      // forward one byte at a time); anything else is a broken table: stop.
-      const size_t from = t.offset[code], length = t.length[code];
-      if (from + length > at + 1) return;
-      const size_t n = static_cast<size_t>(std::min<uint64_t>(length, t.dstLeft));
+      continue;
+    }
+    // The string ends before the byte about to be written, or on it for
+    // KwKwK (the string ends on its own first byte, so that copy goes
+    // forward one byte at a time); anything else is a broken table: stop.
+    const uint64_t from = t.offset[code], length = t.length[code];
+    if (from + length > at + 1) {
+      ended = true;
+      break;
+    }
+    if (from >= base && length <= t.dstLeft) {
+      const uint8_t* copy = start + (from - base);
+      const size_t n = static_cast<size_t>(length);
       if (from + n <= at)
-        CopyBytes(start + from, t.dst, n);
+        CopyBytes(copy, t.dst, n);
       else
-        for (size_t i = 0; i < n; ++i) t.dst[i] = start[from + i];
+        for (size_t i = 0; i < n; ++i) t.dst[i] = copy[i];
       t.dst += n;
       t.dstLeft -= n;
-      lastLength = length;
+    } else {
+      uint8_t gatheredFirst = first;
+      const uint32_t n = t.Gather(code, 256, gatheredFirst, false, 0);
+      if (n == 0) {
+        ended = true;
+        break;
+      }
+      t.pending = t.Emit(n);
     }
     lastOffset = at;
+    lastLength = length;
   }
+  t.src = src;
+  t.srcLeft = srcLeft;
+  t.accumulator = accumulator;
+  t.bits = bits;
+  t.width = width;
+  t.mask = mask;
+  t.next = next;
+  t.previous = previous;
+  t.first = first;
+  t.copying = copying;
+  t.ended = ended;
+  t.lastOffset = lastOffset;
+  t.lastLength = lastLength;
+  t.produced += static_cast<uint64_t>(t.dst - start);
+  return room - t.dstLeft;
 }
 
 TGIFLZWDecoder::TGIFLZWDecoder(uint8_t InitialCodeSize) : InitialCodeSize(InitialCodeSize) {
