@@ -23,6 +23,11 @@ public:
 
 private:
   struct State;
+  // Exact writes no byte past those it decodes (one block at once); pieces
+  // may write scratch past them.
+  template <bool Exact>
+  uint64_t Produce(uint8_t* Dest, uint64_t Room);
+
   std::unique_ptr<State> state_;
 };
 

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "imaging/shortmoves.h"
 
@@ -110,12 +107,7 @@ uint64_t TPCXRunReader::Read(uint8_t* Dest, uint64_t Room) {
         continue;
       }
       const unsigned count = b & 0x3Fu;
-#if defined(__SSE2__)
-      const __m128i v = _mm_set1_epi8(static_cast<char>(s[1]));
-      for (unsigned i = 0; i < count; i += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
-#else
-      std::memset(d, s[1], count);
-#endif
+      FillBlocks16(d, s[1], count);
       d += count;
       s += 2;
     }
