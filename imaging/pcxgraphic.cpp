@@ -24,6 +24,8 @@ constexpr uint8_t kPaletteBlockMark = 12;
 constexpr uint16_t kGreyPalette = 2;
 // A two-byte packet repeats a byte at most 63 times.
 constexpr uint64_t kMaxRunExpansion = 32;
+// Packed data is read this much at a time.
+constexpr size_t kPackedBlock = 64 * 1024;
 
 struct PcxLayout {
   uint8_t planes, bits;
@@ -143,14 +145,27 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     NeedPackedBytes(dataSize, imageBytes, kMaxRunExpansion);
   else
     NeedRawBytes(dataSize, imageBytes);
-  // Lines are decoded one at a time into one line buffer; runs may carry on
-  // from one line into the next.
-  std::vector<uint8_t> packed;
-  if (runLength) {
-    packed.resize(static_cast<size_t>(dataSize));
-    ReadExact(stream, packed.data(), packed.size());
-  }
-  TPCXRunReader runs(packed.data(), packed.size());
+  // Lines are decoded one at a time into one line buffer, from the packed
+  // data read a block at a time; runs may carry on from one line into the
+  // next.
+  std::vector<uint8_t> block(kPackedBlock + 1);
+  TPCXRunReader runs(block.data(), 0);
+  uint64_t packedLeft = runLength ? dataSize : 0;
+  size_t fed = 0;
+  auto decodeLine = [&](uint8_t* line) {
+    uint64_t got = runs.Read(line, lineSize);
+    while (got < lineSize && packedLeft > 0) {
+      const size_t kept = static_cast<size_t>(runs.Unread());
+      std::memmove(block.data(), block.data() + fed - kept, kept);
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(packedLeft, block.size() - kept));
+      ReadExact(stream, block.data() + kept, n);
+      packedLeft -= n;
+      fed = kept + n;
+      runs.Feed(block.data(), fed);
+      got += runs.Read(line + got, lineSize - got);
+    }
+    return got;
+  };
   uint64_t rawLeft = std::min(dataSize, imageBytes);
   std::vector<uint8_t> lineBuffer(static_cast<size_t>(lineSize));
 
@@ -161,7 +176,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     uint8_t* const line = lineBuffer.data();
     uint64_t got;
     if (runLength) {
-      got = runs.Read(line, lineSize);
+      got = decodeLine(line);
     } else {
       got = std::min(rawLeft, lineSize);
       ReadExact(stream, line, got);

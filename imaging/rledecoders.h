@@ -38,14 +38,23 @@ private:
   uint8_t runValue_ = 0;
 };
 
-// PCX packets decoded in pieces, a line at a time: a run cut at the end of
-// one piece carries on at the start of the next.
+// PCX packets decoded in pieces, a line at a time, from data that may come
+// in blocks: a run cut at the end of one piece carries on at the start of
+// the next.
 class TPCXRunReader {
 public:
-  TPCXRunReader(const uint8_t* Source, uint64_t Size) : src_(Source), end_(Source + Size) {}
+  TPCXRunReader(const uint8_t* Source, uint64_t Size) { Feed(Source, Size); }
+  // The next block of data; the bytes Unread left of the last one come first.
+  void Feed(const uint8_t* Source, uint64_t Size) {
+    src_ = Source;
+    end_ = Source + Size;
+  }
   // Writes up to Room bytes at Dest; answers how many (fewer only when the
   // data is spent).
   uint64_t Read(uint8_t* Dest, uint64_t Room);
+  // Bytes of the block not taken yet: a count byte at its very end, whose
+  // repeated byte is still to come.
+  uint64_t Unread() const { return static_cast<uint64_t>(end_ - src_); }
 
 private:
   const uint8_t* src_;
