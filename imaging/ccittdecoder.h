@@ -42,9 +42,16 @@ protected:
   // Where the next row goes: Size bytes at Row (no more are written),
   // cleared to white.
   void StartRow(uint8_t* Row, uint64_t Size);
+  static constexpr int64_t kRowComplete = -4;
   // The next run of the current colour (make-up codes added up), or one of
   // the negative codes above.
   int64_t FindRun();
+  // Runs found, painted and the colour turned after each, as long as they
+  // are plain runs read from whole words: kRowComplete when the row is
+  // complete (the colour not turned after the last run), the negative code
+  // found (consumed), or 0 when FindRun is to find the next run. Found is
+  // set when a run was painted.
+  int64_t PlainRuns(bool& Found);
   // Paints count pixels of the current colour, cut at the end of the row.
   void FillRun(int64_t count);
   bool RowComplete() const { return restWidth_ == 0; }
@@ -70,14 +77,25 @@ private:
 
   int Peek() const;
   uint32_t CountZeros() const;
+  // FindRun one bit at a time, with Sum of the make-up codes so far.
+  int64_t FindRunByBits(int64_t Sum);
+
+  // Every code is at most this long: one look at the next bits finds it.
+  static constexpr unsigned kLookupBits = 13;
+  // What those bits begin with, in 16 bits so that both tables stay in the
+  // nearest cache: a code of (entry & 15) bits whose run is (entry >> 4) - 2
+  // (the negative codes above included), or no code (0 bits).
+  using TLookupEntry = uint16_t;
+  const std::vector<TLookupEntry>* whiteLookup_;
+  const std::vector<TLookupEntry>* blackLookup_;
 
   const uint8_t* src_ = nullptr;
   uint64_t bitPos_ = 0;
   uint64_t bitCount_ = 0;
   uint8_t* dest_ = nullptr;  // the current row
-  uint64_t destSize_ = 0;
-  uint64_t pixel_ = 0;  // position within the current row
-  uint64_t restWidth_ = 0;
+  uint32_t destSize_ = 0;
+  uint32_t pixel_ = 0;  // position within the current row
+  uint32_t restWidth_ = 0;
   TRowPieces pieces_;
 };
 
