@@ -98,41 +98,52 @@ uint64_t TPCXRunReader::Read(uint8_t* Dest, uint64_t Room) {
   FillBytes(d, runValue_, static_cast<size_t>(carried));
   d += carried;
   runLeft_ -= carried;
+  // In locals: a byte written could change the members as far as the
+  // compiler knows.
   const uint8_t* s = src_;
+  const uint8_t* const sEnd = end_;
 #if defined(__SSE2__)
-  // Sixteen bytes at a time: the literal bytes before the first run packet
-  // are stored at once, then that run. Both may write whole 16-byte blocks
-  // past their length: while 80 bytes of room and 18 of data are left, no
-  // end needs a test of its own.
+  // Sixteen bytes at a time: which of them begin run packets is found at
+  // once, and the packets in them are taken one after another from that
+  // mask, each literal stretch stored in one move. A window's packets write
+  // at most 8 runs of 63 bytes and 16 literals, each move up to 15 bytes
+  // past its length, and reads up to 16 bytes past the window: while that
+  // much room and data are left, no end needs a test of its own.
+  constexpr ptrdiff_t kWindowRoom = 8 * 64 + 2 * 16;
   const __m128i runMark = _mm_set1_epi8(static_cast<char>(0xC0));
-  while (end_ - s >= 18 && end - d >= 80) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    const unsigned runs =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(bytes, runMark), runMark)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), bytes);
-    if (runs == 0) {
-      d += 16;
-      s += 16;
-      continue;
+  while (sEnd - s >= 32 && end - d >= kWindowRoom) {
+    const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    unsigned runs =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(window, runMark), runMark)));
+    unsigned at = 0;  // the next packet, from s
+    for (;;) {
+      // No run left, or one whose byte lies past the window: the literals up
+      // to it, and the next window starts there.
+      const unsigned next = runs == 0 ? 16u : static_cast<unsigned>(__builtin_ctz(runs));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at)));
+      d += next - at;
+      if (next >= 15) {
+        s += next;
+        break;
+      }
+      const unsigned count = s[next] & 0x3Fu;
+      FillBlocks16(d, s[next + 1], count);
+      d += count;
+      at = next + 2;
+      // The repeated byte is no packet, whatever its top bits.
+      runs &= ~0u << at;
     }
-    const unsigned literals = static_cast<unsigned>(__builtin_ctz(runs));
-    d += literals;
-    s += literals;
-    const unsigned count = s[0] & 0x3Fu;
-    FillBlocks16(d, s[1], count);
-    d += count;
-    s += 2;
   }
 #endif
   for (;;) {
-    if (d == end || s == end_) break;
+    if (d == end || s == sEnd) break;
     const uint8_t b = *s++;
     if (b < 0xC0) {
       *d++ = b;
       continue;
     }
     // A count whose byte has not come yet waits for it.
-    if (s == end_) {
+    if (s == sEnd) {
       --s;
       break;
     }
