@@ -148,7 +148,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
   // Lines are decoded a few at a time into one buffer, from the packed data
   // read a block at a time; runs may carry on from one line into the next.
   std::vector<uint8_t> block(kPackedBlock + 1);
-  TPCXRunReader runs(block.data(), 0);
+  TPCXRunReader runs(block.data(), 0, true);
   uint64_t packedLeft = runLength ? dataSize : 0;
   size_t fed = 0;
   auto decode = [&](uint8_t* out, uint64_t size) {
@@ -184,7 +184,8 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
         ReadExact(stream, lines.data(), got);
         rawLeft -= got;
       }
-      // Lines past the end of a file cut short stay 0.
+      // Lines past the end of a file cut short stay 0 (and no scratch of the
+      // run reader stays).
       std::fill(lines.begin() + static_cast<ptrdiff_t>(got), lines.begin() + static_cast<ptrdiff_t>(size), 0);
     }
     const uint8_t* const line = lines.data() + inBuffer * lineSize;

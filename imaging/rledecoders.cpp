@@ -111,7 +111,7 @@ uint64_t TPCXRunReader::Read(uint8_t* Dest, uint64_t Room) {
   // much room and data are left, no end needs a test of its own.
   constexpr ptrdiff_t kWindowRoom = 8 * 64 + 2 * 16;
   const __m128i runMark = _mm_set1_epi8(static_cast<char>(0xC0));
-  while (sEnd - s >= 32 && end - d >= kWindowRoom) {
+  while (scratch_ && sEnd - s >= 32 && end - d >= kWindowRoom) {
     const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     unsigned runs =
         static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(window, runMark), runMark)));
@@ -161,7 +161,7 @@ uint64_t TPCXRunReader::Read(uint8_t* Dest, uint64_t Room) {
 void TPCXRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                             int64_t UnpackedSize) {
   if (PackedSize <= 0) return;
-  TPCXRunReader reader(Source, DecodeRoom(PackedSize));
+  TPCXRunReader reader(Source, DecodeRoom(PackedSize), false);
   reader.Read(Dest, DecodeRoom(UnpackedSize));
 }
 

@@ -43,7 +43,10 @@ private:
 // the next.
 class TPCXRunReader {
 public:
-  TPCXRunReader(const uint8_t* Source, uint64_t Size) { Feed(Source, Size); }
+  // With Scratch, Read may write up to 15 bytes past those it reports
+  // (within Room), which the caller clears or overwrites; it then takes the
+  // data sixteen bytes at a time.
+  TPCXRunReader(const uint8_t* Source, uint64_t Size, bool Scratch) : scratch_(Scratch) { Feed(Source, Size); }
   // The next block of data; the bytes Unread left of the last one come first.
   void Feed(const uint8_t* Source, uint64_t Size) {
     src_ = Source;
@@ -59,6 +62,7 @@ public:
 private:
   const uint8_t* src_;
   const uint8_t* end_;
+  bool scratch_;
   uint8_t runValue_ = 0;
   uint64_t runLeft_ = 0;
 };
