@@ -44,14 +44,15 @@ std::vector<Block> Blocks() {
   const TiffFixture lzw = LoadTiff("rgb_lzw.tif"), packbits = LoadTiff("rgb_packbits.tif"),
                     zip = LoadTiff("rgb_zip.tif"), fax = LoadTiff("bw_g3.tif"), lsb = LoadTiff("bw_g3_lsb.tif");
   const uint32_t width = fax.Width(), faxRow = (width + 7) / 8, options = fax.Tag(292), lsbOptions = lsb.Tag(292);
-  auto rows = [](const TiffFixture& t) { return size_t{t.RowsPerStrip()} * t.RowBytes(); };
+  auto rows = [](const TiffFixture& t) { return static_cast<size_t>(t.RowsPerStrip() * t.RowBytes()); };
+  auto row = [](const TiffFixture& t) { return static_cast<size_t>(t.RowBytes()); };
   auto mh = [width] { return std::make_unique<TCCITTMHDecoder>(0, false, false, width); };
   return {
-      {"lzw", [] { return std::make_unique<TTIFFLZWDecoder>(); }, lzw.strips[0], rows(lzw), lzw.RowBytes()},
+      {"lzw", [] { return std::make_unique<TTIFFLZWDecoder>(); }, lzw.strips[0], rows(lzw), row(lzw)},
       {"packbits", [] { return std::make_unique<TPackbitsRLEDecoder>(); }, packbits.strips[0], rows(packbits),
-       packbits.RowBytes()},
+       row(packbits)},
       {"deflate", [] { return std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true); }, zip.strips[0], rows(zip),
-       zip.RowBytes()},
+       row(zip)},
       {"fax3", [=] { return std::make_unique<TCCITTFax3Decoder>(options, false, false, width); },
        fax.Joined(), size_t{fax.Height()} * faxRow, faxRow},
       {"fax3 lsb first", [=] { return std::make_unique<TCCITTFax3Decoder>(lsbOptions, true, false, width); },
