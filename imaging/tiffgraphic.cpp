@@ -362,7 +362,11 @@ std::unique_ptr<TDecoder> TTIFFGraphic::MakeDecoder(TStream& stream) {
       return std::make_unique<TTIFFJPEGDecoder>(&p);
     case ctLZ77: return std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true);
     case ctPackedBits: return std::make_unique<TPackbitsRLEDecoder>();
-    case ctThunderscan: return std::make_unique<TThunderDecoder>(p.Width);
+    case ctThunderscan:
+      // The codec's rows are of 4-bit pixels: rows of fewer bits would each
+      // take more than a row of the picture, without bound.
+      if (p.BitsPerPixel < 4) Invalid();
+      return std::make_unique<TThunderDecoder>(p.Width);
     default: Unsupported(kCompressionScheme);
   }
 }

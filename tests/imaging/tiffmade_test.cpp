@@ -61,6 +61,8 @@ std::vector<Shape> Shapes() {
       {"OneBitGreyWithAlpha", Picture(2, 1, 2, 1, {{338, {2}}}, {0x90}), {255, 255, 255, 0, 0, 0}},
       {"ZeroWidth", Picture(0, 1, 1, 8, {}, Bytes(16)), {}},
       {"ZeroHeight", Picture(4, 1, 1, 8, {{257, {0}}}, Bytes(16)), {}},
+      // ThunderScan rows are of 4-bit pixels: longer than rows of 1-bit ones.
+      {"ThunderScanOfOneBit", Picture(4, 1, 1, 1, {{259, {32809}}}, {0xC5}), {}},
   };
   // Palettes of every depth: indices 1, 2, top - 1 and top each show their
   // own entry (red i*37, green i*91, blue i, mod 256).
