@@ -160,8 +160,8 @@ uint32_t TCCITTDecoder::CountZeros() const {
 int64_t TCCITTDecoder::FindRun() {
   const TLookupEntry* lookup = (IsWhite ? whiteLookup_ : blackLookup_)->data();
   // A code at a time while four bytes are left to look at (a byte and a
-  // bit within it, in locals); the last few bits one at a time. Make-up
-  // codes add up to at most a few rows' width here, so 32 bits hold them.
+  // bit within it, in locals); the last few bits one at a time, and so are
+  // make-up codes that add up to more than 32 bits hold.
   const size_t bytes = static_cast<size_t>(bitCount_ >> 3);
   size_t at = static_cast<size_t>(bitPos_ >> 3);
   unsigned bit = static_cast<unsigned>(bitPos_ & 7);
