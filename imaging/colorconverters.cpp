@@ -411,10 +411,13 @@ void TColorManager::RowIndexed(std::span<const void* const> Source, uint8_t* Tar
   // Target pixels per byte as a shift: 8 / tb = 1 << perByte.
   const unsigned perByte = tb == 1 ? 3 : tb == 2 ? 2 : tb == 4 ? 1 : 0, within = (1u << perByte) - 1;
   unsigned held = 0, bitsHeld = 0;
-  for (uint64_t group = 0; group < Count; group += 8) {
+  // Positions in 32 bits without overflow: every group starts at or before
+  // Count, and a pixel past it is found by its distance from the group.
+  for (uint32_t g = 0; g <= Count / 8; ++g) {
+    const uint32_t group = g * 8;
     for (unsigned k = 0; k < selected; ++k) {
-      const uint64_t x = group + offsets[k];
-      if (x >= Count) return;
+      if (offsets[k] >= Count - group) return;
+      const uint32_t x = group + offsets[k];
       if (bitsHeld == 0) {
         held = *src++;
         bitsHeld = 8;
