@@ -1,15 +1,16 @@
 // Picture reader speed against reference decoders measured in the same run,
 // on real files that bench/make-pictures saved with ImageMagick and libtiff's
 // tiffcp: each PNG against libpng, each GIF against giflib, each TIFF against
-// libtiff (TIFFReadRGBAImage, its own way to displayable pixels), Targa,
-// Photoshop and PPM files against stb_image. Both sides
-// decode from memory that holds the file before the clock starts, and both
-// make the output memory of every picture anew: the reader its bitmap, the
-// reference its rows or raster. The references are built with the program's
-// compiler flags (references.cmake). The best of several rounds counts; a
-// ratio is the reader's time over the reference's (below 1 is faster; the
-// aim is 1.5 at most). Formats without a reference decoder here get their
-// speed only.
+// libtiff (its strips read and put into the layout the reader's bitmap has),
+// Targa, Photoshop and PPM files against stb_image. Both sides decode from
+// memory that holds the file before the clock starts, and both make the
+// output memory of every picture anew and leave it to the system to clear:
+// the reader its bitmap, the reference its rows. The references are built
+// with the program's compiler flags (references.cmake). The best of several
+// rounds counts; a ratio is the reader's time over the reference's (below 1
+// is faster; the aim is 1.5 at most). Formats without a reference decoder
+// here get their speed only, PCX also as a share of SGI's pixel rate (both
+// run-length readers of three-plane files), the SGI file read in turns.
 //
 //   pictures_bench DIR [rounds]     (rounds: default 7)
 //
@@ -28,6 +29,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,9 +96,10 @@ void Libpng(const std::string& file) {
   png_read_update_info(png, info);
   const png_uint_32 h = png_get_image_height(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
-  std::vector<uint8_t> image(rowBytes * h);
+  // Not cleared here: the reader's bitmap is not either.
+  const std::unique_ptr<uint8_t[]> image(new uint8_t[rowBytes * h]);
   std::vector<png_bytep> rows(h);
-  for (png_uint_32 y = 0; y < h; ++y) rows[y] = image.data() + y * rowBytes;
+  for (png_uint_32 y = 0; y < h; ++y) rows[y] = image.get() + y * rowBytes;
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
@@ -117,6 +120,17 @@ struct TiffMemory {
   toff_t position = 0;
 };
 
+// libtiff's own L*a*b* conversion, set for an sRGB screen.
+const TIFFDisplay kSrgbDisplay = {
+    {{3.2410f, -1.5374f, -0.4986f}, {-0.9692f, 1.8760f, 0.0416f}, {0.0556f, -0.2040f, 1.0570f}},
+    100.0f, 100.0f, 100.0f, 255, 255, 255, 1.0f, 1.0f, 1.0f, 2.4f, 2.4f, 2.4f,
+};
+
+// Strips read with TIFFReadEncodedStrip and put into the layout the reader's
+// bitmap has: one sample a pixel as stored (bilevel and fax pictures stay
+// 1-bit, indices stay indices), three or four samples blue first, JPEG
+// through libjpeg's own colour conversion, L*a*b* through libtiff's; rows
+// padded to four bytes, as a bitmap's are.
 void Libtiff(const std::string& bytes) {
   TiffMemory file{&bytes};
   TIFF* tif = TIFFClientOpen(
@@ -137,12 +151,53 @@ void Libtiff(const std::string& bytes) {
       },
       [](thandle_t) { return 0; }, [](thandle_t h) -> toff_t { return static_cast<TiffMemory*>(h)->bytes->size(); },
       [](thandle_t, tdata_t*, toff_t*) { return 0; }, [](thandle_t, tdata_t, toff_t) {});
-  uint32_t w = 0, h = 0;
+  uint32_t w = 0, h = 0, rowsPerStrip = 0;
+  uint16_t samples = 1, bits = 1, photometric = 0, compression = 1;
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
-  auto* raster = static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(size_t{w} * h * 4)));
-  if (!TIFFReadRGBAImageOriented(tif, w, h, raster, ORIENTATION_TOPLEFT, 0)) std::fprintf(stderr, "libtiff failed\n");
-  _TIFFfree(raster);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  if (compression == COMPRESSION_JPEG) TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+  TIFFCIELabToRGB* lab = nullptr;
+  if (photometric == PHOTOMETRIC_CIELAB) {
+    float* white = nullptr;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_WHITEPOINT, &white);
+    float reference[3] = {white[0] / white[1] * 100.0f, 100.0f, (1 - white[0] - white[1]) / white[1] * 100.0f};
+    lab = static_cast<TIFFCIELabToRGB*>(_TIFFmalloc(sizeof(TIFFCIELabToRGB)));
+    TIFFCIELabToRGBInit(lab, &kSrgbDisplay, reference);
+  }
+  const size_t rowBytes = static_cast<size_t>(TIFFScanlineSize(tif));
+  const size_t outBits = samples == 1 ? bits : samples == 3 ? 24 : 32;
+  const size_t stride = (w * outBits + 31) / 32 * 4;
+  const std::unique_ptr<uint8_t[]> image(new uint8_t[stride * h]);
+  std::vector<uint8_t> strip(static_cast<size_t>(TIFFStripSize(tif)));
+  for (uint32_t s = 0, y = 0; s < TIFFNumberOfStrips(tif) && y < h; ++s) {
+    if (TIFFReadEncodedStrip(tif, s, strip.data(), static_cast<tmsize_t>(strip.size())) < 0) std::fprintf(stderr, "libtiff failed\n");
+    for (uint32_t r = 0; r < rowsPerStrip && y < h; ++r, ++y) {
+      const uint8_t* in = strip.data() + r * rowBytes;
+      uint8_t* out = image.get() + y * stride;
+      if (samples == 1) {
+        std::memcpy(out, in, rowBytes);
+      } else if (lab != nullptr) {
+        for (uint32_t x = 0; x < w; ++x, in += 3, out += 3) {
+          float X, Y, Z;
+          uint32_t red, green, blue;
+          TIFFCIELabToXYZ(lab, in[0], static_cast<int8_t>(in[1]), static_cast<int8_t>(in[2]), &X, &Y, &Z);
+          TIFFXYZToRGB(lab, X, Y, Z, &red, &green, &blue);
+          out[0] = static_cast<uint8_t>(blue), out[1] = static_cast<uint8_t>(green), out[2] = static_cast<uint8_t>(red);
+        }
+      } else {
+        for (uint32_t x = 0; x < w; ++x, in += samples, out += samples) {
+          out[0] = in[2], out[1] = in[1], out[2] = in[0];
+          if (samples == 4) out[3] = in[3];
+        }
+      }
+    }
+  }
+  _TIFFfree(lab);
   TIFFClose(tif);
 }
 
@@ -172,6 +227,9 @@ struct Format {
   const char* reference;  // nullptr: none here
   double (*reader)(TStringStream&);
   void (*decode)(const std::string&);
+  // Without a reference: the format whose first file is read in turns with
+  // this one, for a share of its pixel rate measured at the same moments.
+  const char* turns = nullptr;
 };
 
 const Format kFormats[] = {
@@ -181,7 +239,7 @@ const Format kFormats[] = {
     {"psd", "stb_image", DecodeWithReader<TPSDGraphic>, StbImage},
     {"tga", "stb_image", DecodeWithReader<TTargaGraphic>, StbImage},
     {"ppm", "stb_image", DecodeWithReader<TPPMGraphic>, StbImage},
-    {"pcx", nullptr, DecodeWithReader<TPCXGraphic>, nullptr},
+    {"pcx", nullptr, DecodeWithReader<TPCXGraphic>, nullptr, "sgi"},
     {"sgi", nullptr, DecodeWithReader<TSGIGraphic>, nullptr},
 };
 
@@ -202,6 +260,8 @@ int main(int argc, char** argv) {
   const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
   TIFFSetWarningHandler(nullptr);
   std::map<std::string, std::string> lines;
+  std::map<std::string, std::string> firstFiles;  // of each prefix
+  for (const std::string& name : FilesIn(dir)) firstFiles.emplace(name.substr(0, name.find('_')), name);
   for (const std::string& name : FilesIn(dir)) {
     const std::string prefix = name.substr(0, name.find('_'));
     const auto format = std::find_if(std::begin(kFormats), std::end(kFormats),
@@ -210,25 +270,43 @@ int main(int argc, char** argv) {
     const std::string kind = name.substr(name.find('_') + 1, name.rfind('.') - name.find('_') - 1);
     const std::string bytes = ReadAll(dir + "\\" + name);
     TStringStream stream(bytes);
+    // The partner in turns, when the format has one and its file is here.
+    const Format* partner = nullptr;
+    std::string partnerBytes;
+    if (format->turns != nullptr && firstFiles.count(format->turns) > 0) {
+      partner = &*std::find_if(std::begin(kFormats), std::end(kFormats),
+                               [&](const Format& f) { return std::string(f.prefix) == format->turns; });
+      partnerBytes = ReadAll(dir + "\\" + firstFiles[format->turns]);
+    }
+    TStringStream partnerStream(partnerBytes);
     // The two sides take turns, so that a busy moment of the machine falls
     // on both alike; the best round of each counts.
-    double pixels = 0, ours = 1e9, theirs = 1e9;
+    double pixels = 0, ours = 1e9, theirs = 1e9, partnerPixels = 0;
     try {
       for (int r = 0; r < rounds; ++r) {
         ours = std::min(ours, Seconds([&] { pixels = format->reader(stream); }));
         if (format->decode != nullptr) theirs = std::min(theirs, Seconds([&] { format->decode(bytes); }));
+        if (partner != nullptr)
+          theirs = std::min(theirs, Seconds([&] { partnerPixels = partner->reader(partnerStream); }));
       }
     } catch (const Exception& e) {
       std::fprintf(stderr, "%s: the reader failed: %s\n", name.c_str(), e.Message().c_str());
       continue;
     }
     std::string& line = lines[format->prefix];
-    char part[128];
+    char part[160];
     if (format->decode != nullptr) {
       std::fprintf(stderr, "%-28s %9zu bytes: reader %7.1f ms (%6.1f Mpixel/s), %s %7.1f ms, ratio %.2f\n",
                    name.c_str(), bytes.size(), ours * 1e3, pixels / ours, format->reference, theirs * 1e3,
                    ours / theirs);
       std::snprintf(part, sizeof part, "%s %.2f", kind.c_str(), ours / theirs);
+    } else if (partner != nullptr) {
+      const double share = (pixels / ours) / (partnerPixels / theirs);
+      std::fprintf(stderr, "%-28s %9zu bytes: reader %7.1f ms (%6.1f Mpixel/s), %s in turns %7.1f ms (%6.1f Mpixel/s)\n",
+                   name.c_str(), bytes.size(), ours * 1e3, pixels / ours, firstFiles[format->turns].c_str(),
+                   theirs * 1e3, partnerPixels / theirs);
+      std::snprintf(part, sizeof part, "%s %.0f Mpixel/s, %.2f of %s's pixel rate", kind.c_str(), pixels / ours, share,
+                    format->turns);
     } else {
       std::fprintf(stderr, "%-28s %9zu bytes: reader %7.1f ms (%6.1f Mpixel/s), no reference decoder\n",
                    name.c_str(), bytes.size(), ours * 1e3, pixels / ours);

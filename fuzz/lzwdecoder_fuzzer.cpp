@@ -1,5 +1,7 @@
 // The TIFF and GIF LZW codecs; the last bytes choose the codec, the GIF code
-// size (valid or not) and the output room.
+// size (valid or not), the output room and the size of the pieces that TIFF
+// strips are decoded in again.
+#include "decodepieces.h"
 #include "fuzzinput.h"
 #include "imaging/lzwdecoder.h"
 
@@ -7,6 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in(data, size);
   uint8_t kind = in.Option();
   uint32_t room = in.Option16() * 4u;
+  const size_t piece = in.Option16();
   std::vector<uint8_t> packed = in.Rest();
   std::vector<uint8_t> out(room);
   const uint8_t* src = packed.data();
@@ -14,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (kind & 0x80) {
     TTIFFLZWDecoder d;
     d.Decode(src, dst, static_cast<int64_t>(packed.size()), room);
+    TTIFFLZWDecoder pieces;
+    CheckPieces(pieces, packed, out, piece);
     return 0;
   }
   try {

@@ -7,6 +7,7 @@
 #include "imaging/channelorder.h"
 #include "imaging/colormanager.h"
 #include "imaging/imagingtexts.h"
+#include "imaging/srgbcurve.h"
 
 namespace {
 
@@ -83,16 +84,6 @@ void WriteBits(uint8_t* row, uint64_t pos, unsigned width, unsigned value) {
 }
 
 bool Packed(uint8_t bits) { return bits >= 1 && bits <= 8; }
-
-// A linear-light value (1 = white) as an sRGB byte, the curve screens and
-// other decoders show L*a*b* colours with; without it mid tones come out far
-// too dark (L* 50 would be grey 46 instead of 119).
-uint8_t EncodeSrgb(long double linear) {
-  if (!(linear > 0)) return 0;
-  if (linear >= 1) return 255;
-  const long double v = linear <= 0.0031308L ? 12.92L * linear : 1.055L * std::pow(linear, 1 / 2.4L) - 0.055L;
-  return ClampByte(Nearest(v * 255));
-}
 
 }  // namespace
 
@@ -269,39 +260,42 @@ void TColorManager::RowLab(std::span<const void* const> Source, uint8_t* Target,
   const unsigned targetStep = ((TargetOptions & AlphaPresent) ? 4 : 3) * tb;
   SourceRow src(Source, 3, 3, sb, Source.size() > 1);
 
+  // Single precision and a table for the sRGB curve: no power per sample,
+  // and a level at most one away from the exact arithmetic's.
+  const TSrgbCurve& curve = TSrgbCurve::Get();
   uint8_t bit = 0x80;
   for (uint32_t i = 0; i < Count; ++i, Target += targetStep, bit = NextBit(bit)) {
     if (!(Mask & bit)) continue;
-    long double L, a, b;
+    float L, a, b;
     const uint16_t l0 = src.Sample(0, swap), a0 = src.Sample(1, swap), b0 = src.Sample(2, swap);
     if (sb == 1) {
-      L = scaled ? l0 / 2.55L : l0;
-      a = offset ? a0 - 128.0L : static_cast<int8_t>(a0);
-      b = offset ? b0 - 128.0L : static_cast<int8_t>(b0);
+      L = scaled ? l0 * (1 / 2.55f) : l0;
+      a = offset ? a0 - 128.0f : static_cast<int8_t>(a0);
+      b = offset ? b0 - 128.0f : static_cast<int8_t>(b0);
     } else {
       // 16-bit samples span the same ranges 256 times finer: L* 0..100 over
       // the whole word, a* and b* in 1/256 steps.
-      L = l0 * 100.0L / 65535.0L;
-      a = offset ? a0 / 256.0L - 128.0L : static_cast<int16_t>(a0) / 256.0L;
-      b = offset ? b0 / 256.0L - 128.0L : static_cast<int16_t>(b0) / 256.0L;
+      L = l0 * (100.0f / 65535.0f);
+      a = offset ? a0 * (1 / 256.0f) - 128.0f : static_cast<int16_t>(a0) * (1 / 256.0f);
+      b = offset ? b0 * (1 / 256.0f) - 128.0f : static_cast<int16_t>(b0) * (1 / 256.0f);
     }
-    long double X, Y, Z;
-    const long double fy = (L + 16) / 116;
-    if (L < 7.9996L) {
-      Y = L / 903.3L;
-      X = a / 3893.5L + Y;
-      Z = Y - b / 1557.4L;
+    float X, Y, Z;
+    if (L < 7.9996f) {
+      Y = L * (1 / 903.3f);
+      X = a * (1 / 3893.5f) + Y;
+      Z = Y - b * (1 / 1557.4f);
     } else {
-      X = std::pow(a / 500 + fy, 3.0L);
+      const float fy = (L + 16) * (1 / 116.0f), fx = a * (1 / 500.0f) + fy, fz = fy - b * (1 / 200.0f);
+      X = fx * fx * fx;
       Y = fy * fy * fy;
-      Z = std::pow(fy - b / 200, 3.0L);
+      Z = fz * fz * fz;
     }
     // X, Y and Z are relative to the white point (white is 1, 1, 1): the
     // sRGB primaries' matrix with its D65 white folded in.
     const uint8_t rgb[3] = {
-        EncodeSrgb(3.080093L * X - 1.5372L * Y - 0.542891L * Z),
-        EncodeSrgb(-0.920910L * X + 1.8758L * Y + 0.045186L * Z),
-        EncodeSrgb(0.052941L * X - 0.2040L * Y + 1.150893L * Z),
+        curve.Encode(3.080093f * X - 1.5372f * Y - 0.542891f * Z),
+        curve.Encode(-0.920910f * X + 1.8758f * Y + 0.045186f * Z),
+        curve.Encode(0.052941f * X - 0.2040f * Y + 1.150893f * Z),
     };
     for (unsigned j = 0; j < 3; ++j) {
       uint8_t v = rgb[Bgr ? 2 - j : j];
@@ -392,14 +386,53 @@ void TColorManager::RowIndexed(std::span<const void* const> Source, uint8_t* Tar
     std::memcpy(Target, src, static_cast<size_t>((uint64_t{sb} * Count + 7) / 8));
     return;
   }
+  // Depths that divide 8 only: a value never straddles two bytes, and the
+  // selected pixels of each group of 8 are known up front, so an interlace
+  // pass costs its own pixels, not the whole row's.
+  if (8 % sb != 0 || 8 % tb != 0) {
+    const unsigned sourceMax = (1u << sb) - 1, targetMax = (1u << tb) - 1;
+    uint64_t sourcePos = 0;
+    uint8_t bit = 0x80;
+    for (uint32_t i = 0; i < Count; ++i, bit = NextBit(bit)) {
+      if (!(Mask & bit)) continue;
+      unsigned v = ReadBits(src, sourcePos, sb);
+      sourcePos += sb;
+      WriteBits(Target, uint64_t{i} * tb, tb, v * targetMax / sourceMax);
+    }
+    return;
+  }
+  uint8_t scaled[256];
   const unsigned sourceMax = (1u << sb) - 1, targetMax = (1u << tb) - 1;
-  uint64_t sourcePos = 0;
-  uint8_t bit = 0x80;
-  for (uint32_t i = 0; i < Count; ++i, bit = NextBit(bit)) {
-    if (!(Mask & bit)) continue;
-    unsigned v = ReadBits(src, sourcePos, sb);
-    sourcePos += sb;
-    WriteBits(Target, uint64_t{i} * tb, tb, v * targetMax / sourceMax);
+  for (unsigned v = 0; v <= sourceMax; ++v) scaled[v] = static_cast<uint8_t>(v * targetMax / sourceMax);
+  unsigned offsets[8], selected = 0;
+  for (unsigned k = 0; k < 8; ++k)
+    if (Mask & (0x80u >> k)) offsets[selected++] = k;
+  const unsigned sourceShift = 8 - sb, targetMask = targetMax;
+  // Target pixels per byte as a shift: 8 / tb = 1 << perByte.
+  const unsigned perByte = tb == 1 ? 3 : tb == 2 ? 2 : tb == 4 ? 1 : 0, within = (1u << perByte) - 1;
+  unsigned held = 0, bitsHeld = 0;
+  // Positions in 32 bits without overflow: every group starts at or before
+  // Count, and a pixel past it is found by its distance from the group.
+  for (uint32_t g = 0; g <= Count / 8; ++g) {
+    const uint32_t group = g * 8;
+    for (unsigned k = 0; k < selected; ++k) {
+      if (offsets[k] >= Count - group) return;
+      const uint32_t x = group + offsets[k];
+      if (bitsHeld == 0) {
+        held = *src++;
+        bitsHeld = 8;
+      }
+      const unsigned v = scaled[(held >> sourceShift) & sourceMax];
+      held = (held << sb) & 0xFF;
+      bitsHeld -= sb;
+      if (tb == 8) {
+        Target[x] = static_cast<uint8_t>(v);
+        continue;
+      }
+      const unsigned shift = 8 - tb - (x & within) * tb;
+      uint8_t& t = Target[x >> perByte];
+      t = static_cast<uint8_t>((t & ~(targetMask << shift)) | (v << shift));
+    }
   }
 }
 

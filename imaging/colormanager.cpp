@@ -1,6 +1,7 @@
 #include "imaging/colormanager.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -40,6 +41,22 @@ uint64_t SelectedPixels(uint32_t Count, uint8_t Mask) {
 
 uint64_t PackedBytes(uint64_t pixels, unsigned bits) { return (pixels * bits + 7) / 8; }
 
+// Entries 0 to SourceMax of a gamma table: the nearest of
+// (i / SourceMax) ^ Exponent times TargetMax, in its low byte.
+void BuildGammaTable(uint8_t* table, float exponent, int sourceMax, int targetMax) {
+  for (int i = 0; i <= sourceMax; ++i) {
+    long double power = i == 0 ? 0.0L : std::pow(static_cast<long double>(i) / sourceMax,
+                                                 static_cast<long double>(exponent));
+    table[i] = static_cast<uint8_t>(Nearest(power * targetMax) & 0xFF);
+  }
+}
+
+bool IsIdentity(const uint8_t* table) {
+  for (int i = 0; i <= 255; ++i)
+    if (table[i] != i) return false;
+  return true;
+}
+
 }  // namespace
 
 uint8_t ClampByte(int32_t Value) {
@@ -53,7 +70,18 @@ uint16_t MulDiv16(uint16_t A, uint16_t B, uint16_t C) {
   return static_cast<uint16_t>(static_cast<uint32_t>(A) * B / C);
 }
 
-TColorManager::TColorManager() { SetGamma(1.0f, 2.2f); }
+TColorManager::TColorManager() {
+  // Every reader makes a manager and few use its gamma: the default table is
+  // worked out once (a power per entry is dear where long doubles are
+  // computed in software).
+  static const std::array<uint8_t, 256> defaults = [] {
+    std::array<uint8_t, 256> table{};
+    BuildGammaTable(table.data(), 1.0f / (1.0f * 2.2f), 255, 255);
+    return table;
+  }();
+  std::copy(defaults.begin(), defaults.end(), gammaTable_);
+  gammaIdentity_ = IsIdentity(gammaTable_);
+}
 
 void TColorManager::Error(const char* Message) { throw EColorConversionError(Message); }
 
@@ -102,16 +130,10 @@ void TColorManager::SetGamma(float ImageGamma, float ScreenGamma) {
   if (!(ScreenGamma > 0)) ScreenGamma = 2.2f;
   imageGamma_ = ImageGamma;
   screenGamma_ = ScreenGamma;
-  float exponent = 1.0f / (ImageGamma * ScreenGamma);
   int sourceMax = sourceBitsPerSample_ >= 8 ? 255 : (1 << sourceBitsPerSample_) - 1;
   int targetMax = targetBitsPerSample_ >= 8 ? 255 : (1 << targetBitsPerSample_) - 1;
-  for (int i = 0; i <= sourceMax; ++i) {
-    long double power = i == 0 ? 0.0L : std::pow(static_cast<long double>(i) / sourceMax,
-                                                 static_cast<long double>(exponent));
-    gammaTable_[i] = static_cast<uint8_t>(Nearest(power * targetMax) & 0xFF);
-  }
-  gammaIdentity_ = sourceMax == 255 && targetMax == 255;
-  for (int i = 0; gammaIdentity_ && i <= 255; ++i) gammaIdentity_ = gammaTable_[i] == i;
+  BuildGammaTable(gammaTable_, 1.0f / (ImageGamma * ScreenGamma), sourceMax, targetMax);
+  gammaIdentity_ = sourceMax == 255 && targetMax == 255 && IsIdentity(gammaTable_);
 }
 
 void TColorManager::SetYCbCrParameters(std::span<const float> Coefficients,

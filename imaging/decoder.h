@@ -26,6 +26,16 @@ public:
                       int64_t UnpackedSize) = 0;
   virtual void DecodeEnd() {}
   virtual void DecodeInit() {}
+  // A block decoded in pieces, for a reader that takes a strip's rows a few
+  // at a time rather than all at once: DecodeBegin takes the whole packed
+  // block (which the caller keeps in place until its last piece), and each
+  // DecodeNext writes the next bytes of the block's output at Dest, at most
+  // Room of them, and answers how many: fewer than Room only when the data
+  // is spent, and the rest of the piece may then hold scratch (the caller
+  // clears it). One after another the pieces are what one Decode of the
+  // block writes. A codec that has no pieces raises EGraphicCompression.
+  virtual void DecodeBegin(const uint8_t* Source, int64_t PackedSize);
+  virtual uint64_t DecodeNext(uint8_t* Dest, int64_t Room);
   // Dest must have room for Count pixels plus one header byte per pixel.
   virtual void Encode(const uint8_t* Source, uint8_t* Dest, uint32_t Count,
                       uint32_t& BytesStored) = 0;

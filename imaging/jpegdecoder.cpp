@@ -40,6 +40,7 @@ struct TTIFFJPEGDecoder::Impl {
   bool created = false;
   bool warned = false;
   bool hitEnd = false;  // the data ran out and an end-of-image code was fed
+  bool started = false;  // a strip's lines are being read
   const JOCTET* block = nullptr;
   size_t blockSize = 0;
   std::vector<JOCTET> line;
@@ -170,10 +171,16 @@ void TTIFFJPEGDecoder::DecodeInit() {
 
 void TTIFFJPEGDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                               int64_t UnpackedSize) {
+  DecodeBegin(Source, PackedSize);
+  DecodeNext(Dest, UnpackedSize);
+}
+
+void TTIFFJPEGDecoder::DecodeBegin(const uint8_t* Source, int64_t PackedSize) {
   Impl& d = *impl_;
   if (!d.created) DecodeInit();
   jpeg_decompress_struct& cinfo = d.cinfo;
   const TImageProperties& p = *properties_;
+  d.started = false;
 
   jpeg_abort_decompress(&cinfo);
   d.UseBlock(Source, static_cast<size_t>(std::min<uint64_t>(DecodeRoom(PackedSize), SIZE_MAX)));
@@ -221,30 +228,48 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Pa
       break;
   }
   cinfo.dct_method = JDCT_ISLOW;
-
-  uint64_t bytesPerLine = p.BytesPerLine;
-  if (bytesPerLine == 0) CompressionError(kJPEGStripSize);
-  uint64_t room = DecodeRoom(UnpackedSize);
-  if (room % bytesPerLine != 0) CompressionError(kJPEGFractionalScanline);
-  uint64_t lines = room / bytesPerLine;
+  if (p.BytesPerLine == 0) CompressionError(kJPEGStripSize);
   // Each line is decoded into a line of its own and copied, so a line of
   // libjpeg's never meets a shorter row of ours.
   d.line.assign(static_cast<size_t>(uint64_t{cinfo.image_width} * outComponents), 0);
-  size_t copy = static_cast<size_t>(std::min<uint64_t>(d.line.size(), bytesPerLine));
+  if (!Guarded(d, [&cinfo] { jpeg_start_decompress(&cinfo); })) CompressionError(d.message);
+  d.started = true;
+}
 
+uint64_t TTIFFJPEGDecoder::DecodeNext(uint8_t* Dest, int64_t Room) {
+  Impl& d = *impl_;
+  const uint64_t bytesPerLine = properties_->BytesPerLine;
+  const uint64_t room = DecodeRoom(Room);
+  if (bytesPerLine == 0) CompressionError(kJPEGStripSize);
+  if (room % bytesPerLine != 0) CompressionError(kJPEGFractionalScanline);
+  if (!d.started) return 0;
+  jpeg_decompress_struct& cinfo = d.cinfo;
+  const uint64_t wanted = std::min<uint64_t>(room / bytesPerLine, cinfo.output_height - cinfo.output_scanline);
+  const size_t copy = static_cast<size_t>(std::min<uint64_t>(d.line.size(), bytesPerLine));
   uint8_t* target = Dest;
+  uint64_t done = 0;
   JSAMPROW row = d.line.data();
-  bool ok = Guarded(d, [&] {
-    jpeg_start_decompress(&cinfo);
-    uint64_t wanted = std::min<uint64_t>(lines, cinfo.output_height);
-    for (uint64_t i = 0; i < wanted; ++i) {
-      if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) return;
+  const bool ok = Guarded(d, [&] {
+    for (; done < wanted; ++done) {
+      if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
+        // A line that does not come ends the strip (the next one starts
+        // with an abort).
+        d.started = false;
+        return;
+      }
       std::memcpy(target, row, copy);
       target += bytesPerLine;
     }
-    if (cinfo.output_scanline >= cinfo.output_height) jpeg_finish_decompress(&cinfo);
+    if (cinfo.output_scanline >= cinfo.output_height) {
+      jpeg_finish_decompress(&cinfo);
+      d.started = false;
+    }
   });
-  if (!ok) CompressionError(d.message);
+  if (!ok) {
+    d.started = false;
+    CompressionError(d.message);
+  }
+  return done * bytesPerLine;
 }
 
 void TTIFFJPEGDecoder::DecodeEnd() {

@@ -37,6 +37,11 @@ public:
   void DecodeInit() override;
   void Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
               int64_t UnpackedSize) override;
+  // A strip's header is read and checked by DecodeBegin; each piece then
+  // takes whole lines (a Room that is not raises "Fractional JPEG scanline
+  // unsupported.").
+  void DecodeBegin(const uint8_t* Source, int64_t PackedSize) override;
+  uint64_t DecodeNext(uint8_t* Dest, int64_t Room) override;
   void DecodeEnd() override;
   void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t&) override {}
 

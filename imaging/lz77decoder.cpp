@@ -40,6 +40,30 @@ void TLZ77Decoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t Packed
   Dest = Stream.next_out;
 }
 
+void TLZ77Decoder::DecodeBegin(const uint8_t* Source, int64_t PackedSize) {
+  if (!initialised_) DecodeInit();
+  Stream.next_in = const_cast<Bytef*>(Source);
+  Stream.avail_in = static_cast<uInt>(std::min(DecodeRoom(PackedSize), kMaxChunk));
+  Status = inflateReset(&Stream);
+}
+
+uint64_t TLZ77Decoder::DecodeNext(uint8_t* Dest, int64_t Room) {
+  uint64_t left = DecodeRoom(Room);
+  const uint64_t room = left;
+  while (left > 0 && Status == Z_OK) {
+    Stream.next_out = Dest;
+    Stream.avail_out = static_cast<uInt>(std::min(left, kMaxChunk));
+    const uInt before = Stream.avail_out;
+    Status = inflate(&Stream, FlushMode);
+    const uInt made = before - Stream.avail_out;
+    Dest += made;
+    left -= made;
+    // Room was there: a step that writes nothing has nothing more to give.
+    if (made == 0) break;
+  }
+  return room - left;
+}
+
 void TLZ77Decoder::DecodeEnd() {
   if (!initialised_) return;
   initialised_ = false;

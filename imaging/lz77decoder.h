@@ -18,6 +18,9 @@ public:
   // A failing inflate only sets Status; later calls do nothing until a reset.
   void Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
               int64_t UnpackedSize) override;
+  // A block is one zlib stream: its first piece starts the stream afresh.
+  void DecodeBegin(const uint8_t* Source, int64_t PackedSize) override;
+  uint64_t DecodeNext(uint8_t* Dest, int64_t Room) override;
   void DecodeEnd() override;
   void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t&) override {}
 

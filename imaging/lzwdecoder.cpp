@@ -55,143 +55,285 @@ struct LzwTable {
     return top;
   }
 
-  void Emit(uint32_t length) {
+  // Writes the gathered string while there is room; answers how much of it
+  // is left on the stack.
+  uint32_t Emit(uint32_t length) {
     while (length > 0 && dstLeft > 0) Put(stack[--length]);
-  }
-};
-
-// What TIFF decoding keeps besides the string table: where each entry's
-// string already stands in the output of this call. An entry is the string
-// of the code before it plus one byte, and that byte is the first one written
-// after that string, so every entry's string is one run of earlier output
-// and is copied from there instead of being gathered backwards through the
-// table. This holds while each entry is built from entries made since the
-// last clear code, which every undamaged strip does.
-struct TiffLzwTable : LzwTable {
-  size_t offset[kTableSize];
-  uint16_t length[kTableSize];
-  uint8_t firstByte[kTableSize];
-
-  void Init() {
-    LzwTable::Init(256);
-    for (uint32_t i = 0; i < 256; ++i) {
-      length[i] = 1;
-      firstByte[i] = static_cast<uint8_t>(i);
-    }
+    return length;
   }
 };
 
 }  // namespace
 
+// TIFF decoding keeps, besides the string table, where each entry's string
+// already stands in the output of the block. An entry is the string of the
+// code before it plus one byte, and that byte is the first one written after
+// that string, so every entry's string is one run of earlier output and is
+// copied from there instead of being gathered backwards through the table.
+// This holds while each entry is built from entries made since the last
+// clear code, which every undamaged strip does; a string written in an
+// earlier piece, or one that does not fit in this piece, is gathered.
+struct TTIFFLZWDecoder::State {
+  struct Entry {
+    uint32_t offset;  // in the block's output
+    uint16_t length;
+    uint8_t first, last;
+  };
+  // A full table takes no further entries: they go to a spare slot past its
+  // end, so that making one needs no test.
+  Entry entry[kTableSize + 1];
+  uint16_t prefix[kTableSize + 1];  // the code whose string an entry's extends
+  uint8_t stack[kTableSize];
+
+  // The decoding state from one piece to the next.
+  const uint8_t* src = nullptr;
+  const uint8_t* srcEnd = nullptr;
+  uint32_t accumulator = 0, bits = 0, width = 9, next = 258, previous = kNoCode;
+  uint32_t growAt = 511;      // the next entry at which the width grows (0: never)
+  // The first byte of the previous code's string, once strings are
+  // gathered (while they are copied, the previous code's entry tells).
+  uint8_t previousFirst = 0;
+  bool copying = true;        // until an entry of an earlier table is used
+  bool ended = false;         // the end code, the end of the data or a broken table
+  uint64_t produced = 0;      // output of the block so far
+  uint32_t pending = 0;       // bytes of a cut string left on the stack
+
+  void Start(const uint8_t* source, uint64_t size) {
+    std::memset(entry, 0, sizeof entry);
+    std::memset(prefix, 0, sizeof prefix);
+    for (uint32_t i = 0; i < 256; ++i) entry[i] = {0, 1, static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
+    src = source;
+    srcEnd = source + size;
+    accumulator = bits = 0;
+    width = 9;
+    growAt = 511;
+    next = 258;
+    previous = kNoCode;
+    copying = true;
+    ended = false;
+    produced = 0;
+    pending = 0;
+    previousFirst = 0;
+  }
+  // Gathers the string of code backwards onto the stack from position Top
+  // on; answers the stack's height, or 0 when the chain is longer than the
+  // table (only damaged data builds one).
+  uint32_t Gather(uint32_t code, uint32_t top = 0) {
+    while (code > 255) {
+      if (top >= kTableSize - 1 || code >= kTableSize) return 0;
+      stack[top++] = entry[code].last;
+      code = prefix[code];
+    }
+    stack[top++] = static_cast<uint8_t>(code);
+    return top;
+  }
+
+  // Writes the pending string from the stack while there is room; what does
+  // not fit waits for the next piece. Answers where writing stopped.
+  uint8_t* EmitPending(uint8_t* dst, uint8_t* end) {
+    while (pending > 0 && dst != end) *dst++ = stack[--pending];
+    return dst;
+  }
+};
+
+TTIFFLZWDecoder::TTIFFLZWDecoder() : state_(std::make_unique<State>()) {}
+TTIFFLZWDecoder::~TTIFFLZWDecoder() = default;
+
 void TTIFFLZWDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                              int64_t UnpackedSize) {
-  constexpr uint32_t kClear = 256, kEnd = 257, kFirst = 258;
-  TiffLzwTable t;
-  t.Init();
-  uint8_t* const start = Dest;
-  t.dst = Dest;
-  t.dstLeft = DecodeRoom(UnpackedSize);
-  const uint8_t* src = Source;
-  uint64_t srcLeft = DecodeRoom(PackedSize);
+  DecodeBegin(Source, PackedSize);
+  Produce<true>(Dest, DecodeRoom(UnpackedSize));
+}
 
-  uint32_t accumulator = 0, bits = 0;
-  uint32_t width = 9, mask = 511, next = kFirst, previous = kNoCode;
-  uint8_t first = 0;
-  // Copying from earlier output (TiffLzwTable) until an entry of an earlier
-  // table is used; then each string is gathered through the table.
-  bool copying = true;
-  size_t lastOffset = 0, lastLength = 0;  // the previous code's string in the output
-  auto addEntry = [&] {
-    if (next >= kTableSize) return;
-    t.prefix[next] = static_cast<uint16_t>(previous);
-    t.suffix[next] = first;
-    if (copying) {
-      t.firstByte[next] = t.firstByte[previous];
-      t.offset[next] = lastOffset;
-      t.length[next] = static_cast<uint16_t>(lastLength + 1);
-    }
-    ++next;
-    if (next == mask && width < 12) {
-      ++width;
-      mask = (1u << width) - 1;
-    }
-  };
+void TTIFFLZWDecoder::DecodeBegin(const uint8_t* Source, int64_t PackedSize) {
+  state_->Start(Source, DecodeRoom(PackedSize));
+}
+
+uint64_t TTIFFLZWDecoder::DecodeNext(uint8_t* Dest, int64_t Room) { return Produce<false>(Dest, DecodeRoom(Room)); }
+
+template <bool Exact>
+uint64_t TTIFFLZWDecoder::Produce(uint8_t* Dest, uint64_t room) {
+  constexpr uint32_t kClear = 256, kEnd = 257, kFirst = 258;
+  // The longest string, and the scratch a block move may write past it.
+  constexpr uint64_t kLongestWrite = kTableSize + 15;
+  State& t = *state_;
+  // Positions in the block are kept in 32 bits; a block beyond that is
+  // gathered through the table from there on.
+  if (t.produced + room > UINT32_MAX) t.copying = false;
+  uint8_t* const start = Dest;
+  uint8_t* const end = Dest + room;
+  // Up to here any string fits, whole blocks and all.
+  uint8_t* const roomy = Exact || room < kLongestWrite ? start : end - kLongestWrite;
+  // The block's output offset of Dest: strings written before it are gone.
+  const uint32_t base = static_cast<uint32_t>(std::min<uint64_t>(t.produced, UINT32_MAX));
+  uint8_t* dst = t.EmitPending(Dest, end);
+  const uint32_t origin = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(start)) - base;
+
+  // The hot state in locals whose address is never taken, so that they stay
+  // in registers although every byte written could change memory.
+  const uint8_t* src = t.src;
+  const uint8_t* const srcEnd = t.srcEnd;
+  uint32_t accumulator = t.accumulator, bits = t.bits, width = t.width, growAt = t.growAt, next = t.next,
+           previous = t.previous;
+  uint8_t previousFirst = t.previousFirst;
+  bool copying = t.copying, ended = t.ended;
+  // The common way: a code after another one, every string so far copied
+  // from the output.
+  bool common = copying && previous != kNoCode;
+  // The new entry: the previous string (which ends where this one starts)
+  // and First, the first byte of this one. While strings are copied, the
+  // previous code's entry holds that string's length and first byte; once
+  // they are gathered only the entries' last bytes and prefixes count.
+#define ADD_ENTRY(First)                                                                                \
+  {                                                                                                     \
+    const State::Entry p = t.entry[previous];                                                           \
+    t.entry[next] = {at - p.length, static_cast<uint16_t>(p.length + 1), p.first, First};               \
+    t.prefix[next] = static_cast<uint16_t>(previous);                                                   \
+    next += next < kTableSize;                                                                          \
+    if (next == growAt) growAt = ++width < 12 ? (1u << width) - 1 : 0;                                  \
+  }
 
   // One code per turn. Bits are taken most significant first; with four
   // bytes or more left the buffer is topped up to 24 bits or more at once:
   // the bits below the count are those of the bytes that follow, read again
   // on the next turn.
-  while (t.dstLeft > 0) {
-    if (srcLeft >= 4) {
+  while (dst != end && !ended) {
+    if (srcEnd - src >= 4) {
       uint32_t word;
       std::memcpy(&word, src, 4);
       accumulator |= __builtin_bswap32(word) >> bits;
-      const uint32_t taken = (31 - bits) >> 3;
-      src += taken;
-      srcLeft -= taken;
+      src += (31 - bits) >> 3;
       bits |= 24;
     } else {
-      for (; bits < width && srcLeft > 0; --srcLeft, bits += 8)
-        accumulator |= static_cast<uint32_t>(*src++) << (24 - bits);
-      if (bits < width) return;
+      for (; bits < width && src != srcEnd; bits += 8) accumulator |= static_cast<uint32_t>(*src++) << (24 - bits);
+      if (bits < width) {
+        ended = true;
+        break;
+      }
     }
     const uint32_t code = accumulator >> (32 - width);
     accumulator <<= width;
     bits -= width;
-    if (code == kEnd) return;
+    // This string's offset in the block, from the pointer alone.
+    const uint32_t at = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(dst)) - origin;
+    if (__builtin_expect(common, 1)) {
+      if (code < 256) {
+        ADD_ENTRY(static_cast<uint8_t>(code))
+        previous = code;
+        *dst++ = static_cast<uint8_t>(code);
+        continue;
+      }
+      if (code >= kFirst && code < next) {
+        const State::Entry e = t.entry[code];
+        ADD_ENTRY(e.first)
+        previous = code;
+        // Only a broken table has a string that does not end before here.
+        if (e.offset + e.length > at) {
+          ended = true;
+          break;
+        }
+        if (e.offset >= base) {
+          // Pieces may be written past the bytes decoded (the caller
+          // clears them): whole blocks while there is room for them.
+          if (dst < roomy) {
+            CopyBlocks16(start + (e.offset - base), dst, e.length);
+            dst += e.length;
+            continue;
+          }
+          if (e.length <= static_cast<uint64_t>(end - dst)) {
+            CopyBytes(start + (e.offset - base), dst, e.length);
+            dst += e.length;
+            continue;
+          }
+        }
+        t.pending = t.Gather(code);
+        if (t.pending == 0) {
+          ended = true;
+          break;
+        }
+        dst = t.EmitPending(dst, end);
+        continue;
+      }
+    }
+    if (code == kEnd) {
+      ended = true;
+      break;
+    }
     if (code == kClear) {
       width = 9;
-      mask = 511;
+      growAt = 511;
       next = kFirst;
       previous = kNoCode;
+      common = false;
       continue;
     }
     // Damaged data: the code is dropped and the bits after it start the
     // next one.
     if (code > next) continue;
     if (previous == kNoCode) {
-      // Right after a clear code only a single byte is known; an entry code
-      // here is left over from before it (damaged data).
+      // Right after a clear code only a single byte is known: an entry code
+      // here is left over from before it (damaged data), and only its last
+      // byte is written.
       if (code >= kFirst) copying = false;
-      first = t.suffix[code];
-      lastOffset = static_cast<size_t>(t.dst - start);
-      lastLength = 1;
-      t.Put(first);
+      previousFirst = t.entry[code].last;
+      *dst++ = previousFirst;
       previous = code;
+      common = copying;
       continue;
     }
+    // A code equal to the next entry (KwKwK) is the previous string and that
+    // string's first byte.
     if (!copying) {
-      const uint32_t length = t.Gather(code, 256, first, code == next, previous);
-      if (length == 0) return;
-      addEntry();
+      if (code == next) {
+        t.stack[0] = previousFirst;
+        t.pending = t.Gather(previous, 1);
+      } else {
+        t.pending = t.Gather(code);
+      }
+      if (t.pending == 0) {
+        ended = true;
+        break;
+      }
+      const uint8_t first = t.stack[t.pending - 1];
+      ADD_ENTRY(first)
       previous = code;
-      t.Emit(length);
+      previousFirst = first;
+      dst = t.EmitPending(dst, end);
       continue;
     }
-    first = code == next ? t.firstByte[previous] : t.firstByte[code];
-    addEntry();
+    // KwKwK while copying: the string ends on the byte about to be written,
+    // so it is copied forward one byte at a time.
+    const State::Entry p = t.entry[previous];
+    const uint32_t from = at - p.length, length = p.length + 1u;
+    ADD_ENTRY(p.first)
     previous = code;
-    const size_t at = static_cast<size_t>(t.dst - start);
-    if (code < 256) {
-      t.Put(static_cast<uint8_t>(code));
-      lastLength = 1;
-    } else {
-      // The string ends before the byte about to be written, or on it for
-      // KwKwK (the string ends on its own first byte, so that copy goes
-      // forward one byte at a time); anything else is a broken table: stop.
-      const size_t from = t.offset[code], length = t.length[code];
-      if (from + length > at + 1) return;
-      const size_t n = static_cast<size_t>(std::min<uint64_t>(length, t.dstLeft));
-      if (from + n <= at)
-        CopyBytes(start + from, t.dst, n);
-      else
-        for (size_t i = 0; i < n; ++i) t.dst[i] = start[from + i];
-      t.dst += n;
-      t.dstLeft -= n;
-      lastLength = length;
+    if (from >= base && length <= static_cast<uint64_t>(end - dst)) {
+      const uint8_t* copy = start + (from - base);
+      for (uint32_t i = 0; i < length; ++i) dst[i] = copy[i];
+      dst += length;
+      continue;
     }
-    lastOffset = at;
+    // The entry exists now: its string is gathered like any other.
+    t.pending = t.Gather(code);
+    if (t.pending == 0) {
+      ended = true;
+      break;
+    }
+    dst = t.EmitPending(dst, end);
   }
+#undef ADD_ENTRY
+  t.src = src;
+  t.accumulator = accumulator;
+  t.bits = bits;
+  t.width = width;
+  t.growAt = growAt;
+  t.next = next;
+  t.previous = previous;
+  t.previousFirst = previousFirst;
+  t.copying = copying;
+  t.ended = ended;
+  t.produced += static_cast<uint64_t>(dst - start);
+  return static_cast<uint64_t>(dst - start);
 }
 
 TGIFLZWDecoder::TGIFLZWDecoder(uint8_t InitialCodeSize) : InitialCodeSize(InitialCodeSize) {

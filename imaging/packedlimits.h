@@ -40,7 +40,11 @@ inline constexpr uint64_t kMaxDeflateExpansion = 1032;
 inline constexpr uint64_t kMaxLzwExpansion = 2731;
 inline constexpr uint64_t kLargePictureExpansion = 256;
 inline constexpr uint64_t kFlatPictureBytes = 32 * 1024 * 1024;
+// Whether a large picture comes with too few bytes for that rule.
+inline bool TooThinForItsSize(uint64_t PackedBytes, uint64_t UnpackedBytes) {
+  return UnpackedBytes > kFlatPictureBytes && UnpackedBytes / kLargePictureExpansion > PackedBytes;
+}
 inline void NeedDictionaryBytes(uint64_t PackedBytes, uint64_t UnpackedBytes, uint64_t MaxExpansion) {
   NeedPackedBytes(PackedBytes, UnpackedBytes, MaxExpansion);
-  if (UnpackedBytes > kFlatPictureBytes) NeedPackedBytes(PackedBytes, UnpackedBytes, kLargePictureExpansion);
+  if (TooThinForItsSize(PackedBytes, UnpackedBytes)) throw EReadError("Stream read error");
 }

@@ -24,6 +24,8 @@ constexpr uint8_t kPaletteBlockMark = 12;
 constexpr uint16_t kGreyPalette = 2;
 // A two-byte packet repeats a byte at most 63 times.
 constexpr uint64_t kMaxRunExpansion = 32;
+// Packed data is read this much at a time.
+constexpr size_t kPackedBlock = 64 * 1024;
 
 struct PcxLayout {
   uint8_t planes, bits;
@@ -143,23 +145,50 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     NeedPackedBytes(dataSize, imageBytes, kMaxRunExpansion);
   else
     NeedRawBytes(dataSize, imageBytes);
-  std::vector<uint8_t> image(static_cast<size_t>(imageBytes));
-  if (runLength) {
-    std::vector<uint8_t> packed(static_cast<size_t>(dataSize));
-    ReadExact(stream, packed.data(), packed.size());
-    TPCXRLEDecoder decoder;
-    const uint8_t* source = packed.data();
-    uint8_t* target = image.data();
-    decoder.Decode(source, target, static_cast<int64_t>(packed.size()), static_cast<int64_t>(imageBytes));
-  } else {
-    ReadExact(stream, image.data(), std::min(dataSize, imageBytes));
-  }
+  // Lines are decoded a few at a time into one buffer, from the packed data
+  // read a block at a time; runs may carry on from one line into the next.
+  std::vector<uint8_t> block(kPackedBlock + 1);
+  TPCXRunReader runs(block.data(), 0, true);
+  uint64_t packedLeft = runLength ? dataSize : 0;
+  size_t fed = 0;
+  auto decode = [&](uint8_t* out, uint64_t size) {
+    uint64_t got = runs.Read(out, size);
+    while (got < size && packedLeft > 0) {
+      const size_t kept = static_cast<size_t>(runs.Unread());
+      std::memmove(block.data(), block.data() + fed - kept, kept);
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(packedLeft, block.size() - kept));
+      ReadExact(stream, block.data() + kept, n);
+      packedLeft -= n;
+      fed = kept + n;
+      runs.Feed(block.data(), fed);
+      got += runs.Read(out + got, size - got);
+    }
+    return got;
+  };
+  uint64_t rawLeft = std::min(dataSize, imageBytes);
+  const uint32_t linesAtOnce = static_cast<uint32_t>(std::clamp<uint64_t>(kPackedBlock / lineSize, 1, p.Height));
+  std::vector<uint8_t> lines(static_cast<size_t>(linesAtOnce * lineSize));
 
   SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
   ProgressEnding();
   ProgressStarting(kTransfering);
   for (uint32_t y = 0; y < p.Height; ++y) {
-    const uint8_t* line = image.data() + y * lineSize;
+    const uint32_t inBuffer = y % linesAtOnce;
+    if (inBuffer == 0) {
+      const uint64_t size = std::min(linesAtOnce, p.Height - y) * lineSize;
+      uint64_t got;
+      if (runLength) {
+        got = decode(lines.data(), size);
+      } else {
+        got = std::min(rawLeft, size);
+        ReadExact(stream, lines.data(), got);
+        rawLeft -= got;
+      }
+      // Lines past the end of a file cut short stay 0 (and no scratch of the
+      // run reader stays).
+      std::fill(lines.begin() + static_cast<ptrdiff_t>(got), lines.begin() + static_cast<ptrdiff_t>(size), 0);
+    }
+    const uint8_t* const line = lines.data() + inBuffer * lineSize;
     const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(y));
     if (bitPlanes) {
       MergeBitPlanes(line, bytesPerLine, p.Width, target.data());

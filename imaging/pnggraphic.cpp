@@ -492,7 +492,7 @@ void TPNGGraphic::LoadImageData(const uint8_t* header) {
   // Pixels the image data never reaches show the background: all of them
   // may be missed by an interlaced image cut short, only the last rows by a
   // plain one.
-  if (h.interlace == 1) Fill(backgroundColor_);
+  if (h.interlace == 1) FillRowsFrom(0);
   if (transparentIndex_ >= 0) transparentColor_ = IndexedColor(static_cast<uint32_t>(transparentIndex_));
   if (transparentColor_ != clNone) {
     SetTransparentColor(transparentColor_);

@@ -6,6 +6,7 @@
 
 #include "classlib/strutils.h"
 #include "imaging/bitmapcolors.h"
+#include "imaging/channelorder.h"
 #include "imaging/colormanager.h"
 #include "imaging/imagingerror.h"
 #include "imaging/imagingtexts.h"
@@ -224,8 +225,7 @@ void TPPMGraphic::LoadBinarySamples(uint32_t width, uint32_t height, uint32_t sa
     if (line.empty()) {
       ReadBytes(row, rowBytes);
       if (scaled) std::for_each(row, row + rowBytes, [&](uint8_t& v) { v = scale[v]; });
-      if (samples == 3 && !bitmap)
-        for (uint8_t* pixel = row; pixel < row + rowBytes; pixel += 3) std::swap(pixel[0], pixel[2]);
+      if (samples == 3 && !bitmap) ReverseChannels3(row, row, width);
     } else {
       ReadBytes(line.data(), rowBytes);
       // Colour samples come red first; the bitmap holds blue first.

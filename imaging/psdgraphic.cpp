@@ -162,6 +162,8 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     rowLengths.resize(static_cast<size_t>(entries));
     for (size_t i = 0; i < rowLengths.size(); ++i) rowLengths[i] = ReadBe16(table.data(), 2 * i);
     for (uint64_t i = 0; i < uint64_t{p.Height} * used; ++i) packedTotal += rowLengths[i];
+    // The rows read must really be in the file, whatever the table says.
+    NeedBytes(stream, packedTotal);
     if (planeBytes * used > packedTotal * kMaxExpansion + kExpansionSlack) Invalid();
   } else {
     NeedBytes(stream, planeBytes * used);

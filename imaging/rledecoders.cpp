@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+
 #include "imaging/shortmoves.h"
 
 namespace {
@@ -47,33 +52,117 @@ struct Cursor {
 
 void TPackbitsRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                                  int64_t UnpackedSize) {
-  Cursor c(Source, PackedSize, Dest, UnpackedSize);
-  uint8_t b;
-  while (c.Busy() && c.Byte(b)) {
-    int n = static_cast<int8_t>(b);
+  DecodeBegin(Source, PackedSize);
+  DecodeNext(Dest, UnpackedSize);
+}
+
+void TPackbitsRLEDecoder::DecodeBegin(const uint8_t* Source, int64_t PackedSize) {
+  src_ = Source;
+  srcLeft_ = DecodeRoom(PackedSize);
+  literalLeft_ = runLeft_ = 0;
+}
+
+uint64_t TPackbitsRLEDecoder::DecodeNext(uint8_t* Dest, int64_t Room) {
+  Cursor c(src_, static_cast<int64_t>(srcLeft_), Dest, Room);
+  const uint64_t room = c.dstLeft;
+  for (;;) {
+    if (literalLeft_ > 0) {
+      const uint64_t n = std::min({literalLeft_, c.srcLeft, c.dstLeft});
+      c.Copy(n);
+      literalLeft_ = c.srcLeft == 0 ? 0 : literalLeft_ - n;
+    }
+    if (runLeft_ > 0) {
+      const uint64_t n = std::min(runLeft_, c.dstLeft);
+      c.Fill(runValue_, n);
+      runLeft_ -= n;
+    }
+    uint8_t b;
+    if (c.dstLeft == 0 || !c.Byte(b)) break;
+    const int n = static_cast<int8_t>(b);
     if (n >= 0) {
-      c.Copy(static_cast<uint64_t>(n) + 1);
+      literalLeft_ = static_cast<uint64_t>(n) + 1;
     } else if (n != -128) {
-      uint8_t value;
-      if (!c.Byte(value)) break;
-      c.Fill(value, static_cast<uint64_t>(1 - n));
+      if (!c.Byte(runValue_)) break;
+      runLeft_ = static_cast<uint64_t>(1 - n);
     }
   }
+  src_ = c.src;
+  srcLeft_ = c.srcLeft;
+  return room - c.dstLeft;
+}
+
+uint64_t TPCXRunReader::Read(uint8_t* Dest, uint64_t Room) {
+  uint8_t* d = Dest;
+  uint8_t* const end = Dest + Room;
+  const uint64_t carried = std::min(runLeft_, Room);
+  FillBytes(d, runValue_, static_cast<size_t>(carried));
+  d += carried;
+  runLeft_ -= carried;
+  // In locals: a byte written could change the members as far as the
+  // compiler knows.
+  const uint8_t* s = src_;
+  const uint8_t* const sEnd = end_;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: which of them begin run packets is found at
+  // once, and the packets in them are taken one after another from that
+  // mask, each literal stretch stored in one move. A window's packets write
+  // at most 8 runs of 63 bytes and 16 literals, each move up to 15 bytes
+  // past its length, and reads up to 16 bytes past the window: while that
+  // much room and data are left, no end needs a test of its own.
+  constexpr ptrdiff_t kWindowRoom = 8 * 64 + 2 * 16;
+  const __m128i runMark = _mm_set1_epi8(static_cast<char>(0xC0));
+  while (scratch_ && sEnd - s >= 32 && end - d >= kWindowRoom) {
+    const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    unsigned runs =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(window, runMark), runMark)));
+    unsigned at = 0;  // the next packet, from s
+    for (;;) {
+      // No run left, or one whose byte lies past the window: the literals up
+      // to it, and the next window starts there.
+      const unsigned next = runs == 0 ? 16u : static_cast<unsigned>(__builtin_ctz(runs));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at)));
+      d += next - at;
+      if (next >= 15) {
+        s += next;
+        break;
+      }
+      const unsigned count = s[next] & 0x3Fu;
+      FillBlocks16(d, s[next + 1], count);
+      d += count;
+      at = next + 2;
+      // The repeated byte is no packet, whatever its top bits.
+      runs &= ~0u << at;
+    }
+  }
+#endif
+  for (;;) {
+    if (d == end || s == sEnd) break;
+    const uint8_t b = *s++;
+    if (b < 0xC0) {
+      *d++ = b;
+      continue;
+    }
+    // A count whose byte has not come yet waits for it.
+    if (s == sEnd) {
+      --s;
+      break;
+    }
+    const uint8_t value = *s++;
+    const uint64_t count = b & 0x3Fu, n = std::min<uint64_t>(count, static_cast<uint64_t>(end - d));
+    FillBytes(d, value, static_cast<size_t>(n));
+    d += n;
+    runValue_ = value;
+    runLeft_ = count - n;
+  }
+  src_ = s;
+  return static_cast<uint64_t>(d - Dest);
 }
 
 void TPCXRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                             int64_t UnpackedSize) {
-  Cursor c(Source, PackedSize, Dest, UnpackedSize);
-  uint8_t b;
-  while (c.Busy() && c.Byte(b)) {
-    if ((b & 0xC0) != 0xC0) {
-      c.Fill(b, 1);
-      continue;
-    }
-    uint8_t value;
-    if (!c.Byte(value)) break;
-    c.Fill(value, b & 0x3F);
-  }
+  if (PackedSize <= 0) return;
+  TPCXRunReader reader(Source, DecodeRoom(PackedSize), false);
+  reader.Read(Dest, DecodeRoom(UnpackedSize));
 }
 
 void TSGIRLEDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,

@@ -90,10 +90,17 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
       p.Height == 0)
     ImagingErrorFmt(kInvalidImage, {kFormatSGI});
 
+  // Grey with alpha shows its grey channel; one- and two-channel pictures
+  // alike become 8-bit grey, whatever the sample size.
+  const bool colour = h.channels >= 3;
+  // The cap is the bitmap's: 16-bit samples are only read a row at a time.
+  ImageBytes(ImageRowBytes(p.Width, colour ? 8u * h.channels : 8u), p.Height);
   TColorManager& cm = ColorManager();
   cm.SourceOptions = ConversionOption::SwapBytes16;
   cm.TargetOptions = 0;
-  const uint64_t channelBytes = ImageRowBytes(p.Width, uint64_t{bytesPerChannel} * 8);
+  const uint64_t channelBytes = uint64_t{p.Width} * bytesPerChannel;
+  // Every row of every channel; well below 2^64 with 16-bit sizes.
+  const uint64_t planeBytes = channelBytes * p.Height * h.channels;
   if (p.Compression == ctRLE) {
     const uint64_t count = uint64_t{p.Height} * h.channels;
     NeedBytes(stream, count * 8);
@@ -108,15 +115,12 @@ void TSGIGraphic::LoadFromStream(TStream& stream) {
     decoder_ = std::make_unique<TSGIRLEDecoder>(p.BitsPerSample);
     // Rows may share their packed bytes, but a file that could not hold
     // every row at the best packing is refused before its bitmap is made.
-    NeedPackedBytes(stream, ImageBytes(channelBytes, count), kMaxRunExpansion);
+    NeedPackedBytes(stream, planeBytes, kMaxRunExpansion);
   } else {
     // Every plane must be there before a bitmap is made for it.
-    NeedBytes(stream, ImageBytes(channelBytes, uint64_t{p.Height} * h.channels));
+    NeedBytes(stream, planeBytes);
   }
 
-  // Grey with alpha shows its grey channel; one- and two-channel pictures
-  // alike become 8-bit grey, whatever the sample size.
-  const bool colour = h.channels >= 3;
   cm.SetSourceBitsPerSample(p.BitsPerSample);
   cm.SetTargetBitsPerSample(8);
   cm.SetSourceSamplesPerPixel(colour ? h.channels : 1);

@@ -77,3 +77,29 @@ inline void FillBytes(uint8_t* target, uint8_t value, size_t n) {
   else if (n == 1)
     *target = value;
 }
+
+// n bytes from source to target in whole 16-byte blocks, for a caller that
+// has room for up to 15 bytes more and no use for what they held: one move
+// for every short string, whatever its length. The source may lie just
+// before the target (the bytes past n read from the target's side are never
+// needed).
+inline void CopyBlocks16(const uint8_t* source, uint8_t* target, size_t n) {
+  for (size_t i = 0; i < n; i += 16) {
+#if defined(__SSE2__)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i)));
+#else
+    std::memmove(target + i, source + i, 16);
+#endif
+  }
+}
+
+// n bytes of value at target in whole 16-byte blocks, on the same terms.
+inline void FillBlocks16(uint8_t* target, uint8_t value, size_t n) {
+#if defined(__SSE2__)
+  const __m128i v = _mm_set1_epi8(static_cast<char>(value));
+  for (size_t i = 0; i < n; i += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), v);
+#else
+  for (size_t i = 0; i < n; i += 16) std::memset(target + i, value, 16);
+#endif
+}

@@ -48,33 +48,46 @@ private:
 
 void TThunderDecoder::Decode(const uint8_t*& Source, uint8_t*& Dest, int64_t PackedSize,
                              int64_t UnpackedSize) {
-  const uint8_t* src = Source;
-  uint64_t srcLeft = DecodeRoom(PackedSize);
-  uint64_t outSize = DecodeRoom(UnpackedSize);
-  uint64_t rowBytes = (static_cast<uint64_t>(Width) + 1) / 2;
-  if (rowBytes == 0) return;
-  for (uint64_t rowStart = 0; rowStart < outSize && srcLeft > 0; rowStart += rowBytes) {
-    RowWriter row(Dest + rowStart, std::min(rowBytes, outSize - rowStart), Width);
-    while (srcLeft > 0 && !row.Full()) {
-      unsigned n = *src++;
-      --srcLeft;
-      switch (n >> 6) {
-        case 0:
-          for (unsigned count = n & 0x3F; count > 0 && !row.Full(); --count) row.Put(row.Last());
-          break;
-        case 1:
-          row.PutDelta(kTwoBitDeltas[(n >> 4) & 3]);
-          row.PutDelta(kTwoBitDeltas[(n >> 2) & 3]);
-          row.PutDelta(kTwoBitDeltas[n & 3]);
-          break;
-        case 2:
-          row.PutDelta(kThreeBitDeltas[(n >> 3) & 7]);
-          row.PutDelta(kThreeBitDeltas[n & 7]);
-          break;
-        default:
-          row.Put(n & 0x0F);
-          break;
-      }
+  DecodeBegin(Source, PackedSize);
+  Produce(Dest, DecodeRoom(UnpackedSize), false);
+}
+
+void TThunderDecoder::DecodeBegin(const uint8_t* Source, int64_t PackedSize) {
+  src_ = Source;
+  srcLeft_ = DecodeRoom(PackedSize);
+  pieces_.Reset();
+}
+
+uint64_t TThunderDecoder::DecodeNext(uint8_t* Dest, int64_t Room) { return Produce(Dest, DecodeRoom(Room), true); }
+
+uint64_t TThunderDecoder::Produce(uint8_t* Dest, uint64_t Room, bool Carry) {
+  return pieces_.Fill(Dest, Room, (static_cast<uint64_t>(Width) + 1) / 2, Carry,
+                      [this](uint8_t* row, uint64_t size) { return DecodeRow(row, size); });
+}
+
+bool TThunderDecoder::DecodeRow(uint8_t* Row, uint64_t Size) {
+  if (srcLeft_ == 0) return false;
+  RowWriter row(Row, Size, Width);
+  while (srcLeft_ > 0 && !row.Full()) {
+    unsigned n = *src_++;
+    --srcLeft_;
+    switch (n >> 6) {
+      case 0:
+        for (unsigned count = n & 0x3F; count > 0 && !row.Full(); --count) row.Put(row.Last());
+        break;
+      case 1:
+        row.PutDelta(kTwoBitDeltas[(n >> 4) & 3]);
+        row.PutDelta(kTwoBitDeltas[(n >> 2) & 3]);
+        row.PutDelta(kTwoBitDeltas[n & 3]);
+        break;
+      case 2:
+        row.PutDelta(kThreeBitDeltas[(n >> 3) & 7]);
+        row.PutDelta(kThreeBitDeltas[n & 7]);
+        break;
+      default:
+        row.Put(n & 0x0F);
+        break;
     }
   }
+  return true;
 }

@@ -44,10 +44,13 @@ constexpr uint32_t kMaxColorMapValues = 3 * 65536;
 // one stored byte gives (its best ratio), and how many times its decoded
 // size the codec ever needs to store a strip (its worst), so that a strip
 // whose byte count is missing or absurd is read no further than it could
-// reach.
+// reach. Codecs whose best ratio is huge are believed only up to a picture
+// of moderate size (TooThinForItsSize), as PNG, GIF and Paint Shop Pro
+// pictures are.
 struct TCodecBounds {
   uint64_t expansion;
   uint64_t packing;
+  bool largePicturesNeedData = false;
 };
 
 TCodecBounds BoundsOf(uint8_t compression) {
@@ -58,13 +61,16 @@ TCodecBounds BoundsOf(uint8_t compression) {
     case ctThunderscan: return {32, 2};
     // a blank row takes a few bits per 2560 pixels; one-pixel runs up to 9
     case ctFaxRLE: case ctFaxRLEW: case ctFax3: return {256, 8};
-    case ctLZ77: return {kMaxDeflateExpansion, 2};
+    case ctLZ77: return {kMaxDeflateExpansion, 2, true};
     // one bit per 8 x 8 block, chroma sampled 4 by 4
-    case ctJPEG: return {1536, 4};
-    case ctLZW: return {kMaxLzwExpansion, 2};
+    case ctJPEG: return {1536, 4, true};
+    case ctLZW: return {kMaxLzwExpansion, 2, true};
     default: return {1, 1};
   }
 }
+// Strips are decoded this many bytes at a time (at least one row): never
+// the whole strip beside the bitmap.
+constexpr uint64_t kPieceBytes = 256 * 1024;
 // Room for what a writer puts around a strip's data (JPEG tables, padding).
 constexpr uint64_t kPackingSlack = 4 * 1024;
 // Strips are read from the file at most this many times over: more means
@@ -356,7 +362,11 @@ std::unique_ptr<TDecoder> TTIFFGraphic::MakeDecoder(TStream& stream) {
       return std::make_unique<TTIFFJPEGDecoder>(&p);
     case ctLZ77: return std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true);
     case ctPackedBits: return std::make_unique<TPackbitsRLEDecoder>();
-    case ctThunderscan: return std::make_unique<TThunderDecoder>(p.Width);
+    case ctThunderscan:
+      // The codec's rows are of 4-bit pixels: rows of fewer bits would each
+      // take more than a row of the picture, without bound.
+      if (p.BitsPerPixel < 4) Invalid();
+      return std::make_unique<TThunderDecoder>(p.Width);
     default: Unsupported(kCompressionScheme);
   }
 }
@@ -393,39 +403,34 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
   ConfigureColors(stream, shape);
   const TPixelFormat format = ColorManager().GetTargetPixelFormat(1);
   if (format == pfCustom) Invalid();
-  std::unique_ptr<TDecoder> decoder = MakeDecoder(stream);
-
   TStripLayout layout;
   const uint32_t samples = p.SamplesPerPixel;
   layout.planes = p.PlanarConfig == 2 && samples > 1 ? samples : 1;
+  // Separate planes are decoded side by side, each with a codec of its own.
+  TStripReaders readers(std::min<uint32_t>(layout.planes, 4));
+  for (TStripReader& reader : readers) reader.decoder = MakeDecoder(stream);
+
   layout.rowBytes = ImageRowBytes(p.Width, uint64_t{p.BitsPerSample} * (layout.planes > 1 ? 1 : samples));
   const uint64_t imageBytes = ImageBytes(layout.rowBytes * layout.planes, p.Height);
   p.BytesPerLine = static_cast<uint32_t>(layout.rowBytes);
   layout.rowsPerStrip = p.RowsPerStrip[0];
   layout.stripsPerPlane = (p.Height - 1) / layout.rowsPerStrip + 1;
   const uint64_t data = MeasureStrips(stream, layout);
-  if (imageBytes > data * BoundsOf(p.Compression).expansion + kExpansionSlack) Invalid();
+  const TCodecBounds bounds = BoundsOf(p.Compression);
+  if (imageBytes > data * bounds.expansion + kExpansionSlack) Invalid();
+  if (bounds.largePicturesNeedData && TooThinForItsSize(data, imageBytes)) Invalid();
 
   SetPixelFormat(format);
   SetSize(width, height);
   ReadPalette(stream);
 
-  struct EndDecoder {
-    TDecoder* decoder;
-    ~EndDecoder() {
-      if (decoder == nullptr) return;
-      try {
-        decoder->DecodeEnd();
-      } catch (...) {
-      }
-    }
-  } endDecoder{decoder.get()};
-  if (decoder) decoder->DecodeInit();
+  for (TStripReader& reader : readers)
+    if (reader.decoder) reader.decoder->DecodeInit();
   ProgressEnding();
   ProgressStarting(kTransfering);
   p.CurrentRow = 0;
   p.StripCount = static_cast<uint32_t>(layout.offsets.size());
-  LoadStrips(stream, decoder.get(), layout, shape);
+  LoadStrips(stream, layout, readers, shape);
 }
 
 uint64_t TTIFFGraphic::MeasureStrips(TStream& stream, TStripLayout& layout) {
@@ -473,48 +478,55 @@ uint64_t TTIFFGraphic::MeasureStrips(TStream& stream, TStripLayout& layout) {
   return std::min(total, available);
 }
 
-void TTIFFGraphic::LoadStrips(TStream& stream, TDecoder* decoder, const TStripLayout& layout, TRowShape& shape) {
+void TTIFFGraphic::LoadStrips(TStream& stream, const TStripLayout& layout, TStripReaders& readers, TRowShape& shape) {
   TImageProperties& p = ImageProperties;
   const uint32_t samples = p.SamplesPerPixel;
   const bool predictor = p.Compression != ctNone && p.Predictor == 2;
   const bool big = p.Options & ioBigEndian;
   if (shape.keep > 0) shape.scratch.resize(size_t{p.Width} * shape.keep * shape.bytesPerSample);
-  std::vector<std::vector<uint8_t>> buffers(layout.planes);
-  std::vector<uint8_t> packed;
-  const bool direct = decoder == nullptr && shape.inPlace && !(p.Options & ioReversedBits);
+  const uint32_t pieceRows = static_cast<uint32_t>(
+      std::clamp<uint64_t>(kPieceBytes / layout.rowBytes, 1, layout.rowsPerStrip));
+  const bool direct = p.Compression == ctNone && shape.inPlace && !(p.Options & ioReversedBits);
+  for (TStripReader& reader : readers)
+    if (!direct) reader.rows.resize(static_cast<size_t>(pieceRows * layout.rowBytes));
+  const uint32_t planes = static_cast<uint32_t>(readers.size());
   for (uint32_t band = 0; band < layout.stripsPerPlane && p.CurrentRow < p.Height; ++band) {
     const uint32_t rows = std::min(layout.rowsPerStrip, p.Height - p.CurrentRow);
     if (direct) {
       LoadRowsInPlace(stream, layout, band, rows);
       continue;
     }
-    for (uint32_t plane = 0; plane < layout.planes; ++plane) {
+    for (uint32_t plane = 0; plane < planes; ++plane) {
       p.CurrentStrip = plane * layout.stripsPerPlane + band;
-      ReadStrip(stream, decoder, layout, p.CurrentStrip, rows, buffers[plane], packed);
+      BeginStrip(stream, layout, p.CurrentStrip, readers[plane]);
     }
-    for (uint32_t r = 0; r < rows; ++r) {
-      TRowBytes source[4];
-      const uint32_t used = std::min<uint32_t>(layout.planes, 4);
-      for (uint32_t plane = 0; plane < used; ++plane) {
-        uint8_t* row = buffers[plane].data() + r * layout.rowBytes;
-        if (predictor)
-          UndoHorizontalPredictor(row, layout.rowBytes, p.Width, layout.planes > 1 ? 1 : samples,
-                                  p.BitsPerSample, big);
-        source[plane] = TRowBytes(row, layout.rowBytes);
-      }
-      const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(p.CurrentRow));
-      if (shape.lookup) {
-        shape.lookup->Row(source[0].data(), target.data(), p.Width);
-      } else {
-        if (shape.keep > 0) {
-          KeepLeadingSamples(source[0].data(), shape.scratch.data(), p.Width, samples, shape.keep,
-                             shape.bytesPerSample);
-          source[0] = TRowBytes(shape.scratch);
+    for (uint32_t done = 0; done < rows;) {
+      const uint32_t piece = std::min(pieceRows, rows - done);
+      for (TStripReader& reader : readers) ReadPiece(stream, reader, piece * layout.rowBytes);
+      for (uint32_t r = 0; r < piece; ++r) {
+        TRowBytes source[4];
+        for (uint32_t plane = 0; plane < planes; ++plane) {
+          uint8_t* row = readers[plane].rows.data() + r * layout.rowBytes;
+          if (predictor)
+            UndoHorizontalPredictor(row, layout.rowBytes, p.Width, layout.planes > 1 ? 1 : samples,
+                                    p.BitsPerSample, big);
+          source[plane] = TRowBytes(row, layout.rowBytes);
         }
-        ColorManager().ConvertRow(std::span<const TRowBytes>(source, used), target, p.Width, 0xFF);
+        const std::span<uint8_t> target = ScanLineBytes(static_cast<int>(p.CurrentRow));
+        if (shape.lookup) {
+          shape.lookup->Row(source[0].data(), target.data(), p.Width);
+        } else {
+          if (shape.keep > 0) {
+            KeepLeadingSamples(source[0].data(), shape.scratch.data(), p.Width, samples, shape.keep,
+                               shape.bytesPerSample);
+            source[0] = TRowBytes(shape.scratch);
+          }
+          ColorManager().ConvertRow(std::span<const TRowBytes>(source, planes), target, p.Width, 0xFF);
+        }
+        ++p.CurrentRow;
+        ProgressRow(p.CurrentRow, p.Height);
       }
-      ++p.CurrentRow;
-      ProgressRow(p.CurrentRow, p.Height);
+      done += piece;
     }
   }
 }
@@ -538,38 +550,51 @@ void TTIFFGraphic::LoadRowsInPlace(TStream& stream, const TStripLayout& layout, 
   }
 }
 
-void TTIFFGraphic::ReadStrip(TStream& stream, TDecoder* decoder, const TStripLayout& layout,
-                             uint32_t Index, uint32_t Rows, std::vector<uint8_t>& Buffer,
-                             std::vector<uint8_t>& Packed) {
-  Buffer.resize(static_cast<size_t>(uint64_t{Rows} * layout.rowBytes));
-  const uint64_t extent = Index < layout.extents.size() ? layout.extents[Index] : 0;
-  if (extent == 0) {
-    std::fill(Buffer.begin(), Buffer.end(), 0);
-    return;
+TTIFFGraphic::TStripReader::~TStripReader() {
+  if (!decoder) return;
+  try {
+    decoder->DecodeEnd();
+  } catch (...) {
   }
-  stream.SetPosition(BasePosition() + layout.offsets[Index]);
-  const uint8_t compression = ImageProperties.Compression;
+}
+
+void TTIFFGraphic::BeginStrip(TStream& stream, const TStripLayout& layout, uint32_t Index, TStripReader& reader) {
+  const uint64_t extent = Index < layout.extents.size() ? layout.extents[Index] : 0;
+  reader.left = extent;
+  if (extent == 0) return;
+  reader.at = BasePosition() + layout.offsets[Index];
+  if (!reader.decoder) return;
+  stream.SetPosition(reader.at);
+  reader.packed.resize(static_cast<size_t>(extent));
+  ReadExact(stream, reader.packed.data(), extent);
+  if (ReversedStripBits()) ReverseBitOrder(reader.packed.data(), reader.packed.size());
+  reader.decoder->DecodeBegin(reader.packed.data(), static_cast<int64_t>(extent));
+}
+
+void TTIFFGraphic::ReadPiece(TStream& stream, TStripReader& reader, uint64_t Bytes) {
+  uint8_t* const out = reader.rows.data();
+  uint64_t got = 0;
+  if (reader.left > 0 && reader.decoder) {
+    got = reader.decoder->DecodeNext(out, static_cast<int64_t>(Bytes));
+  } else if (reader.left > 0) {
+    got = std::min(Bytes, reader.left);
+    stream.SetPosition(reader.at);
+    ReadExact(stream, out, got);
+    if (ReversedStripBits()) ReverseBitOrder(out, got);
+    reader.at += static_cast<int64_t>(got);
+    reader.left -= got;
+  }
+  // Rows the data falls short of stay zero.
+  std::fill(out + got, out + Bytes, 0);
+}
+
+bool TTIFFGraphic::ReversedStripBits() const {
   // Bits stored least significant first: the fax codecs read them so
   // themselves, JPEG data is never written so, every other strip is turned
   // round before it is used.
-  const bool reverse = (ImageProperties.Options & ioReversedBits) && compression != ctFaxRLE &&
-                       compression != ctFaxRLEW && compression != ctFax3 && compression != ctJPEG;
-  if (decoder == nullptr) {
-    // A strip cut short by the end of the file keeps zeros for what is missing.
-    const size_t read = static_cast<size_t>(std::min<uint64_t>(Buffer.size(), extent));
-    ReadExact(stream, Buffer.data(), read);
-    std::fill(Buffer.begin() + static_cast<ptrdiff_t>(read), Buffer.end(), 0);
-    if (reverse) ReverseBitOrder(Buffer.data(), read);
-    return;
-  }
-  // What a codec leaves unwritten stays zero.
-  std::fill(Buffer.begin(), Buffer.end(), 0);
-  Packed.resize(static_cast<size_t>(extent));
-  ReadExact(stream, Packed.data(), extent);
-  if (reverse) ReverseBitOrder(Packed.data(), Packed.size());
-  const uint8_t* source = Packed.data();
-  uint8_t* dest = Buffer.data();
-  decoder->Decode(source, dest, static_cast<int64_t>(Packed.size()), static_cast<int64_t>(Buffer.size()));
+  const uint8_t compression = ImageProperties.Compression;
+  return (ImageProperties.Options & ioReversedBits) && compression != ctFaxRLE && compression != ctFaxRLEW &&
+         compression != ctFax3 && compression != ctJPEG;
 }
 
 TGraphicClass TEPSGraphic::StaticClass() {

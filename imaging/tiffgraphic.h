@@ -35,19 +35,39 @@ public:
 private:
   struct TStripLayout;
   struct TRowShape;
+  // One plane's strips as they are decoded: the codec (none for
+  // uncompressed strips), the current strip's stored bytes and where the
+  // rest of it lies in the file, and the rows of the current piece.
+  struct TStripReader {
+    std::unique_ptr<TDecoder> decoder;
+    std::vector<uint8_t> packed;
+    int64_t at = 0;
+    uint64_t left = 0;
+    std::vector<uint8_t> rows;
+    TStripReader() = default;
+    TStripReader(TStripReader&&) = default;
+    // Ends the codec, whatever ended the load.
+    ~TStripReader();
+  };
+  using TStripReaders = std::vector<TStripReader>;
+
   void ConfigureColors(TStream& stream, TRowShape& shape);
   void ReadPalette(TStream& stream);
   std::unique_ptr<TDecoder> MakeDecoder(TStream& stream);
   // Fills the layout's strip offsets and the bytes each strip may be read
   // from; answers how many bytes of the file the strips really hold.
   uint64_t MeasureStrips(TStream& stream, TStripLayout& layout);
-  void LoadStrips(TStream& stream, TDecoder* decoder, const TStripLayout& layout, TRowShape& shape);
+  void LoadStrips(TStream& stream, const TStripLayout& layout, TStripReaders& readers, TRowShape& shape);
   // Rows of an uncompressed strip read into the bitmap and converted there.
   void LoadRowsInPlace(TStream& stream, const TStripLayout& layout, uint32_t Strip, uint32_t Rows);
-  // Decodes strip Index into Buffer (zeros where the data falls short);
-  // Packed holds its stored bytes on the way.
-  void ReadStrip(TStream& stream, TDecoder* decoder, const TStripLayout& layout, uint32_t Index,
-                 uint32_t Rows, std::vector<uint8_t>& Buffer, std::vector<uint8_t>& Packed);
+  // Starts strip Index: a codec gets its stored bytes.
+  void BeginStrip(TStream& stream, const TStripLayout& layout, uint32_t Index, TStripReader& reader);
+  // The next Bytes of the strip's rows into the reader's rows (zeros where
+  // the data falls short).
+  void ReadPiece(TStream& stream, TStripReader& reader, uint64_t Bytes);
+  // Whether strips are stored least significant bit first and are turned
+  // round before they are decoded.
+  bool ReversedStripBits() const;
 
   TTIFFDirectory directory_;
   std::vector<float> yCbCrCoefficients_;

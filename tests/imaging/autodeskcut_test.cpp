@@ -37,6 +37,9 @@ TEST(AutodeskReader, ShortFileGivesShortRowsAndBadMagicRaises) {
   EXPECT_EQ(BitmapRgb(cel)[0], 20);
   // 60,000 x 4,000 pixels declared, a few bytes there: no bitmap is made.
   EXPECT_THROW(LoadBytes(cel, AutodeskFile(60000, 4000, {1, 2, 3})), EReadError);
+  // Rows must be there: a file may lack a little of them, not more than 64 KiB.
+  EXPECT_NO_THROW(LoadBytes(cel, AutodeskFile(300, 300, Bytes(300 * 300 - 60000, 1))));
+  EXPECT_THROW(LoadBytes(cel, AutodeskFile(300, 300, Bytes(300 * 300 - 70000, 1))), EReadError);
   Bytes bad = AutodeskFile(1, 1, {0});
   bad[0] = 0;
   EXPECT_THROW(LoadBytes(cel, bad), EInvalidGraphic);

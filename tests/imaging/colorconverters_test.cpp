@@ -3,6 +3,9 @@
 // as the pixels they hold, targets have guard bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <memory>
 
 #include "imaging/colormanager.h"
@@ -174,6 +177,44 @@ TEST(Planes, EachPlaneGivesOneSample) {
   EXPECT_THROW(Convert({CS::Rgb, CS::Bgr, 8, 8}, {{1}, {2}}, 1, 3), EColorConversionError);
 }
 
+// L*a*b* colours come from single precision and an sRGB table: over a grid
+// of samples they stay within one level of the same arithmetic done
+// exactly, with a power for the curve.
+TEST(Lab, WithinOneLevelOfExactArithmetic) {
+  auto srgb = [](long double linear) {
+    if (!(linear > 0)) return 0;
+    if (linear >= 1) return 255;
+    const long double v = linear <= 0.0031308L ? 12.92L * linear : 1.055L * std::pow(linear, 1 / 2.4L) - 0.055L;
+    return static_cast<int>(std::nearbyint(v * 255));
+  };
+  Bytes row;
+  for (int l = 0; l < 256; l += 3)
+    for (int a = 0; a < 256; a += 5)
+      for (int b = 0; b < 256; b += 5) row.insert(row.end(), {uint8_t(l), uint8_t(a), uint8_t(b)});
+  const uint32_t count = uint32_t(row.size() / 3);
+  for (uint8_t options : {uint8_t(LightnessScaled), uint8_t(LightnessScaled | ChromaOffset)}) {
+    const Bytes out = Convert({CS::Lab, CS::Rgb, 8, 8, options}, {row}, count, row.size());
+    int worst = 0;
+    for (size_t i = 0; i < row.size(); i += 3) {
+      const long double L = row[i] / 2.55L;
+      const long double a = options & ChromaOffset ? row[i + 1] - 128.0L : int8_t(row[i + 1]);
+      const long double b = options & ChromaOffset ? row[i + 2] - 128.0L : int8_t(row[i + 2]);
+      long double X, Y, Z;
+      if (L < 7.9996L) {
+        Y = L / 903.3L, X = a / 3893.5L + Y, Z = Y - b / 1557.4L;
+      } else {
+        const long double fy = (L + 16) / 116;
+        X = std::pow(a / 500 + fy, 3.0L), Y = fy * fy * fy, Z = std::pow(fy - b / 200, 3.0L);
+      }
+      const int rgb[3] = {srgb(3.080093L * X - 1.5372L * Y - 0.542891L * Z),
+                          srgb(-0.920910L * X + 1.8758L * Y + 0.045186L * Z),
+                          srgb(0.052941L * X - 0.2040L * Y + 1.150893L * Z)};
+      for (int k = 0; k < 3; ++k) worst = std::max(worst, std::abs(rgb[k] - out[i + k]));
+    }
+    EXPECT_LE(worst, 1) << int(options);
+  }
+}
+
 TEST(Mask, SkippedPixelsAdvanceTheTargetOnly) {
   Bytes source = {1, 2, 3, 4, 5, 6};
   Bytes out = Convert({CS::Rgb, CS::Rgb, 8, 8}, {source}, 16, 48, 0x80, 0xEE);
@@ -186,8 +227,10 @@ TEST(Mask, SkippedPixelsAdvanceTheTargetOnly) {
     else
       EXPECT_EQ(pixel, (Bytes{0xEE, 0xEE, 0xEE})) << i;
   }
-  // Packed targets keep the bits of pixels that are skipped.
+  // Packed targets keep the bits of pixels that are skipped; a pass of 2-bit
+  // values (3, 2, 1, 0) goes to every other 4-bit pixel, scaled.
   EXPECT_EQ(Convert({CS::PaletteIndex, CS::PaletteIndex, 4, 4}, {{0x30}}, 2, 1, 0x80, 0xFF), (Bytes{0x3F}));
+  EXPECT_EQ(Convert({CS::Gray, CS::Gray, 2, 4}, {{0xE4}}, 8, 4, 0x55, 0x00), (Bytes{0x0F, 0x0A, 0x05, 0x00}));
   EXPECT_EQ(Convert({CS::Gray, CS::Gray, 8, 8}, {{7}}, 2, 2, 0x40, 0xEE), (Bytes{0xEE, 7}));
 }
 

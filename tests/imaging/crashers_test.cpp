@@ -50,7 +50,7 @@ TEST(Crashers, NoRoomAndNoOutputBufferWritesNothing) {
 // data): it loads empty, quickly and without making that blank bitmap.
 TEST(Crashers, TargaWithoutImageDataMakesNoBitmap) {
   const Bytes file = ReadFixture("crashers/targa_type0_huge_blank");
-  EXPECT_FALSE(LoadsSmallAndFast<TTargaGraphic>(file));
+  EXPECT_FALSE(LoadsInLittleMemory<TTargaGraphic>(file));
   TTargaGraphic tga;
   LoadBytes(tga, file);
   EXPECT_TRUE(tga.Empty());

@@ -47,16 +47,24 @@ TImageProperties PropertiesOf(const TiffFixture& t) {
   return p;
 }
 
-// Decodes all strips as the TIFF reader does: one strip buffer of a full
-// strip's rows, CurrentRow moving on between strips.
-Bytes DecodeJpegTiff(const TiffFixture& t, TImageProperties& p) {
+// Decodes all strips, CurrentRow moving on between strips: each strip at
+// once into a buffer of a full strip's rows, or in pieces of Lines lines.
+Bytes DecodeJpegTiff(const TiffFixture& t, TImageProperties& p, uint32_t lines = 0) {
   TTIFFJPEGDecoder decoder(&p);
   decoder.DecodeInit();
   Bytes image;
   p.CurrentRow = 0;
   for (const Bytes& strip : t.strips) {
     uint32_t rows = std::min(p.Height - p.CurrentRow, p.RowsPerStrip[0]);
-    Bytes out = DecodeBlock(decoder, strip, size_t{p.RowsPerStrip[0]} * p.BytesPerLine);
+    Bytes out = lines > 0 ? Bytes() : DecodeBlock(decoder, strip, size_t{p.RowsPerStrip[0]} * p.BytesPerLine);
+    if (lines > 0) {
+      decoder.DecodeBegin(strip.data(), static_cast<int64_t>(strip.size()));
+      for (uint32_t done = 0; done < rows; done += lines) {
+        Bytes piece(size_t{std::min(lines, rows - done)} * p.BytesPerLine, 0);
+        decoder.DecodeNext(piece.data(), static_cast<int64_t>(piece.size()));
+        out.insert(out.end(), piece.begin(), piece.end());
+      }
+    }
     image.insert(image.end(), out.begin(), out.begin() + size_t{rows} * p.BytesPerLine);
     p.CurrentRow += rows;
   }
@@ -93,6 +101,17 @@ TEST(TiffJpeg, RgbStripsDecodeWithoutColourConversion) {
   ASSERT_EQ(p.ColorScheme, static_cast<uint8_t>(ColorScheme::Rgb));
   Bytes decoded = DecodeJpegTiff(t, p);
   EXPECT_LE(LargestDifference(decoded, RgbToBgr(ReadFixture("rgb_jpeg_rgb.rgb"))), 1);
+}
+
+// The TIFF reader takes a strip's lines a few at a time.
+TEST(TiffJpeg, StripsDecodeAlikeInPiecesOfWholeLines) {
+  CollectWarnings quiet;
+  for (const char* name : {"rgb_jpeg_ycbcr.tif", "gray_jpeg.tif"}) {
+    TiffFixture t = LoadTiff(name);
+    TImageProperties p = PropertiesOf(t);
+    const Bytes whole = DecodeJpegTiff(t, p);
+    for (uint32_t lines : {1u, 3u}) EXPECT_EQ(DecodeJpegTiff(t, p, lines), whole) << name << ", " << lines;
+  }
 }
 
 TEST(TiffJpeg, GreyStripsDecode) {

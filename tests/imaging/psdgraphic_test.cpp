@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/psdgraphic.h"
+#include "picturetestutil.h"
 #include "pictureutil.h"
 
 namespace {
@@ -71,6 +72,18 @@ TEST(PsdReader, SizeFarBeyondTheDataIsRefused) {
   TPSDGraphic psd;
   EXPECT_ANY_THROW(LoadPicture(psd, file));
   EXPECT_TRUE(psd.Empty());
+}
+
+// 8000 x 8000 RGB pixels in 64 KB whose row table says every row is 65535
+// packed bytes: the rows it names are not in the file, which is found out
+// before the planes and the bitmap are made for them.
+TEST(PsdReader, RowTableBeyondTheFileIsRefusedFirst) {
+  Bytes file = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0x1F, 0x40, 0, 0, 0x1F, 0x40, 0, 8, 0, 3};
+  file.resize(file.size() + 12, 0);             // three empty sections
+  file.insert(file.end(), {0, 1});              // PackBits
+  file.insert(file.end(), 3 * 8000 * 2, 0xFF);  // every row 65535 bytes
+  file.resize(65536, 0x80);
+  EXPECT_TRUE(LoadsInLittleMemory<TPSDGraphic>(file));
 }
 
 }  // namespace
