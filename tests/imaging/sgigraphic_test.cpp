@@ -63,18 +63,24 @@ TEST(SgiReader, ChannelCountTakesTheLowByte) {
   EXPECT_THROW(LoadBytes(sgi, SgiFile(100, 100, 3, 1, {1, 2, 3})), EReadError);
 }
 
-// Every row of 8192 x 4096 RGB pixels points at the same 131 packed bytes:
-// so small a file does not make a picture of 96 MB.
-TEST(SgiReader, RowsSharingTheirDataCannotMakeAHugePicture) {
-  const uint16_t width = 8192, height = 4096;
-  const uint32_t rows = uint32_t{height} * 3, table = 512 + rows * 8;
-  Bytes file = SgiFile(width, height, 3, 1, {});
+// A run-length file whose every row points at the same packed row of length
+// (in samples), which follows the tables.
+Bytes SgiWithSharedRows(uint16_t width, uint16_t height, uint16_t channels, uint8_t bytesPerSample, uint32_t length) {
+  const uint32_t rows = uint32_t{height} * channels, table = 512 + rows * 8;
+  Bytes file = SgiFile(width, height, channels, bytesPerSample, {});
   file[2] = 1;  // run-length encoded
   auto put32 = [&](uint32_t v) {
     for (int s = 24; s >= 0; s -= 8) file.push_back(static_cast<uint8_t>(v >> s));
   };
   for (uint32_t i = 0; i < rows; ++i) put32(table);
-  for (uint32_t i = 0; i < rows; ++i) put32(131);
+  for (uint32_t i = 0; i < rows; ++i) put32(length);
+  return file;
+}
+
+// Every row of 8192 x 4096 RGB pixels points at the same 131 packed bytes:
+// so small a file does not make a picture of 96 MB.
+TEST(SgiReader, RowsSharingTheirDataCannotMakeAHugePicture) {
+  Bytes file = SgiWithSharedRows(8192, 4096, 3, 1, 131);
   for (int i = 0; i < 65; ++i) file.insert(file.end(), {0x7F, 9});
   file.push_back(0);
   EXPECT_TRUE(LoadsInLittleMemory<TSGIGraphic>(file));
@@ -96,14 +102,7 @@ TEST(SgiReader, DamagedFilesFailCleanly) {
 // row points at the same packed row; the file holds enough data besides.
 TEST(SgiReader, SixteenBitPicturesAreCappedByTheirBitmap) {
   const uint16_t width = 8193, height = 4096;
-  const uint32_t rows = uint32_t{height} * 4, table = 512 + rows * 8;
-  Bytes file = SgiFile(width, height, 4, 2, {});
-  file[2] = 1;  // run-length encoded
-  auto put32 = [&](uint32_t v) {
-    for (int s = 24; s >= 0; s -= 8) file.push_back(static_cast<uint8_t>(v >> s));
-  };
-  for (uint32_t i = 0; i < rows; ++i) put32(table);
-  for (uint32_t i = 0; i < rows; ++i) put32(131);  // in 16-bit units
+  Bytes file = SgiWithSharedRows(width, height, 4, 2, 131);  // in 16-bit units
   for (int i = 0; i < 64; ++i) file.insert(file.end(), {0, 0x7F, 0x80, 0});
   file.insert(file.end(), {0, 0x41, 0x80, 0, 0, 0});
   file.resize(file.size() + uint64_t{width} * 2 * height * 4 / 64, 0);
