@@ -89,11 +89,15 @@ std::optional<std::vector<TFileTarget>> PlanFileTargets(const std::vector<std::w
   const std::wstring into = WideIncludeTrailingBackslash(folder);
   std::set<std::wstring> selected;
   for (const std::wstring& source : sources) selected.insert(Identity(source));
+  // One file reached twice (by its long and by its short name, say) goes once:
+  // a move could not find it the second time.
+  std::set<std::wstring> planned;
   // Names given to files of this operation, and, for a move, those of files
   // that stay where they are.
   std::set<std::wstring> taken;
   std::vector<TFileTarget> plan;
   for (const std::wstring& source : sources) {
+    if (source.empty() || !planned.insert(Identity(source)).second) continue;
     const std::optional<TEntry> entry = EntryAt(source);
     const std::wstring name = entry ? entry->RealName : WideExtractFileName(source);
     TFileTarget file{source, into + name};

@@ -24,8 +24,8 @@ using TAskReplace = std::function<TReplaceAnswer(const std::wstring& existing)>;
 
 // The targets of sources (full paths) in folder, in the order of sources;
 // nullopt when the user cancelled. Left out: a file the user keeps out of
-// the way of a file already there, and a file moved onto itself (it stays
-// where it is). A free name of the form "a (2).txt" goes to a copy onto
+// the way of a file already there, a file listed twice (after its first
+// time), and a file moved onto itself (it stays where it is). A free name of the form "a (2).txt" goes to a copy onto
 // itself and to a file whose name is taken by a file of sources, by an
 // earlier target, by another file's short name, or by a folder (a folder's
 // name, by a file).

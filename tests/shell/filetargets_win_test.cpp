@@ -27,6 +27,7 @@ TEST(PlanFileTargets, NamesFilesSoThatNothingOfTheSelectionIsReplaced) {
       {"copy onto itself", TTransfer::Copy, {"to\\b.txt"}, yes, {"b (2).txt"}, 0},
       {"move onto itself", TTransfer::Move, {"to\\b.txt"}, yes, {}, 0},
       {"a selected file is there", TTransfer::Move, {"one\\b.txt", "to\\b.txt"}, yes, {"b (2).txt"}, 0},
+      {"one file twice", TTransfer::Move, {"one\\a.txt", "one\\A.TXT"}, yes, {"a.txt"}, 0},
       {"one name twice", TTransfer::Copy, {"one\\a.txt", "two\\a.txt"}, yes, {"a.txt", "a (2).txt"}, 0},
       {"replaced when the user says so", TTransfer::Copy, {"one\\b.txt", "two\\b.txt"}, yes, {"+b.txt", "b (2).txt"}, 1},
       {"kept when the user says so", TTransfer::Move, {"one\\b.txt", "one\\a.txt"}, no, {"a.txt"}, 1},
