@@ -1,13 +1,12 @@
 // Helpers shared by the shell tests: private folders under the temporary
-// folder, small files, and an answerer for the shell's confirmation boxes.
+// folder, small files, and the presser that answers the shell's boxes.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
+#include "button_presser_win.h"
 #include "fresh_folder_win.h"
 #include "host_link_win.h"
 #include "shell/folders.h"
@@ -66,33 +65,3 @@ inline std::string DosNameOfUnixPath(const std::string& unixPath) {
   HeapFree(GetProcessHeap(), 0, name);
   return buffer;
 }
-
-// Says "Yes" to every dialog box this process shows while it lives, so the
-// shell's confirmations cannot block a test.
-class TConfirmAnswerer {
-public:
-  TConfirmAnswerer() : worker_([this] { Run(); }) {}
-  ~TConfirmAnswerer() {
-    stop_ = true;
-    worker_.join();
-  }
-  TConfirmAnswerer(const TConfirmAnswerer&) = delete;
-  TConfirmAnswerer& operator=(const TConfirmAnswerer&) = delete;
-
-private:
-  void Run() {
-    while (!stop_) {
-      HWND box = nullptr;
-      while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(box, &process);
-        if (process != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
-        PostMessageA(box, WM_COMMAND, IDYES, 0);
-      }
-      Sleep(50);
-    }
-  }
-
-  std::atomic<bool> stop_{false};
-  std::thread worker_;
-};
