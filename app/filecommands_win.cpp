@@ -24,6 +24,7 @@
 #include "search/resultreport.h"
 #include "shell/dropfilesource.h"
 #include "shell/fileops.h"
+#include "shell/openablepath.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ const char kSupportMail[] = "mailto:support@marnok.example";
 constexpr int kDragDistance = 10;
 
 // A message that lists files names this many, then says there are more.
-constexpr int kFilesNamedAtMost = 20;
+constexpr size_t kFilesNamedAtMost = 20;
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -105,7 +106,7 @@ void TFileCommands::MoveSelectedTo(const std::string& folder) {
 bool TFileCommands::Transfer(const std::vector<std::wstring>& files, const std::string& folder, TTransfer transfer) {
   const HWND owner = form_.Handle();
   const std::string question = MultiLang->Translate("File already exists! Overwrite?");
-  const std::optional<std::vector<TFileTarget>> targets =
+  const std::optional<TTransferPlan> plan =
       PlanFileTargets(files, MultiByteToWide(folder), transfer, [&](const std::wstring& existing) {
         switch (ShowWideMessage(owner, existing + L"\r\n" + MultiByteToWide(question),
                                 MB_YESNOCANCEL | MB_ICONQUESTION)) {
@@ -117,21 +118,18 @@ bool TFileCommands::Transfer(const std::vector<std::wstring>& files, const std::
             return TReplaceAnswer::Cancel;
         }
       });
-  if (!targets) return false;
-  if (targets->empty()) return true;
-  TransferFiles(*targets, transfer);
+  if (!plan) return false;
+  if (!plan->Files.empty()) TransferFiles(plan->Files, transfer);
   // The shell says what failed in its own words where it can, but not what
   // it skipped; the user must never take a partial copy for a whole one.
-  std::wstring missing;
-  int count = 0;
-  for (const TFileTarget& file : *targets) {
-    if (Arrived(file, transfer)) continue;
-    if (++count <= kFilesNamedAtMost) missing += L"\r\n" + RealPath(file.Source);
-  }
-  if (count == 0) return true;
-  if (count > kFilesNamedAtMost) missing += L"\r\n...";
+  std::vector<std::wstring> missing = plan->Refused;
+  for (std::wstring& source : NotArrived(*plan, transfer)) missing.push_back(std::move(source));
+  if (missing.empty()) return true;
+  std::wstring names;
+  for (size_t i = 0; i < missing.size() && i < kFilesNamedAtMost; ++i) names += L"\r\n" + RealPath(missing[i]);
+  if (missing.size() > kFilesNamedAtMost) names += L"\r\n...";
   const char* says = transfer == TTransfer::Copy ? "These files were not copied:" : "These files were not moved:";
-  ShowWideMessage(owner, MultiByteToWide(MultiLang->Translate(says)) + missing, MB_OK | MB_ICONWARNING);
+  ShowWideMessage(owner, MultiByteToWide(MultiLang->Translate(says)) + names, MB_OK | MB_ICONWARNING);
   return true;
 }
 

@@ -324,6 +324,7 @@ void TFindForm::KeepFieldTexts() {
 
 void TFindForm::bBrowseClick() {
   const std::string folder = BrowseForFolder(Handle());
+  if (folder.empty()) return;
   cbFolder->SetText(folder);
   cbFolder->Items()->Insert(0, folder);
 }

@@ -3,11 +3,15 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "classlib/application.h"
 #include "classlib/codepage.h"
 #include "classlib/forms.h"
 #include "classlib/paths.h"
 #include "classlib/stringlist.h"
+#include "shell/openablepath.h"
 #include "shell/owners.h"
 #include "shell/pidls.h"
 
@@ -42,9 +46,11 @@ std::vector<std::string> Lines(const TStrings& files) {
 
 std::wstring Wide(const std::string& path) { return MultiByteToWide(path); }
 
+enum class TShellOutcome { Done, Failed, Cancelled };
+
 // from and to: name lists as NameList makes them; to may be empty.
-bool RunFileOperation(UINT operation, const std::wstring& from, const std::wstring& to, FILEOP_FLAGS flags) {
-  if (from.empty()) return false;
+TShellOutcome RunFileOperation(UINT operation, const std::wstring& from, const std::wstring& to, FILEOP_FLAGS flags) {
+  if (from.empty()) return TShellOutcome::Failed;
   SHFILEOPSTRUCTW op{};
   op.hwnd = ApplicationWindow();
   op.wFunc = operation;
@@ -54,13 +60,15 @@ bool RunFileOperation(UINT operation, const std::wstring& from, const std::wstri
   // The shell's windows belong to the hidden application window: without
   // this the user could sort, search or delete again while they are up.
   TTaskWindowsDisabled disabled(nullptr);
-  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
+  const int result = SHFileOperationW(&op);
+  if (op.fAnyOperationsAborted) return TShellOutcome::Cancelled;
+  return result == 0 ? TShellOutcome::Done : TShellOutcome::Failed;
 }
 
 bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFolder) {
   // The destination is a list too: the shell reads it up to a double zero.
   return RunFileOperation(operation, NameList(Lines(files), Wide), Wide(destFolder) + L'\0',
-                          FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION);
+                          FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION) == TShellOutcome::Done;
 }
 
 }  // namespace
@@ -101,7 +109,7 @@ std::string BrowseForFolderTitle(HWND ownerWindow, const std::string& title) {
 std::string BrowseForFolder(HWND ownerWindow) { return BrowseForFolderTitle(ownerWindow, ""); }
 
 bool DeleteToRecycleBin(const TStrings& files) {
-  return RunFileOperation(FO_DELETE, NameList(Lines(files), Wide), L"", FOF_ALLOWUNDO);
+  return RunFileOperation(FO_DELETE, NameList(Lines(files), Wide), L"", FOF_ALLOWUNDO) == TShellOutcome::Done;
 }
 
 bool CopyFiles(const TStrings& files, const std::string& destFolder) { return CopyOrMove(FO_COPY, files, destFolder); }
@@ -109,12 +117,33 @@ bool CopyFiles(const TStrings& files, const std::string& destFolder) { return Co
 bool MoveFiles(const TStrings& files, const std::string& destFolder) { return CopyOrMove(FO_MOVE, files, destFolder); }
 
 bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer) {
-  const std::wstring from = NameList(files, [](const TFileTarget& file) { return file.Source; });
-  const std::wstring to = NameList(files, [](const TFileTarget& file) { return file.Target; });
-  FILEOP_FLAGS flags = FOF_ALLOWUNDO | FOF_MULTIDESTFILES;
-  // Without it the shell would ask again about what the user has answered;
-  // with nothing to replace, it still asks about a file that turns up late.
-  for (const TFileTarget& file : files)
-    if (file.Replaces) flags |= FOF_NOCONFIRMATION;
-  return RunFileOperation(transfer == TTransfer::Copy ? FO_COPY : FO_MOVE, from, to, flags);
+  // Only the files the user agreed to replace go without the shell's
+  // question: it still asks about a file that turned up at a free target.
+  // They go first: a "No" to such a question counts as a cancel in the
+  // shell's answer, and must not keep what the user agreed to.
+  std::vector<const TFileTarget*> replacing, fresh;
+  for (const TFileTarget& file : files) (file.Replaces ? replacing : fresh).push_back(&file);
+  // A new file may be given a short name that another new target bears as
+  // its real name, and that target would then reach it: the names that may
+  // be short ones are made first, while nothing else bears them.
+  std::stable_partition(fresh.begin(), fresh.end(),
+                        [](const TFileTarget* file) { return MayBeShortName(WideExtractFileName(file->Target)); });
+  const UINT operation = transfer == TTransfer::Copy ? FO_COPY : FO_MOVE;
+  bool done = true;
+  for (const auto& [group, flags] : {std::pair{&replacing, FOF_ALLOWUNDO | FOF_MULTIDESTFILES | FOF_NOCONFIRMATION},
+                                     std::pair{&fresh, FOF_ALLOWUNDO | FOF_MULTIDESTFILES}}) {
+    std::wstring from, to;
+    // A pair goes whole or not at all: one side alone would shift every
+    // later file onto another file's target.
+    for (const TFileTarget* file : *group) {
+      if (file->Source.empty() || file->Target.empty()) continue;
+      from += file->Source + L'\0';
+      to += file->Target + L'\0';
+    }
+    if (from.empty()) continue;
+    const TShellOutcome outcome = RunFileOperation(operation, from, to, static_cast<FILEOP_FLAGS>(flags));
+    if (outcome == TShellOutcome::Cancelled) return false;
+    done = done && outcome == TShellOutcome::Done;
+  }
+  return done;
 }

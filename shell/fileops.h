@@ -30,6 +30,8 @@ bool DeleteToRecycleBin(const TStrings& files);
 // shell honours that.
 bool CopyFiles(const TStrings& files, const std::string& destFolder);
 bool MoveFiles(const TStrings& files, const std::string& destFolder);
-// Each file to its own target, in one operation: a file at a target that
-// the caller marked for replacing is replaced without another question.
+// Each file to its own target: a file at a target that the caller marked
+// for replacing is replaced without another question; the shell asks about
+// any other file it finds in the way. True only when the shell did it all
+// without being cancelled.
 bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer);

@@ -2,142 +2,192 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 
 #include "classlib/paths.h"
 #include "classlib/strutils.h"
 #include "shell/openablepath.h"
+#include "shell/pickedfiles.h"
 
 namespace {
 
-constexpr std::wstring_view kExtendedPrefix = L"\\\\?\\";
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring FullPath(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0) return path;
-    const bool fits = length < full.size();
-    full.resize(length);
-    if (fits) return full;
+// The entries of a folder, listed once: by real name and by short name,
+// both in upper case.
+class TFolderListing {
+public:
+  explicit TFolderListing(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW(ExtendedLengthPath(folder + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      entries_.emplace(WideUpperCase(name), FactsOf(data));
+      if (data.cAlternateFileName[0] != L'\0') shortNames_.insert(WideUpperCase(data.cAlternateFileName));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
   }
-}
 
-// What tells one file from another: its full path by real names, in one
-// letter case (file names are compared as the system compares them). A name
-// not there yet is taken as it is, in its folder's real path.
-std::wstring Identity(const std::wstring& path) {
-  const std::wstring full = FullPath(path);
-  std::wstring real = RealPath(full);
-  if (real == full && !Exists(full)) {
-    real = WideIncludeTrailingBackslash(RealPath(WideExtractFilePath(full))) + WideExtractFileName(full);
+  // The entry whose real name is upperName.
+  const TFileFacts* Entry(const std::wstring& upperName) const {
+    const auto entry = entries_.find(upperName);
+    return entry == entries_.end() ? nullptr : &entry->second;
   }
-  return WideUpperCase(real);
-}
+  // Whether upperName reaches some entry, by either of its names.
+  bool Holds(const std::wstring& upperName) const {
+    return entries_.count(upperName) != 0 || shortNames_.count(upperName) != 0;
+  }
 
-struct TEntry {
-  std::wstring RealName;
-  bool Folder = false;
+private:
+  std::map<std::wstring, TFileFacts> entries_;
+  std::set<std::wstring> shortNames_;
 };
 
-// The entry that path reaches, if any: by its own name or by its short name.
-std::optional<TEntry> EntryAt(const std::wstring& path) {
-  WIN32_FIND_DATAW data{};
-  HANDLE find = FindFirstFileW(ExtendedLengthPath(path).c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return std::nullopt;
-  FindClose(find);
-  return TEntry{data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
-}
+// Free names of the form "a (2).txt" in one folder, each number tried once
+// per name however many files of that name come.
+class TFreeNames {
+public:
+  TFreeNames(const TFolderListing& listing, const std::set<std::wstring>& taken) : listing_(listing), taken_(taken) {}
 
-// "a (2).txt", "a (3).txt"...: the first that no file in folder and no name
-// in taken holds. A folder's name keeps its dots.
-std::wstring FreeName(const std::wstring& folder, const std::wstring& name, bool isFolder,
-                      const std::set<std::wstring>& taken) {
-  const size_t dot = name.rfind(L'.');
-  const size_t cut = isFolder || dot == std::wstring::npos || dot == 0 ? name.size() : dot;
-  const std::wstring stem = name.substr(0, cut), extension = name.substr(cut);
-  for (unsigned long long n = 2;; ++n) {
-    const std::wstring candidate = folder + stem + L" (" + std::to_wstring(n) + L")" + extension;
-    if (!taken.count(Identity(candidate)) && !Exists(candidate)) return candidate;
+  // A folder's name keeps its dots.
+  std::wstring For(const std::wstring& name, bool isFolder) {
+    const size_t dot = name.rfind(L'.');
+    const size_t cut = isFolder || dot == std::wstring::npos || dot == 0 ? name.size() : dot;
+    const std::wstring stem = name.substr(0, cut), extension = name.substr(cut);
+    unsigned long long& next = next_[WideUpperCase(stem) + L'|' + WideUpperCase(extension)];
+    if (next < 2) next = 2;
+    for (;; ++next) {
+      std::wstring candidate = stem + L" (" + std::to_wstring(next) + L")" + extension;
+      const std::wstring upper = WideUpperCase(candidate);
+      if (!taken_.count(upper) && !listing_.Holds(upper)) return candidate;
+    }
   }
-}
+
+private:
+  const TFolderListing& listing_;
+  const std::set<std::wstring>& taken_;
+  std::map<std::wstring, unsigned long long> next_;
+};
+
+enum class TFate { Open, Goes, Stays };
+
+class TPlanner {
+public:
+  TPlanner(const std::wstring& folder, TTransfer transfer, const TAskReplace& ask)
+      : into_(WideIncludeTrailingBackslash(RealPath(folder))), transfer_(transfer), ask_(ask), listing_(into_),
+        freeNames_(listing_, taken_) {}
+
+  std::optional<TTransferPlan> Plan(const std::vector<std::wstring>& sources) {
+    picked_ = PickFiles(sources, identities_);
+    TTransferPlan plan{into_, {}, picked_.Missing};
+    // A file that lies in a picked folder goes with it when that folder
+    // moves, so its fate waits for the folder's.
+    std::vector<TFate> fates(picked_.Files.size(), TFate::Open);
+    for (bool decided = true; decided;) {
+      decided = false;
+      for (size_t i = 0; i < fates.size(); ++i) {
+        if (fates[i] != TFate::Open) continue;
+        const int within = transfer_ == TTransfer::Move ? picked_.Files[i].Within : -1;
+        if (within >= 0 && fates[within] == TFate::Open) continue;
+        decided = true;
+        if (within >= 0 && fates[within] == TFate::Goes) {
+          fates[i] = TFate::Goes;
+          continue;
+        }
+        const std::optional<TFate> fate = Decide(picked_.Files[i], plan);
+        if (!fate) return std::nullopt;
+        fates[i] = *fate;
+      }
+    }
+    return plan;
+  }
+
+private:
+  // nullopt when the user cancelled.
+  std::optional<TFate> Decide(const TPickedFile& file, TTransferPlan& plan) {
+    std::wstring name = file.Facts.Name;
+    const std::wstring upper = WideUpperCase(name);
+    bool replaces = false, renamed = false;
+    if (taken_.count(upper)) {
+      renamed = true;
+    } else if (const TFileFacts* there = listing_.Entry(upper)) {
+      const std::wstring existing = into_ + there->Name;
+      if (identities_.Same(file.Path, file.Facts, existing, *there)) {
+        if (transfer_ == TTransfer::Move) return TFate::Stays;
+        renamed = true;
+      } else if (IsPicked(existing, *there) || there->Folder != file.Facts.Folder) {
+        renamed = true;
+      } else {
+        if (!Fits(existing)) return Refuse(file, plan);
+        switch (ask_(existing)) {
+          case TReplaceAnswer::Cancel:
+            return std::nullopt;
+          case TReplaceAnswer::Keep:
+            return TFate::Stays;
+          case TReplaceAnswer::Replace:
+            replaces = true;
+            name = there->Name;
+            break;
+        }
+      }
+    } else if (listing_.Holds(upper)) {
+      renamed = true;  // the name is another file's short name
+    }
+    if (renamed) name = freeNames_.For(name, file.Facts.Folder);
+    taken_.insert(WideUpperCase(name));
+    if (!Fits(into_ + name)) return Refuse(file, plan);
+    plan.Files.push_back(TFileTarget{file.Path, into_ + name, replaces, file.Facts});
+    return TFate::Goes;
+  }
+
+  static bool Fits(const std::wstring& target) { return target.size() < MAX_PATH; }
+
+  TFate Refuse(const TPickedFile& file, TTransferPlan& plan) {
+    plan.Refused.push_back(file.Path);
+    return TFate::Stays;
+  }
+
+  bool IsPicked(const std::wstring& path, const TFileFacts& facts) {
+    for (const TPickedFile& file : picked_.Files)
+      if (identities_.Same(path, facts, file.Path, file.Facts)) return true;
+    return false;
+  }
+
+  const std::wstring into_;
+  const TTransfer transfer_;
+  const TAskReplace& ask_;
+  TFileIdentities identities_;
+  TPickedFiles picked_;
+  const TFolderListing listing_;
+  std::set<std::wstring> taken_;  // upper-case names given to files of this operation
+  TFreeNames freeNames_;
+};
 
 }  // namespace
 
-std::wstring RealPath(const std::wstring& path) {
-  const std::wstring asked = ExtendedLengthPath(path);
-  std::wstring result(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetLongPathNameW(asked.c_str(), result.data(), static_cast<DWORD>(result.size()));
-    if (length == 0) return path;
-    const bool fits = length < result.size();
-    result.resize(length);
-    if (fits) break;
-  }
-  if (asked.size() != path.size() && result.compare(0, kExtendedPrefix.size(), kExtendedPrefix) == 0)
-    result.erase(0, kExtendedPrefix.size());
-  return result;
+std::optional<TTransferPlan> PlanFileTargets(const std::vector<std::wstring>& sources, const std::wstring& folder,
+                                             TTransfer transfer, const TAskReplace& ask) {
+  return TPlanner(folder, transfer, ask).Plan(sources);
 }
 
-std::optional<std::vector<TFileTarget>> PlanFileTargets(const std::vector<std::wstring>& sources,
-                                                        const std::wstring& folder, TTransfer transfer,
-                                                        const TAskReplace& ask) {
-  const std::wstring into = WideIncludeTrailingBackslash(folder);
-  std::set<std::wstring> selected;
-  for (const std::wstring& source : sources) selected.insert(Identity(source));
-  // One file reached twice (by its long and by its short name, say) goes once:
-  // a move could not find it the second time.
-  std::set<std::wstring> planned;
-  // Names given to files of this operation, and, for a move, those of files
-  // that stay where they are.
-  std::set<std::wstring> taken;
-  std::vector<TFileTarget> plan;
-  for (const std::wstring& source : sources) {
-    if (source.empty() || !planned.insert(Identity(source)).second) continue;
-    const std::optional<TEntry> entry = EntryAt(source);
-    const std::wstring name = entry ? entry->RealName : WideExtractFileName(source);
-    TFileTarget file{source, into + name};
-    const std::wstring identity = Identity(file.Target);
-    if (identity == Identity(source) && transfer == TTransfer::Move) {
-      taken.insert(identity);
-      continue;
-    }
-    const bool isFolder = entry && entry->Folder;
-    const std::optional<TEntry> there = EntryAt(file.Target);
-    // What the target reaches by another name is some other file's short
-    // name; a file cannot replace a folder, nor a folder a file.
-    const bool replaceable = there && WideCompareText(there->RealName, name) == 0 && there->Folder == isFolder;
-    if (taken.count(identity) || selected.count(identity) || (there && !replaceable)) {
-      file.Target = FreeName(into, name, isFolder, taken);
-    } else if (there) {
-      switch (ask(into + there->RealName)) {
-        case TReplaceAnswer::Cancel:
-          return std::nullopt;
-        case TReplaceAnswer::Keep:
-          continue;
-        case TReplaceAnswer::Replace:
-          file.Replaces = true;
-          break;
+std::vector<std::wstring> NotArrived(const TTransferPlan& plan, TTransfer transfer) {
+  const TFolderListing listing(plan.Folder);
+  std::vector<std::wstring> missing;
+  for (const TFileTarget& file : plan.Files) {
+    // By real name only: a target reached through another file's short name
+    // is that other file.
+    const TFileFacts* there = listing.Entry(WideUpperCase(WideExtractFileName(file.Target)));
+    bool arrived = there != nullptr && there->Folder == file.Facts.Folder;
+    if (arrived && transfer == TTransfer::Move) arrived = PathGone(file.Source);
+    if (arrived && !there->Folder) {
+      TFileFacts source = file.Facts;
+      if (transfer == TTransfer::Copy) {
+        if (std::optional<TFileFacts> now = FileFacts(file.Source)) source = *now;
       }
+      arrived = there->Size == source.Size && SameWriteTime(there->Written, source.Written);
     }
-    taken.insert(Identity(file.Target));
-    plan.push_back(std::move(file));
+    if (!arrived) missing.push_back(file.Source);
   }
-  return plan;
-}
-
-bool Arrived(const TFileTarget& file, TTransfer transfer) {
-  WIN32_FILE_ATTRIBUTE_DATA target{}, source{};
-  if (!GetFileAttributesExW(ExtendedLengthPath(file.Target).c_str(), GetFileExInfoStandard, &target)) return false;
-  const bool sourceThere =
-      GetFileAttributesExW(ExtendedLengthPath(file.Source).c_str(), GetFileExInfoStandard, &source) != 0;
-  if (transfer == TTransfer::Move) return !sourceThere;
-  if (!file.Replaces || (target.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
-  // The file it replaced may have had the same size, hardly the same time too.
-  return sourceThere && target.nFileSizeLow == source.nFileSizeLow && target.nFileSizeHigh == source.nFileSizeHigh &&
-         CompareFileTime(&target.ftLastWriteTime, &source.ftLastWriteTime) == 0;
+  return missing;
 }

@@ -26,7 +26,31 @@ std::vector<std::wstring_view> Parts(std::wstring_view path) {
   }
 }
 
+// The path the system gave back in the "\\?\" form as a plain one.
+std::wstring PlainPath(std::wstring path) {
+  if (StartsWith(path, kExtendedUncPrefix)) return L"\\\\" + path.substr(kExtendedUncPrefix.size());
+  if (StartsWith(path, kExtendedPrefix)) return path.substr(kExtendedPrefix.size());
+  return path;
+}
+
+// One of the system's path calls that fill a buffer, asked for path in the
+// form it takes past MAX_PATH characters; "" when it fails.
+template <class Call>
+std::wstring AskPath(const std::wstring& path, Call call) {
+  const std::wstring asked = ExtendedLengthPath(path);
+  std::wstring result(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = call(asked.c_str(), result.data(), static_cast<DWORD>(result.size()));
+    if (length == 0) return {};
+    const bool fits = length < result.size();
+    result.resize(length);
+    if (fits) return PlainPath(std::move(result));
+  }
+}
+
 }  // namespace
+
+bool MayBeShortName(std::wstring_view name) { return name.find(L'~') != std::wstring_view::npos; }
 
 std::wstring ExtendedLengthPath(const std::wstring& path) {
   if (path.size() < MAX_PATH || StartsWith(path, kExtendedPrefix)) return path;
@@ -35,21 +59,13 @@ std::wstring ExtendedLengthPath(const std::wstring& path) {
   return path;
 }
 
-std::wstring ShortPathName(const std::wstring& path) {
-  const std::wstring asked = ExtendedLengthPath(path);
-  std::wstring result(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetShortPathNameW(asked.c_str(), result.data(), static_cast<DWORD>(result.size()));
-    if (length == 0) return {};
-    if (length < result.size()) {
-      result.resize(length);
-      break;
-    }
-    result.resize(length);
-  }
-  if (StartsWith(result, kExtendedUncPrefix)) return L"\\\\" + result.substr(kExtendedUncPrefix.size());
-  if (StartsWith(result, kExtendedPrefix)) return result.substr(kExtendedPrefix.size());
-  return result;
+std::wstring ShortPathName(const std::wstring& path) { return AskPath(path, GetShortPathNameW); }
+
+std::wstring RealPath(const std::wstring& path) {
+  // Only a part with a "~" can be a short name; the call is slow.
+  if (!MayBeShortName(path)) return path;
+  std::wstring real = AskPath(path, GetLongPathNameW);
+  return real.empty() ? path : real;
 }
 
 std::string OpenablePath(const std::wstring& path) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The path as the wide calls take it past MAX_PATH characters: a full path
 // ("C:\..." or "\\server\share\...") gets the "\\?\" form when it is that
@@ -17,6 +18,14 @@ std::wstring ExtendedLengthPath(const std::wstring& path);
 // the path is not there (or the system cannot say). Never in the "\\?\"
 // form, however long.
 std::wstring ShortPathName(const std::wstring& path);
+
+// The path with every part by its real (long) name; the path as it is when
+// it is not there. Never in the "\\?\" form, however long.
+std::wstring RealPath(const std::wstring& path);
+
+// Whether a name may be a short name standing for another: every short name
+// the system makes up holds a "~".
+bool MayBeShortName(std::wstring_view name);
 
 // The path in the ANSI code page when the code page holds it exactly;
 // otherwise the same path with each part the code page cannot hold replaced

@@ -7,18 +7,16 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/configform_win.h"
 #include "app/filecommands_win.h"
 #include "app/resultlist_win.h"
 #include "app_fixtures.h"
+#include "button_presser_win.h"
 #include "classlib/bitmap.h"
 #include "classlib/buttons.h"
 #include "classlib/codepage.h"
@@ -33,58 +31,12 @@
 #include "classlib/registry.h"
 #include "classlib/stringlist.h"
 #include "shell/dropfilesource.h"
+#include "shell/openablepath.h"
 #include "resultlist_fixture_win.h"
 
 namespace {
 
 using app_test::TTempFolder;
-
-// Presses the given buttons, one per dialog box this process shows, in
-// order; later boxes get the last one. Counts the boxes and keeps their
-// texts.
-class TButtonPresser {
-public:
-  explicit TButtonPresser(std::vector<int> buttons) : buttons_(std::move(buttons)), worker_([this] { Run(); }) {}
-  ~TButtonPresser() {
-    stop_ = true;
-    worker_.join();
-  }
-  int Boxes() const { return boxes_; }
-  std::wstring Texts() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return texts_;
-  }
-
-private:
-  void Run() {
-    HWND last = nullptr;
-    while (!stop_) {
-      HWND box = nullptr;
-      while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(box, &process);
-        if (process != GetCurrentProcessId() || !IsWindowVisible(box) || box == last) continue;
-        wchar_t text[1024] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, 1024);
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          texts_ += std::wstring(text) + L"\n";
-        }
-        const size_t n = static_cast<size_t>(boxes_++);
-        PostMessageA(box, WM_COMMAND, buttons_[std::min(n, buttons_.size() - 1)], 0);
-        last = box;
-      }
-      Sleep(50);
-    }
-  }
-
-  std::vector<int> buttons_;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> boxes_{0};
-  mutable std::mutex mutex_;
-  std::wstring texts_;
-  std::thread worker_;
-};
 
 // The Windows name of a file of the host, as Wine maps it.
 std::string DosName(const std::string& unixPath) {
@@ -279,6 +231,53 @@ TEST_F(FileCommandsTest, CopyAndMoveKeepEveryFileUnderItsRealName) {
       EXPECT_EQ(static_cast<int>(Column(0).size()), static_cast<int>(names.size()) - (move ? listed.Count() : 0));
     }
   }
+}
+
+// A file whose real name has the shape of a short name lands beside the
+// file whose short name it is, whichever the shell takes first, also when a
+// third file replaces one in the target: only the replacing is asked about,
+// every file keeps its data and nothing is reported.
+TEST_F(FileCommandsTest, ANameShapedLikeAShortNameNeverReachesAnotherTarget) {
+  for (const bool move : {false, true}) {
+    SCOPED_TRACE(move ? "move" : "copy");
+    TTempFolder source, target;
+    const std::string longFile = source.Write("one\\Long Name.txt", "long");
+    const std::string shortName = ExtractFileName(WideToMultiByte(ShortPathName(MultiByteToWide(longFile))));
+    ASSERT_NE(shortName.find('~'), std::string::npos) << shortName;
+    source.Write("two\\" + shortName, "short-shaped");
+    source.Write("three\\c.txt", "new c");
+    target.Write("c.txt", "old c");
+    Find(source.Path());
+    Select({"Long Name.txt", shortName, "c.txt"});
+    {
+      TButtonPresser presser(move ? std::vector<int>{IDOK, IDYES} : std::vector<int>{IDYES});
+      if (move) Commands().MoveSelectedTo(target.Path());
+      else Commands().CopySelectedTo(target.Path());
+      EXPECT_EQ(presser.Boxes(), move ? 2 : 1) << WideToMultiByte(presser.Texts());
+    }
+    EXPECT_EQ(Read(target.Path() + "\\Long Name.txt"), "long");
+    EXPECT_EQ(Read(target.Path() + "\\" + shortName), "short-shaped");
+    EXPECT_EQ(Read(target.Path() + "\\c.txt"), "new c");
+  }
+}
+
+// A folder moved with a file inside it takes the file along: nothing is
+// reported as not moved, and the rows of everything moved go.
+TEST_F(FileCommandsTest, MovingAFolderWithAFileInsideReportsNothing) {
+  TTempFolder source, target;
+  source.Write("A\\in.txt", "in");
+  source.Write("B\\out.txt", "out");
+  Find(source.Path());
+  Select({"A", "in.txt", "out.txt"});
+  {
+    TButtonPresser presser({IDOK});
+    Commands().MoveSelectedTo(target.Path());
+    EXPECT_EQ(presser.Boxes(), 1) << WideToMultiByte(presser.Texts());
+  }
+  Pump(5);
+  EXPECT_EQ(Read(target.Path() + "\\A\\in.txt"), "in");
+  EXPECT_EQ(Read(target.Path() + "\\out.txt"), "out");
+  EXPECT_EQ(SortedColumn(0), (Names{"B"}));
 }
 
 // A copy that the shell could not make in full says which files did not

@@ -18,6 +18,7 @@
 #include "app/resultlist_win.h"
 #include "app/searchcontrol_win.h"
 #include "app_fixtures.h"
+#include "button_presser_win.h"
 #include "classlib/bitmap.h"
 #include "classlib/buttons.h"
 #include "classlib/codepage.h"
@@ -97,6 +98,20 @@ TEST_F(MainWindowTest, EverySearchAndTheCloseKeepTheTextsAndAnEmptyFieldAddsNoth
   EXPECT_EQ(ReadWideTextValue(registry, "Mask0"), L"*.log");
   EXPECT_EQ(ReadWideTextValue(registry, "SubStr0"), L"needle");
   Open(false);
+}
+
+// Cancelling the folder browser of "Look in:" leaves the field and its list
+// as they were.
+TEST_F(MainWindowTest, CancelledFolderBrowserLeavesTheFolderField) {
+  LookIn("C:\\kept");
+  FindForm->cbFolder->Items()->Add("C:\\kept");
+  {
+    TButtonPresser presser({IDCANCEL});
+    FindForm->bBrowse->Click();
+    EXPECT_EQ(presser.Boxes(), 1);
+  }
+  EXPECT_EQ(FindForm->cbFolder->Text(), "C:\\kept");
+  EXPECT_EQ(FindForm->cbFolder->Items()->Count(), 1);
 }
 
 TEST_F(MainWindowTest, ColumnClickSortsAndTheSelectionStaysOnItsRecord) {

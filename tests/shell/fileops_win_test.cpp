@@ -75,7 +75,7 @@ TEST_F(CopyMoveFixture, WindowsTakeNoInputWhileTheShellWorks) {
   std::thread watcher([&] {
     while (!done && !sawDisabled) sawDisabled = !IsWindowEnabled(window);
   });
-  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(dest + "\\c.txt")}};
+  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(dest + "\\c.txt"), false, {}}};
   EXPECT_TRUE(TransferFiles(files, TTransfer::Copy));
   done = true;
   watcher.join();
@@ -83,6 +83,20 @@ TEST_F(CopyMoveFixture, WindowsTakeNoInputWhileTheShellWorks) {
   EXPECT_TRUE(IsWindowEnabled(window));
   EXPECT_EQ(ReadTextFile(dest + "\\c.txt"), "alpha");
   DestroyWindow(window);
+}
+
+// Only the file the user agreed to replace goes without a question: a file
+// that turned up at a free target meanwhile is asked about, and kept.
+TEST_F(CopyMoveFixture, TransferAsksAboutAFileThatTurnedUpAtAFreeTarget) {
+  ASSERT_TRUE(WriteTextFile(dest + "\\a.txt", "old a"));
+  ASSERT_TRUE(WriteTextFile(dest + "\\b.txt", "written meanwhile"));
+  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(dest + "\\a.txt"), true, {}},
+                                          {Wide(source + "\\b.txt"), Wide(dest + "\\b.txt"), false, {}}};
+  TButtonPresser presser({IDNO});
+  TransferFiles(files, TTransfer::Copy);
+  EXPECT_EQ(presser.Boxes(), 1);
+  EXPECT_EQ(ReadTextFile(dest + "\\a.txt"), "alpha");
+  EXPECT_EQ(ReadTextFile(dest + "\\b.txt"), "written meanwhile");
 }
 
 TEST(FileOperations, EmptyListDoesNothingAndFails) {
@@ -100,7 +114,7 @@ TEST(DeleteToRecycleBin, FileGoesToTheRecycleBin) {
   TStringList files;
   files.Add(file);
   {
-    TConfirmAnswerer answerer;  // the shell asks before it moves a file to the bin
+    TButtonPresser answerer({IDYES});  // the shell asks before it moves a file to the bin
     EXPECT_TRUE(DeleteToRecycleBin(files));
   }
   EXPECT_FALSE(PathExists(file));

@@ -1,0 +1,89 @@
+#include "shell/pickedfiles.h"
+
+#include <map>
+
+#include "classlib/paths.h"
+#include "classlib/strutils.h"
+#include "shell/openablepath.h"
+
+namespace {
+
+// The folders that hold path, nearest first, up to (not with) its drive or
+// server.
+std::vector<std::wstring> Ancestors(const std::wstring& path) {
+  std::vector<std::wstring> ancestors;
+  std::wstring folder = path;
+  for (;;) {
+    const size_t cut = folder.rfind(L'\\');
+    if (cut == std::wstring::npos || cut <= 2) return ancestors;
+    folder.resize(cut);
+    if (folder.back() == L':') return ancestors;
+    ancestors.push_back(folder);
+  }
+}
+
+class TPicker {
+public:
+  explicit TPicker(TFileIdentities& identities) : identities_(identities) {}
+
+  void Add(const std::wstring& path) {
+    if (path.empty()) return;
+    const std::optional<TFileFacts> facts = FileFacts(path);
+    if (!facts) {
+      picked_.Missing.push_back(path);
+      return;
+    }
+    std::vector<int>& sameName = byName_[WideUpperCase(facts->Name)];
+    for (int other : sameName)
+      if (identities_.Same(path, *facts, picked_.Files[other].Path, picked_.Files[other].Facts)) return;
+    sameName.push_back(static_cast<int>(picked_.Files.size()));
+    picked_.Files.push_back(TPickedFile{path, *facts});
+  }
+
+  TPickedFiles Finish() {
+    bool anyFolder = false;
+    for (const TPickedFile& file : picked_.Files) anyFolder = anyFolder || file.Facts.Folder;
+    if (anyFolder)
+      for (TPickedFile& file : picked_.Files) file.Within = PickedFolderHolding(file.Path);
+    return std::move(picked_);
+  }
+
+private:
+  int PickedFolderHolding(const std::wstring& path) {
+    for (const std::wstring& folder : Ancestors(path)) {
+      const std::wstring name = WideExtractFileName(folder);
+      // Most folders on the way bear no picked folder's name: they need no
+      // look at the disk.
+      if (!MayBeShortName(name) && !byName_.count(WideUpperCase(name))) continue;
+      const std::optional<TFileFacts>& facts = FactsOfFolder(folder);
+      if (!facts) continue;
+      const auto candidates = byName_.find(WideUpperCase(facts->Name));
+      if (candidates == byName_.end()) continue;
+      for (int candidate : candidates->second) {
+        const TPickedFile& picked = picked_.Files[candidate];
+        if (picked.Facts.Folder && identities_.Same(folder, *facts, picked.Path, picked.Facts)) return candidate;
+      }
+    }
+    return -1;
+  }
+
+  const std::optional<TFileFacts>& FactsOfFolder(const std::wstring& folder) {
+    const std::wstring key = WideUpperCase(folder);
+    const auto known = folders_.find(key);
+    if (known != folders_.end()) return known->second;
+    return folders_[key] = FileFacts(folder);
+  }
+
+  TFileIdentities& identities_;
+  TPickedFiles picked_;
+  std::map<std::wstring, std::vector<int>> byName_;  // indexes of the picked files by upper-case real name
+  std::map<std::wstring, std::optional<TFileFacts>> folders_;
+};
+
+}  // namespace
+
+TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities) {
+  TPicker picker(identities);
+  for (const std::wstring& path : paths) picker.Add(path);
+  return picker.Finish();
+}

@@ -1,0 +1,24 @@
+// The files a user picked, as one operation on them takes them: each file
+// once, however often and by whatever paths it was listed, and each with
+// the nearest other picked folder it lies in (a move or a delete of that
+// folder takes it along).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/fileidentity.h"
+
+struct TPickedFile {
+  std::wstring Path;  // as listed
+  TFileFacts Facts;
+  int Within = -1;    // index of the nearest other picked folder that holds it
+};
+
+struct TPickedFiles {
+  std::vector<TPickedFile> Files;     // in the order picked
+  std::vector<std::wstring> Missing;  // as listed: no longer there, or a name the calls cannot reach
+};
+
+// Empty paths are left out.
+TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities);
