@@ -13,7 +13,8 @@ TCommandLine ParseCommandLine(const std::wstring& first, const std::wstring& sec
   if (letter == L'F' || letter == L'f') {
     // A part the system code page cannot hold goes by its short name, which
     // it can; never by the lookalike a best-fit conversion would make.
-    line.Folder = OpenablePath(second);
+    // A relative folder is taken against the folder the program starts in.
+    line.Folder = OpenablePath(AbsolutePath(second));
     if (line.Folder.empty()) line.RefusedFolder = second;
   } else if (letter == L'L' || letter == L'l') {
     // The name is matched by masks: what the mask syntax would read as

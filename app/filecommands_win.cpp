@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -18,13 +19,16 @@
 #include "classlib/paths.h"
 #include "classlib/buttons.h"
 #include "classlib/edits.h"
+#include "classlib/exceptions.h"
 #include "classlib/label.h"
 #include "classlib/stringlist.h"
 #include "classlib/strutils.h"
 #include "search/resultreport.h"
 #include "shell/dropfilesource.h"
+#include "shell/fileidentity.h"
 #include "shell/fileops.h"
 #include "shell/openablepath.h"
+#include "shell/pickedfiles.h"
 
 namespace {
 
@@ -36,6 +40,31 @@ constexpr int kDragDistance = 10;
 constexpr size_t kFilesNamedAtMost = 20;
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Writes text to a new file beside fileName and puts it in the place of
+// fileName only once it is whole: a full disk never leaves a cut-off file.
+// False, with the system's error code kept, when anything fails.
+bool ReplaceFileWith(const std::string& fileName, const std::string& text) {
+  std::string folder = ExtractFilePath(fileName);
+  if (folder.empty()) folder = ".\\";
+  char temporary[MAX_PATH] = {};
+  if (GetTempFileNameA(folder.c_str(), "ovr", 0, temporary) == 0) return false;
+  HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool written = file != INVALID_HANDLE_VALUE;
+  for (size_t at = 0; written && at < text.size();) {
+    DWORD done = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - at, 1 << 20));
+    written = WriteFile(file, text.data() + at, chunk, &done, nullptr) && done == chunk;
+    at += done;
+  }
+  if (file != INVALID_HANDLE_VALUE && !CloseHandle(file)) written = false;
+  if (written && MoveFileExA(temporary, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+    return true;
+  const DWORD error = GetLastError();
+  DeleteFileA(temporary);
+  SetLastError(error);
+  return false;
+}
 
 void ShellOpen(const char* verb, const std::string& target, int show) {
   ShellExecuteA(Application->Handle(), verb, target.c_str(), nullptr, nullptr, show);
@@ -96,14 +125,14 @@ void TFileCommands::mMove2SelectClick() {
 void TFileCommands::MoveSelectedTo(const std::string& folder) {
   const std::vector<std::wstring> files = SelectedFilesWide();
   if (files.empty()) return;
-  const std::vector<uint32_t> picked = form_.ResultList().SelectedIds();
   if (MessageDlg(MultiLang->Translate("Please confirm moving selected files to") + " " + folder, mtConfirmation,
                  mbOK | mbCancel, 0) != mrOk)
     return;
-  if (Transfer(files, folder, TTransfer::Move)) DropVanishedRows(picked);
+  Transfer(files, folder, TTransfer::Move);
 }
 
 bool TFileCommands::Transfer(const std::vector<std::wstring>& files, const std::string& folder, TTransfer transfer) {
+  const std::vector<uint32_t> picked = form_.ResultList().SelectedIds();
   const HWND owner = form_.Handle();
   const std::string question = MultiLang->Translate("File already exists! Overwrite?");
   const std::optional<TTransferPlan> plan =
@@ -124,13 +153,22 @@ bool TFileCommands::Transfer(const std::vector<std::wstring>& files, const std::
   // it skipped; the user must never take a partial copy for a whole one.
   std::vector<std::wstring> missing = plan->Refused;
   for (std::wstring& source : NotArrived(*plan, transfer)) missing.push_back(std::move(source));
-  if (missing.empty()) return true;
-  std::wstring names;
-  for (size_t i = 0; i < missing.size() && i < kFilesNamedAtMost; ++i) names += L"\r\n" + RealPath(missing[i]);
-  if (missing.size() > kFilesNamedAtMost) names += L"\r\n...";
-  const char* says = transfer == TTransfer::Copy ? "These files were not copied:" : "These files were not moved:";
-  ShowWideMessage(owner, MultiByteToWide(MultiLang->Translate(says)) + names, MB_OK | MB_ICONWARNING);
+  NameFilesLeft(transfer == TTransfer::Copy ? "These files were not copied:" : "These files were not moved:", missing);
+  if (transfer == TTransfer::Move) {
+    std::vector<std::wstring> folders;
+    for (const TFileTarget& file : plan->Files)
+      if (file.Facts.Folder) folders.push_back(file.Source);
+    DropVanishedRows(picked, folders);
+  }
   return true;
+}
+
+void TFileCommands::NameFilesLeft(const char* says, const std::vector<std::wstring>& files) {
+  if (files.empty()) return;
+  std::wstring names;
+  for (size_t i = 0; i < files.size() && i < kFilesNamedAtMost; ++i) names += L"\r\n" + RealPath(files[i]);
+  if (files.size() > kFilesNamedAtMost) names += L"\r\n...";
+  ShowWideMessage(form_.Handle(), MultiByteToWide(MultiLang->Translate(says)) + names, MB_OK | MB_ICONWARNING);
 }
 
 std::vector<std::wstring> TFileCommands::SelectedFilesWide() {
@@ -141,14 +179,16 @@ std::vector<std::wstring> TFileCommands::SelectedFilesWide() {
   return wide;
 }
 
-void TFileCommands::DropVanishedRows(const std::vector<uint32_t>& picked) {
+void TFileCommands::DropVanishedRows(const std::vector<uint32_t>& picked, const std::vector<std::wstring>& folders) {
   // The list may have changed while the shell worked (hits of a running
   // search): the picked records are found again by identity.
   TResultList& list = form_.ResultList();
   std::vector<int> gone;
   for (int row : list.RowsOf(picked))
-    if (row >= 0 && !PathExists(list.FullPath(row))) gone.push_back(row);
+    if (row >= 0 && PathGone(MultiByteToWide(list.FullPath(row)))) gone.push_back(row);
   list.DeleteRows(gone);
+  for (const std::wstring& folder : folders)
+    if (PathGone(folder)) list.DeleteFolderRows(WideToMultiByte(folder));
 }
 
 void TFileCommands::mCopyClick() {
@@ -159,14 +199,32 @@ void TFileCommands::mCopyClick() {
 }
 
 void TFileCommands::mDeleteClick() {
-  TStringList files;
-  GetSelectedFiles(&files);
-  if (files.Count() == 0) return;
+  const std::vector<std::wstring> files = SelectedFilesWide();
+  if (files.empty()) return;
   const std::vector<uint32_t> picked = form_.ResultList().SelectedIds();
-  // Whatever the shell reports (a user who stops it half-way has some files
-  // deleted), only the rows of files that are gone leave the list.
-  DeleteToRecycleBin(files);
-  DropVanishedRows(picked);
+  // The shell stops at a name it cannot find, and leaves every file after
+  // it: only files that are there go, each once, and a file inside a picked
+  // folder goes with the folder.
+  TFileIdentities identities;
+  const TPickedFiles pick = PickFiles(files, identities);
+  std::vector<std::wstring> names, folders;
+  for (const TPickedFile& file : pick.Files) {
+    if (file.Within < 0) names.push_back(file.Path);
+    if (file.Facts.Folder) folders.push_back(file.Path);
+  }
+  const TShellOutcome outcome = names.empty() ? TShellOutcome::Done : RecycleFiles(names);
+  std::vector<std::wstring> left;
+  bool anyGone = false;
+  for (const TPickedFile& file : pick.Files) {
+    const bool gone = PathGone(file.Path);
+    if (!gone) left.push_back(file.Path);
+    anyGone = anyGone || gone;
+  }
+  for (const std::wstring& path : pick.Missing)
+    if (!PathGone(path)) left.push_back(path);
+  // A "No" to the shell's question deletes nothing and needs no message.
+  if (outcome != TShellOutcome::Cancelled || anyGone) NameFilesLeft("These files were not deleted:", left);
+  DropVanishedRows(picked, folders);
 }
 
 void TFileCommands::mPropClick() {
@@ -192,8 +250,12 @@ void TFileCommands::mListDelFolderClick() {
 }
 
 void TFileCommands::mReportClick() {
-  if (form_.ResultList().Results().Count() == 0) {
-    Application->MessageBox(MultiLang->Translate("No files found. Nothing to report."), "Info", MB_OK);
+  TResultList& list = form_.ResultList();
+  if (list.Results().Count() == 0) {
+    const bool hidden = list.Filtering() && list.CompleteCount() > 0;
+    Application->MessageBox(MultiLang->Translate(hidden ? "The name filter hides every file. Nothing to report."
+                                                        : "No files found. Nothing to report."),
+                            "Info", MB_OK);
     return;
   }
   std::string fileName;
@@ -221,9 +283,11 @@ void TFileCommands::SaveReport(const std::string& fileName) {
   fields.FileSize = options.CheckRSize->Checked();
   const bool csv = IsCsvReportName(fileName);
   const TFileInfoList& results = form_.ResultList().Results();
-  TStringList lines;
-  for (int i = 0; i < results.Count(); ++i) lines.Add(ReportLine(results.Item(i), fields, csv));
-  lines.SaveToFile(fileName);
+  std::string text;
+  for (int i = 0; i < results.Count(); ++i) text += ReportLine(results.Item(i), fields, csv) + "\r\n";
+  if (!ReplaceFileWith(fileName, text))
+    throw EWriteError(MultiLang->Translate("The report could not be written:") + " " + fileName + "\r\n" +
+                      SysErrorMessage(GetLastError()));
 }
 
 void TFileCommands::miFileClick() {

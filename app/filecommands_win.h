@@ -47,7 +47,9 @@ public:
 
   // Clears list and adds the full path of every selected row.
   void GetSelectedFiles(TStrings* list);
-  // Writes the report of every row, in list order.
+  // Writes the report of every row, in list order. The file is replaced only
+  // once the new one is whole; a failure raises an error that names the file
+  // and the system's reason, and leaves any old report as it was.
   void SaveReport(const std::string& fileName);
 
 private:
@@ -57,9 +59,12 @@ private:
   bool Transfer(const std::vector<std::wstring>& files, const std::string& folder, TTransfer transfer);
   // The full paths of the selected rows, as the wide calls take them.
   std::vector<std::wstring> SelectedFilesWide();
-  // Removes the rows of the picked records whose files no longer exist at
-  // their old places.
-  void DropVanishedRows(const std::vector<uint32_t>& picked);
+  // Removes the rows of the picked records whose files are gone from their
+  // places, and the rows of everything listed inside folders, among them,
+  // that are gone.
+  void DropVanishedRows(const std::vector<uint32_t>& picked, const std::vector<std::wstring>& folders);
+  // Tells the user which files, by their real paths, the command left.
+  void NameFilesLeft(const char* says, const std::vector<std::wstring>& files);
 
   TFindForm& form_;
   POINT DragStart{-1, -1};

@@ -273,6 +273,9 @@ void TFindForm::BuildResultArea() {
   SaveDlg->SetDefaultExt("txt");
   SaveDlg->SetFileName("FileList");
   SaveDlg->SetFilter("Text files (*.txt)|*.TXT|Comma separated (*.csv)|*.CSV");
+  // The current folder stays where it was: a relative name elsewhere must
+  // never come to mean another file.
+  SaveDlg->SetOptions(SaveDlg->Options() | ofNoChangeDir);
   DropFileSource = new TDropFileSource(this);
   DropFileSource->SetName("DropFileSource");
 }

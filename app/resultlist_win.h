@@ -28,6 +28,7 @@ public:
 
   TFileInfoList& Results() { return set_.Results(); }
   bool Filtering() const { return set_.Filtering(); }
+  int CompleteCount() const { return set_.CompleteCount(); }
 
   // A new hit; the list shows it once the posted count update arrives.
   void Add(const TFileInfo& info);

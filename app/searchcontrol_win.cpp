@@ -23,6 +23,7 @@
 #include "search/filelistthread.h"
 #include "search/searchthread.h"
 #include "search/threadowner.h"
+#include "shell/openablepath.h"
 #include "shell/shelltree.h"
 #include "widecontrols/widecombobox.h"
 
@@ -211,7 +212,11 @@ void TSearchControl::SearchTickedFolders(const TSearchCriteria& criteria) {
 }
 
 void TSearchControl::SearchSpecialPath(const TSearchCriteria& criteria) {
-  const std::string path = WithoutTrailingBackslash(form_.cbFolder->Text());
+  // Every row then holds a full path: a file action must not come to act on
+  // another file when the current folder moves.
+  const std::string typed = form_.cbFolder->Text();
+  std::string path = OpenablePath(AbsolutePath(MultiByteToWide(typed)));
+  path = WithoutTrailingBackslash(path.empty() ? typed : path);
   TFindFile* thread = NewThread(criteria);
   thread->SetPath(path);
   thread->SetRecurse(form_.CheckSubDirs->Checked());

@@ -11,7 +11,13 @@ public:
   explicit TLineBuilder(bool csv) : csv_(csv), separator_(csv ? ';' : '\t') {}
 
   void Text(std::string_view field) {
-    const bool quote = csv_ || field.find_first_of(std::string{separator_, '"', '\r', '\n'}) != std::string_view::npos;
+    if (csv_) {
+      const bool formula = !field.empty() && std::string_view("=+-@\t\r").find(field[0]) != std::string_view::npos;
+      line_ += AnsiQuotedStr(formula ? "'" + std::string(field) : std::string(field), '"');
+      line_ += separator_;
+      return;
+    }
+    const bool quote = field.find_first_of(std::string{separator_, '"', '\r', '\n'}) != std::string_view::npos;
     line_ += quote ? AnsiQuotedStr(field, '"') : std::string(field);
     line_ += separator_;
   }

@@ -27,5 +27,7 @@ bool IsCsvReportName(std::string_view fileName);
 // One line, without its line break. A text field that holds the separator,
 // a double quote or a line break is quoted with its quotes doubled, so the
 // line reads back into the same fields; in the ";" form every text field is
-// quoted. Sizes are never quoted.
+// quoted, and one that starts with "=", "+", "-", "@", a TAB or a CR gets an
+// apostrophe first, so that a spreadsheet opening the file never takes a
+// file name for a formula. Sizes are never quoted.
 std::string ReportLine(const TFileInfo& info, const TReportFields& fields, bool csv);

@@ -25,6 +25,8 @@ public:
   TFileInfoList& Results() { return *results_; }
   const TFileInfoList& Results() const { return *results_; }
   bool Filtering() const { return allResults_ != nullptr; }
+  // How many records there are, the filter aside.
+  int CompleteCount() const { return (allResults_ ? *allResults_ : *results_).Count(); }
 
   // A new hit: shown at once, whatever its name; while filtering it also
   // joins the complete store, so it is still there when the filter goes.

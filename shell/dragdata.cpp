@@ -11,6 +11,7 @@
 #include "classlib/paths.h"
 #include "classlib/stringlist.h"
 #include "classlib/strutils.h"
+#include "shell/openablepath.h"
 #include "shell/owners.h"
 #include "shell/pidls.h"
 
@@ -35,11 +36,19 @@ HGLOBAL MakeBlock(uint64_t size, Fill fill) {
   return block;
 }
 
-// A list parsed by folder from an 8-bit display name; empty when the name is
-// too long for the shell's buffer or cannot be parsed, or, when mustBeFolder,
+// The files by their real (long) paths: a name the code page cannot hold is
+// listed by its short name, and a program that copies a dropped file names
+// the copy as it is told.
+std::vector<std::wstring> RealPaths(const TStrings& files) {
+  std::vector<std::wstring> paths;
+  for (int i = 0; i < files.Count(); ++i) paths.push_back(RealPath(MultiByteToWide(files.Get(i))));
+  return paths;
+}
+
+// A list parsed by folder from a display name; empty when the name is too
+// long for the shell's buffer or cannot be parsed, or, when mustBeFolder,
 // names no folder.
-TOwnedPidl ParseName(IShellFolder* folder, const std::string& name, bool mustBeFolder) {
-  std::wstring wide = MultiByteToWide(name);
+TOwnedPidl ParseName(IShellFolder* folder, std::wstring wide, bool mustBeFolder) {
   if (wide.empty() || wide.size() >= MAX_PATH) return {};
   ULONG eaten = 0;
   ULONG attributes = SFGAO_FOLDER;
@@ -54,17 +63,17 @@ TOwnedPidl ParseName(IShellFolder* folder, const std::string& name, bool mustBeF
 }  // namespace
 
 HGLOBAL RenderFileList(const TStrings& files) {
-  uint64_t size = sizeof(DROPFILES) + 1;
-  for (int i = 0; i < files.Count(); ++i) size += files.Get(i).size() + 1;
+  const std::vector<std::wstring> paths = RealPaths(files);
+  uint64_t size = sizeof(DROPFILES) + sizeof(wchar_t);
+  for (const std::wstring& path : paths) size += (path.size() + 1) * sizeof(wchar_t);
   return MakeBlock(size, [&](uint8_t* bytes) {
     auto* header = reinterpret_cast<DROPFILES*>(bytes);
     header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
+    header->fWide = TRUE;
     uint8_t* out = bytes + sizeof(DROPFILES);
-    for (int i = 0; i < files.Count(); ++i) {
-      std::string name = files.Get(i);
-      std::memcpy(out, name.data(), name.size());
-      out += name.size() + 1;
+    for (const std::wstring& path : paths) {
+      std::memcpy(out, path.data(), path.size() * sizeof(wchar_t));
+      out += (path.size() + 1) * sizeof(wchar_t);
     }
   });
 }
@@ -105,9 +114,10 @@ HGLOBAL RenderShellIdList(const TStrings& files) {
   if (count == 0) return nullptr;
   TComPtr<IShellFolder> desktop;
   if (FAILED(SHGetDesktopFolder(desktop.Receive())) || !desktop) return nullptr;
-  const std::string folderPath = ExtractFilePath(files.Get(0));
+  const std::vector<std::wstring> paths = RealPaths(files);
+  const std::wstring folderPath = WideExtractFilePath(paths[0]);
   bool oneFolder = true;
-  for (int i = 1; i < count && oneFolder; ++i) oneFolder = AnsiSameText(ExtractFilePath(files.Get(i)), folderPath);
+  for (int i = 1; i < count && oneFolder; ++i) oneFolder = WideCompareText(WideExtractFilePath(paths[i]), folderPath) == 0;
 
   // lists[0] is the parent folder's, lists[i + 1] file i's.
   std::vector<TOwnedPidl> lists;
@@ -119,10 +129,10 @@ HGLOBAL RenderShellIdList(const TStrings& files) {
     GetShellFolder(parent.Get(), false, folder);
     if (!folder) return nullptr;
     lists.push_back(std::move(parent));
-    for (int i = 0; i < count; ++i) lists.push_back(ParseName(folder.Get(), ExtractFileName(files.Get(i)), false));
+    for (const std::wstring& path : paths) lists.push_back(ParseName(folder.Get(), WideExtractFileName(path), false));
   } else {
     lists.push_back(TOwnedPidl(PidlAlloc(sizeof(USHORT))));
-    for (int i = 0; i < count; ++i) lists.push_back(ParseName(desktop.Get(), files.Get(i), false));
+    for (const std::wstring& path : paths) lists.push_back(ParseName(desktop.Get(), path, false));
   }
   uint64_t size = (static_cast<uint64_t>(count) + 2) * sizeof(UINT);
   for (const TOwnedPidl& list : lists) {

@@ -18,17 +18,6 @@ bool ReachableExactly(std::wstring_view name) {
   return name.empty() || (name.back() != L'.' && name.back() != L' ');
 }
 
-std::wstring FullPath(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0) return path;
-    const bool fits = length < full.size();
-    full.resize(length);
-    if (fits) return full;
-  }
-}
-
 }  // namespace
 
 TFileFacts FactsOf(const WIN32_FIND_DATAW& data) {
@@ -55,6 +44,7 @@ std::optional<TFileFacts> FileFacts(const std::wstring& path) {
 }
 
 bool PathGone(const std::wstring& path) {
+  if (!ReachableExactly(WideExtractFileName(path))) return false;
   if (GetFileAttributesW(ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -65,7 +55,7 @@ bool SameWriteTime(const FILETIME& a, const FILETIME& b) {
   return difference <= kCoarsestTimeStep && difference >= -kCoarsestTimeStep;
 }
 
-std::wstring PathKey(const std::wstring& path) { return WideUpperCase(FullPath(path)); }
+std::wstring PathKey(const std::wstring& path) { return WideUpperCase(FullPathName(path)); }
 
 bool TFileIdentities::Same(const std::wstring& a, const TFileFacts& fa, const std::wstring& b, const TFileFacts& fb) {
   // One file seen twice at one moment shows the same facts; files that

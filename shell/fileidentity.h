@@ -29,7 +29,8 @@ TFileFacts FactsOf(const WIN32_FIND_DATAW& data);
 std::optional<TFileFacts> FileFacts(const std::wstring& path);
 
 // Whether nothing is at path any more: only "not found" says so, never a
-// file that cannot be read (access denied, a share offline).
+// file that cannot be read (access denied, a share offline), nor a name the
+// calls cannot reach exactly.
 bool PathGone(const std::wstring& path);
 
 // Whether two write times are the same to a file system's precision: FAT

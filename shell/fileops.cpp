@@ -23,30 +23,31 @@ constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
 
 HWND ApplicationWindow() { return Application != nullptr ? Application->Handle() : nullptr; }
 
-// Names for the shell: each followed by a zero, the whole by one more. An
-// empty name would end the list early and hide the names after it, so it
-// is left out.
-template <class Names, class Name>
-std::wstring NameList(const Names& names, Name name) {
+// A name as the shell gets it: by its real (long) names, so that its
+// questions show them and what it makes elsewhere bears them; "" for a name
+// that is not fully qualified, which the shell would take against whatever
+// the current folder is, and for an empty one.
+std::wstring ShellName(const std::wstring& path) { return IsFullyQualified(path) ? RealPath(path) : L""; }
+
+// Names for the shell: each followed by a zero, the whole by one more. A
+// name ShellName refuses is left out: an empty one would end the list early
+// and hide the names after it.
+std::wstring NameList(const std::vector<std::wstring>& paths) {
   std::wstring list;
-  for (const auto& item : names) {
-    const std::wstring text = name(item);
-    if (text.empty()) continue;
-    list += text;
+  for (const std::wstring& path : paths) {
+    const std::wstring name = ShellName(path);
+    if (name.empty()) continue;
+    list += name;
     list.push_back(L'\0');
   }
   return list;  // c_str() supplies the final zero
 }
 
-std::vector<std::string> Lines(const TStrings& files) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < files.Count(); ++i) lines.push_back(files.Get(i));
+std::vector<std::wstring> WideLines(const TStrings& files) {
+  std::vector<std::wstring> lines;
+  for (int i = 0; i < files.Count(); ++i) lines.push_back(MultiByteToWide(files.Get(i)));
   return lines;
 }
-
-std::wstring Wide(const std::string& path) { return MultiByteToWide(path); }
-
-enum class TShellOutcome { Done, Failed, Cancelled };
 
 // from and to: name lists as NameList makes them; to may be empty.
 TShellOutcome RunFileOperation(UINT operation, const std::wstring& from, const std::wstring& to, FILEOP_FLAGS flags) {
@@ -66,14 +67,17 @@ TShellOutcome RunFileOperation(UINT operation, const std::wstring& from, const s
 }
 
 bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFolder) {
+  const std::wstring into = ShellName(MultiByteToWide(destFolder));
+  if (into.empty()) return false;
   // The destination is a list too: the shell reads it up to a double zero.
-  return RunFileOperation(operation, NameList(Lines(files), Wide), Wide(destFolder) + L'\0',
-                          FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION) == TShellOutcome::Done;
+  return RunFileOperation(operation, NameList(WideLines(files)), into + L'\0', FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION) ==
+         TShellOutcome::Done;
 }
 
 }  // namespace
 
 bool ShowFileProperties(const std::string& fileName, const std::string& pageName) {
+  if (!IsFullyQualified(MultiByteToWide(fileName))) return false;
   using TWideProc = BOOL(WINAPI*)(HWND, DWORD, LPCWSTR, LPCWSTR);
   using TAnsiProc = BOOL(WINAPI*)(HWND, DWORD, LPCSTR, LPCSTR);
   HMODULE shell32 = GetModuleHandleA("shell32.dll");
@@ -108,8 +112,10 @@ std::string BrowseForFolderTitle(HWND ownerWindow, const std::string& title) {
 
 std::string BrowseForFolder(HWND ownerWindow) { return BrowseForFolderTitle(ownerWindow, ""); }
 
-bool DeleteToRecycleBin(const TStrings& files) {
-  return RunFileOperation(FO_DELETE, NameList(Lines(files), Wide), L"", FOF_ALLOWUNDO) == TShellOutcome::Done;
+bool DeleteToRecycleBin(const TStrings& files) { return RecycleFiles(WideLines(files)) == TShellOutcome::Done; }
+
+TShellOutcome RecycleFiles(const std::vector<std::wstring>& files) {
+  return RunFileOperation(FO_DELETE, NameList(files), L"", FOF_ALLOWUNDO);
 }
 
 bool CopyFiles(const TStrings& files, const std::string& destFolder) { return CopyOrMove(FO_COPY, files, destFolder); }
@@ -136,9 +142,16 @@ bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer) {
     // A pair goes whole or not at all: one side alone would shift every
     // later file onto another file's target.
     for (const TFileTarget* file : *group) {
-      if (file->Source.empty() || file->Target.empty()) continue;
-      from += file->Source + L'\0';
-      to += file->Target + L'\0';
+      // Targets are planned by real names; a target by its real path could
+      // be another file the short name reaches.
+      const std::wstring source = ShellName(file->Source);
+      const std::wstring& target = file->Target;
+      if (source.empty() || !IsFullyQualified(target)) {
+        done = false;
+        continue;
+      }
+      from += source + L'\0';
+      to += target + L'\0';
     }
     if (from.empty()) continue;
     const TShellOutcome outcome = RunFileOperation(operation, from, to, static_cast<FILEOP_FLAGS>(flags));

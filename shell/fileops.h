@@ -24,8 +24,15 @@ std::string BrowseForFolder(HWND ownerWindow);
 // One shell operation over the whole list (full paths), undoable where the
 // shell allows; true only when the shell did it all without being cancelled.
 // An empty list does nothing and gives false. The program's windows take no
-// input while the shell's own windows ask and show progress.
+// input while the shell's own windows ask and show progress. The shell gets
+// each name by its real (long) names; a name that is not fully qualified
+// never reaches it (a destination folder that is not refuses the whole).
 bool DeleteToRecycleBin(const TStrings& files);
+
+enum class TShellOutcome { Done, Failed, Cancelled };
+// The same for wide names, with how the shell ended: Cancelled also when the
+// user answered its question "No".
+TShellOutcome RecycleFiles(const std::vector<std::wstring>& files);
 // A file of the same name in destFolder: the copy gets a new name, where the
 // shell honours that.
 bool CopyFiles(const TStrings& files, const std::string& destFolder);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwctype>
 #include <string_view>
 #include <vector>
 
@@ -49,6 +50,30 @@ std::wstring AskPath(const std::wstring& path, Call call) {
 }
 
 }  // namespace
+
+bool IsFullyQualified(std::wstring_view path) {
+  if (path.size() >= 3 && iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\') return true;
+  if (path.size() < 5 || path.substr(0, 2) != L"\\\\" || path[2] == L'\\') return false;
+  // The server's name, then the share's.
+  const size_t cut = path.find(L'\\', 2);
+  return cut != std::wstring_view::npos && cut + 1 < path.size() && path[cut + 1] != L'\\';
+}
+
+std::wstring AbsolutePath(const std::wstring& path) {
+  if (path.empty() || IsFullyQualified(path) || (path.size() == 2 && path[1] == L':')) return path;
+  return FullPathName(path);
+}
+
+std::wstring FullPathName(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    const bool fits = length < full.size();
+    full.resize(length);
+    if (fits) return full;
+  }
+}
 
 bool MayBeShortName(std::wstring_view name) { return name.find(L'~') != std::wstring_view::npos; }
 

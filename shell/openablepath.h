@@ -23,6 +23,18 @@ std::wstring ShortPathName(const std::wstring& path);
 // it is not there. Never in the "\\?\" form, however long.
 std::wstring RealPath(const std::wstring& path);
 
+// Whether path names one place whatever the current folder and drive are:
+// a drive, ":" and "\" ("C:\..."), or "\\server\share...".
+bool IsFullyQualified(std::wstring_view path);
+
+// The path made full against the current folder, when it is not full yet.
+// A drive alone ("C:") is taken as its root's name, as the search takes it.
+std::wstring AbsolutePath(const std::wstring& path);
+// The system's full form of path: against the current folder, with "." and
+// ".." resolved and a final "." or " " of a name dropped; path itself when
+// the system cannot say.
+std::wstring FullPathName(const std::wstring& path);
+
 // Whether a name may be a short name standing for another: every short name
 // the system makes up holds a "~".
 bool MayBeShortName(std::wstring_view name);

@@ -19,6 +19,15 @@ TEST(CommandLine, OnlyTheSecondCharacterOfTheFirstArgumentCounts) {
   EXPECT_TRUE(ParseCommandLine(L"-Q", L"C:\\Data").Folder.empty());
 }
 
+// "-F ." names the folder the program started in, whatever the current
+// folder later becomes.
+TEST(CommandLine, RelativeFolderIsMadeFull) {
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, current);
+  EXPECT_EQ(ParseCommandLine(L"-F", L".").Folder, current);
+  EXPECT_EQ(ParseCommandLine(L"-F", L"docs").Folder, std::string(current) + "\\docs");
+}
+
 TEST(CommandLine, SwitchWithoutItsArgumentChangesNothing) {
   EXPECT_TRUE(ParseCommandLine(L"-F", L"").Folder.empty());
   EXPECT_TRUE(ParseCommandLine(L"-L", L"").FileMask.empty());

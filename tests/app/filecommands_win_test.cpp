@@ -20,6 +20,8 @@
 #include "classlib/bitmap.h"
 #include "classlib/buttons.h"
 #include "classlib/codepage.h"
+#include "classlib/edits.h"
+#include "classlib/exceptions.h"
 #include "classlib/listview.h"
 #include "classlib/menus.h"
 #include "classlib/paths.h"
@@ -367,12 +369,16 @@ TEST_F(FileCommandsTest, DeleteToTheRecycleBinKeepsRowsOfFilesThatStayed) {
   Select({gone.c_str(), kept.c_str()});
   HANDLE lock = CreateFileA((source.Path() + "\\" + kept).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  std::wstring texts;
   {
     TButtonPresser presser({IDYES});
     Commands().mDeleteClick();
-
+    texts = presser.Texts();
   }
   CloseHandle(lock);
+  EXPECT_NE(texts.find(L"These files were not deleted:\r\n" + MultiByteToWide(source.Path() + "\\" + kept)),
+            std::wstring::npos)
+      << WideToMultiByte(texts);
   Pump(5);
   EXPECT_FALSE(Exists(source.Path() + "\\" + gone));
   EXPECT_TRUE(Exists(source.Path() + "\\" + kept));
@@ -383,6 +389,72 @@ TEST_F(FileCommandsTest, DeleteToTheRecycleBinKeepsRowsOfFilesThatStayed) {
     EXPECT_EQ(Read(trash), "bin me");
   }
   EXPECT_EQ(SortedColumn(0), (Names{kept, "other.txt"}));
+}
+
+// Delete takes a picked folder with the picked file inside it, a file
+// listed after them, and skips a file that vanished since the search: all
+// go, nothing is reported, and no row of what went stays listed.
+TEST_F(FileCommandsTest, DeleteTakesEveryPickedFileThatIsThere) {
+  TTempFolder source;
+  source.Write("A\\in.txt", "in");
+  source.Write("A\\also.txt", "also");
+  source.Write("B\\out.txt", "out");
+  source.Write("B\\vanished.txt", "gone soon");
+  Find(source.Path());
+  Select({"vanished.txt", "A", "in.txt", "out.txt"});
+  DeleteFileA((source.Path() + "\\B\\vanished.txt").c_str());
+  {
+    TButtonPresser presser({IDYES});
+    Commands().mDeleteClick();
+    EXPECT_EQ(presser.Boxes(), 1) << WideToMultiByte(presser.Texts());  // the shell's question alone
+  }
+  Pump(5);
+  EXPECT_FALSE(Exists(source.Path() + "\\A"));
+  EXPECT_FALSE(Exists(source.Path() + "\\B\\out.txt"));
+  EXPECT_EQ(SortedColumn(0), (Names{"B"}));
+}
+
+// A folder typed as a relative path is searched as a full one: when the
+// current folder moves, Delete still takes the file that was found, never
+// a namesake of the new current folder.
+TEST_F(FileCommandsTest, ARelativeFolderListsFullPathsThatStayTrue) {
+  TTempFolder here, elsewhere;
+  here.Write("docs\\a.txt", "searched");
+  elsewhere.Write("docs\\a.txt", "unrelated");
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, current);
+  SetCurrentDirectoryA(here.Path().c_str());
+  Find("docs");
+  SetCurrentDirectoryA(elsewhere.Path().c_str());
+  Select({"a.txt"});
+  TStringList files;
+  Commands().GetSelectedFiles(&files);
+  ASSERT_EQ(files.Count(), 1);
+  EXPECT_EQ(files[0], here.Path() + "\\docs\\a.txt");
+  {
+    TButtonPresser presser({IDYES});
+    Commands().mDeleteClick();
+  }
+  SetCurrentDirectoryA(current);
+  EXPECT_FALSE(Exists(here.Path() + "\\docs\\a.txt"));
+  EXPECT_EQ(Read(elsewhere.Path() + "\\docs\\a.txt"), "unrelated");
+}
+
+// Copy puts a file listed by its short name on the clipboard by its real,
+// long name, as a program that pastes it names the copy.
+TEST_F(FileCommandsTest, ClipboardCarriesTheRealLongName) {
+  TTempFolder source;
+  const std::wstring real = MultiByteToWide(source.Path()) + L"\\\x041F\x0440\x0438\x0432\x0435\x0442.txt";
+  WriteWide(real, "x");
+  Find(source.Path());
+  ASSERT_EQ(Column(0).size(), 1u);
+  Select({Column(0)[0]});
+  Commands().mCopyClick();
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  wchar_t copied[MAX_PATH] = {};
+  if (HANDLE drop = GetClipboardData(CF_HDROP)) DragQueryFileW(static_cast<HDROP>(drop), 0, copied, MAX_PATH);
+  CloseClipboard();
+  EXPECT_EQ(std::wstring(copied), real);
 }
 
 // "Not this folder" takes the folder and those below it, never a folder
@@ -565,11 +637,42 @@ TEST_F(FileCommandsTest, DragStartsAfterTenPixelsWithOneButtonAlone) {
 }
 
 // With nothing listed the report says so once and asks for no file.
+// With nothing listed, or every row hidden by the name filter, the report
+// says which, once, and asks for no file.
 TEST_F(FileCommandsTest, ReportOfAnEmptyListSaysSoAndAsksForNoFile) {
+  ASSERT_EQ(FindForm->ListView->Items()->Count(), 0);
+  {
+    TButtonPresser presser({IDOK});
+    Commands().mReportClick();
+    EXPECT_EQ(presser.Boxes(), 1);
+    EXPECT_NE(presser.Texts().find(L"No files found"), std::wstring::npos);
+  }
+  TTempFolder source;
+  source.Write("a.txt", "x");
+  Find(source.Path());
+  FindForm->eFileNameFilter->SetText("zzz");
+  Pump(5);
   ASSERT_EQ(FindForm->ListView->Items()->Count(), 0);
   TButtonPresser presser({IDOK});
   Commands().mReportClick();
   EXPECT_EQ(presser.Boxes(), 1);
+  EXPECT_NE(presser.Texts().find(L"filter hides every file"), std::wstring::npos) << WideToMultiByte(presser.Texts());
+}
+
+// A report that cannot be written says so with the file's name, and leaves
+// no cut-off file behind.
+TEST_F(FileCommandsTest, AReportThatCannotBeWrittenNamesItsFile) {
+  TTempFolder source;
+  source.Write("a.txt", "x");
+  Find(source.Path());
+  const std::string report = source.Path() + "\\no such folder\\list.txt";
+  try {
+    Commands().SaveReport(report);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find(report), std::string::npos) << e.Message();
+  }
+  EXPECT_FALSE(Exists(report));
 }
 
 // On a Cyrillic system the names come back in its code page.

@@ -50,6 +50,21 @@ TEST(ResultReport, ChosenFieldsComeInTheirFixedOrder) {
   EXPECT_EQ(ReportLine(Sample(), none, true), "");
 }
 
+// A spreadsheet never reads a file name of the ";" form as a formula; the
+// TAB form keeps every name as it is.
+TEST(ResultReport, CsvFieldsThatCouldStartAFormulaGetAnApostrophe) {
+  TReportFields name;
+  name.FullPath = false;
+  name.FileName = true;
+  for (const std::string start : {"=", "+", "-", "@", "\t", "\r"}) {
+    TFileInfo info = Sample();
+    info.Name = start + "HYPERLINK(x).txt";
+    EXPECT_EQ(ReportLine(info, name, true), "\"'" + info.Name + "\"");
+    EXPECT_EQ(ReportLine(info, name, false).substr(0, 2), start == "\t" || start == "\r" ? "\"" + start : start + "H");
+  }
+  EXPECT_EQ(ReportLine(Sample(), name, true), "\"report.doc\"");
+}
+
 TEST(ResultReport, OnlyTheCsvExtensionChoosesTheSemicolonForm) {
   EXPECT_TRUE(IsCsvReportName("C:\\x\\list.csv"));
   EXPECT_TRUE(IsCsvReportName("LIST.CSV"));

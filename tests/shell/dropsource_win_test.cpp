@@ -157,13 +157,13 @@ TEST_F(DropSourceTest, LayoutsOfTheFileListAndNameMaps) {
   SetFiles({"a"});
   std::vector<uint8_t> bytes;
   ASSERT_EQ(Render(data, CF_HDROP, &bytes), S_OK);
-  ASSERT_EQ(bytes.size(), 23u);  // header, "a", its zero, the closing zero
+  ASSERT_EQ(bytes.size(), 26u);  // header, "a", its zero, the closing zero, in UTF-16
   const auto* header = reinterpret_cast<const DROPFILES*>(bytes.data());
   EXPECT_EQ(header->pFiles, 20u);
   EXPECT_EQ(header->pt.x, 0);
   EXPECT_EQ(header->fNC, FALSE);
-  EXPECT_EQ(header->fWide, FALSE);
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 20, bytes.end()), (std::vector<uint8_t>{'a', 0, 0}));
+  EXPECT_EQ(header->fWide, TRUE);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 20, bytes.end()), (std::vector<uint8_t>{'a', 0, 0, 0, 0, 0}));
 
   SetFiles({"C:\\x\\one.txt", "C:\\x\\two.txt"});
   source->MappedNames()->Add("uno");

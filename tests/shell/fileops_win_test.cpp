@@ -106,6 +106,24 @@ TEST(FileOperations, EmptyListDoesNothingAndFails) {
   EXPECT_FALSE(MoveFiles(none, GetTempDir()));
 }
 
+// A name that is not fully qualified would mean whatever file the current
+// folder holds by it: the shell never gets one.
+TEST_F(CopyMoveFixture, NamesThatAreNotFullyQualifiedNeverReachTheShell) {
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, current);
+  SetCurrentDirectoryA(source.c_str());
+  TStringList relative;
+  relative.Add("a.txt");
+  EXPECT_FALSE(DeleteToRecycleBin(relative));
+  EXPECT_FALSE(CopyFiles(files, "..\\dest"));
+  const std::vector<TFileTarget> pair = {{L"b.txt", Wide(dest + "\\b.txt"), false, {}}};
+  EXPECT_FALSE(TransferFiles(pair, TTransfer::Move));
+  SetCurrentDirectoryA(current);
+  EXPECT_TRUE(PathExists(source + "\\a.txt"));
+  EXPECT_TRUE(PathExists(source + "\\b.txt"));
+  EXPECT_FALSE(PathExists(dest + "\\a.txt"));
+}
+
 TEST(DeleteToRecycleBin, FileGoesToTheRecycleBin) {
   TTempFolder folder;
   std::string name = "recycle-" + std::to_string(GetCurrentProcessId()) + ".txt";
