@@ -219,8 +219,7 @@ void TConfigForm::FormCreate(TObject* /*Sender*/) {
   cbLanguage->SetItemIndex(0);
   FontDlg->Font()->Assign(Font());
   LoadSettings();
-  if (FileTypes().empty())
-    for (const std::string& line : DefaultFileTypes()) eFileTypes->Lines()->Add(line);
+  if (FileTypes().empty()) SetFileTypes(DefaultFileTypes());
   loadedFileTypes_ = FileTypes();
 }
 
@@ -257,7 +256,8 @@ void TConfigForm::LoadSettings() {
     registry.CloseKey();
   }
   if (registry.OpenKeyReadOnly(kHistoryKey)) {
-    for (int n = 0;; ++n) {
+    std::vector<std::string> types;
+    for (int n = 0; types.size() < kMaxFileTypes; ++n) {
       const std::string name = "FileType" + IntToStr(n);
       if (!registry.ValueExists(name)) break;
       std::optional<std::string> line = ReadTextValue(registry, name);
@@ -267,9 +267,18 @@ void TConfigForm::LoadSettings() {
         continue;
       }
       if (line->empty()) break;
-      eFileTypes->Lines()->Add(*line);
+      types.push_back(*line);
     }
+    SetFileTypes(types);
   }
+}
+
+void TConfigForm::SetFileTypes(const std::vector<std::string>& types) {
+  // The memo's lines are its text: one line at a time would read and write
+  // the whole text for each.
+  std::string text;
+  for (const std::string& type : types) text += type + "\r\n";
+  eFileTypes->Lines()->SetText(text);
 }
 
 void TConfigForm::FormDestroy(TObject* /*Sender*/) {
@@ -310,9 +319,11 @@ void TConfigForm::SaveSettings() {
 }
 
 std::vector<std::string> TConfigForm::FileTypes() const {
+  TStringList text;
+  text.SetText(eFileTypes->Text());
   std::vector<std::string> lines;
-  for (int i = 0; i < eFileTypes->Lines()->Count(); ++i) {
-    std::string line = eFileTypes->Lines()->Get(i);
+  for (int i = 0; i < text.Count() && lines.size() < kMaxFileTypes; ++i) {
+    std::string line = text.Get(i);
     if (!line.empty()) lines.push_back(line);
   }
   return lines;
@@ -360,8 +371,7 @@ void TConfigForm::bFEditClick(TObject* /*Sender*/) {
 }
 
 void TConfigForm::bFDefaultClick(TObject* /*Sender*/) {
-  eFileTypes->Lines()->Clear();
-  for (const std::string& line : DefaultFileTypes()) eFileTypes->Lines()->Add(line);
+  SetFileTypes(DefaultFileTypes());
 }
 
 void TConfigForm::bCloseClick(TObject* /*Sender*/) { SetModalResult(mrOk); }

@@ -98,8 +98,10 @@ public:
 
   // The dialog's font to every form of the application.
   void ApplyFontToForms();
-  // The file-type lines, without empty ones.
+  // The file-type lines, without empty ones; at most kMaxFileTypes of them,
+  // as the other stored lists are capped.
   std::vector<std::string> FileTypes() const;
+  static constexpr size_t kMaxFileTypes = 1000;
   // Shows the dialog modally with the page first.
   void ShowAtPage(TPage page);
 
@@ -113,6 +115,7 @@ private:
   void BuildReportPage();
   void LoadSettings();
   void SaveSettings();
+  void SetFileTypes(const std::vector<std::string>& types);
 
   struct TFlag {
     const char* Value;

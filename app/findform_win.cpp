@@ -48,6 +48,10 @@ namespace {
 
 constexpr int kHistoryLength = 10;
 constexpr int kDefaultColumnWidth = 150;
+// A stored width outside these (a hidden column, a damaged value) gives the
+// column its default width.
+constexpr int kMinColumnWidth = 8;
+constexpr int kMaxColumnWidth = 4000;
 
 }  // namespace
 
@@ -151,6 +155,7 @@ void TFindForm::LoadHistory() {
   for (int i = 0; i < ListView->Columns()->Count(); ++i) {
     std::optional<int32_t> width;
     if (open) width = ReadDwordValue(registry, "ListViewColumn" + IntToStr(i));
+    if (width && (*width < kMinColumnWidth || *width > kMaxColumnWidth)) width.reset();
     ListView->Columns()->Items(i)->SetWidth(width.value_or(kDefaultColumnWidth));
   }
   if (open) {
@@ -221,7 +226,6 @@ void TFindForm::FormDestroy(TObject* /*Sender*/) {
 void TFindForm::SaveHistory() {
   TRegistry registry;
   if (!registry.OpenKey(kHistoryKey, true)) return;
-  for (int n = 0; registry.ValueExists("Path" + IntToStr(n)); ++n) registry.DeleteValue("Path" + IntToStr(n));
   registry.WriteString("Type", cbTypes->Text());
   for (int i = 0; i < ListView->Columns()->Count(); ++i)
     registry.WriteInteger("ListViewColumn" + IntToStr(i), ListView->Columns()->Items(i)->Width());
@@ -232,9 +236,13 @@ void TFindForm::SaveHistory() {
       WriteWideTextValue(registry, history.value + n, i < items.Count() ? items.Get(i) : std::wstring());
     }
   }
+  // The new list goes over the old before the old one's leftovers go: a
+  // failure half-way loses no tick.
   TStringList checked;
   ShellTree->GetCheckedPaths(&checked);
-  for (int n = 0; n < checked.Count(); ++n) registry.WriteString("Path" + IntToStr(n), checked[n]);
+  int n = 0;
+  for (; n < checked.Count(); ++n) registry.WriteString("Path" + IntToStr(n), checked[n]);
+  for (; registry.ValueExists("Path" + IntToStr(n)); ++n) registry.DeleteValue("Path" + IntToStr(n));
 }
 
 void TFindForm::ApplyOptions() {

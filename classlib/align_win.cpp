@@ -89,6 +89,8 @@ void TWinControl::Realign() {
 void TWinControl::AlignControls(TRect& rect) {
   // A child may hide itself or change its siblings while it is placed.
   const std::vector<TControl*> children = controls_;
+  for (TControl* child : children)
+    if (child->visible_) child->ParentAligning(rect);
   for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
     for (TControl* child : children) {
       if (!child->visible_ || child->align_ != align) continue;

@@ -256,6 +256,9 @@ protected:
   void UpdateAnchorRules();
   // The stored bounds after a change of them; true when the size changed.
   bool StoreBounds(int left, int top, int width, int height);
+  // Called on each visible child before its parent lays them out in room:
+  // a control that keeps limits on its siblings (a splitter) applies them.
+  virtual void ParentAligning(const TRect& room) { (void)room; }
 
   std::string text_;  // the text while there is no window to hold it
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;

@@ -13,50 +13,43 @@ TSplitter::TSplitter(TComponent* owner) : TCustomControl(owner) {
 
 TControl* TSplitter::FindNeighbour() const {
   TWinControl* parent = Parent();
-  if (parent == nullptr) return nullptr;
-  POINT p{left_, top_};
-  switch (Align()) {
-    case alLeft:
-      --p.x;
-      break;
-    case alRight:
-      p.x += width_;
-      break;
-    case alTop:
-      --p.y;
-      break;
-    case alBottom:
-      p.y += height_;
-      break;
-    default:
-      return nullptr;
-  }
+  if (parent == nullptr || Align() == alNone || Align() == alClient) return nullptr;
+  // The parent places the controls of one alignment in its order, each
+  // against the one before.
+  TControl* before = nullptr;
   for (int i = 0; i < parent->ControlCount(); ++i) {
     TControl* c = parent->Controls(i);
-    if (c == this || !c->Visible() || c->Align() != Align()) continue;
-    TRect r = c->BoundsRect();
-    // A control squeezed to nothing still touches the splitter.
-    const bool before = Align() == alLeft || Align() == alTop;
-    if (r.Width() == 0) before ? --r.Left : ++r.Right;
-    if (r.Height() == 0) before ? --r.Top : ++r.Bottom;
-    if (p.x >= r.Left && p.x < r.Right && p.y >= r.Top && p.y < r.Bottom) return c;
+    if (c == this) return before;
+    if (c->Visible() && c->Align() == Align()) before = c;
   }
   return nullptr;
 }
 
-int TSplitter::MaxNeighbourSize() const {
-  // The neighbour may take the room the other aligned controls of its axis
-  // leave, less MinSize for the free part.
+int TSplitter::MaxNeighbourSize(const TControl* neighbour, const TRect& room) const {
+  int free = Horizontal() ? room.Width() : room.Height();
   TWinControl* parent = Parent();
-  TRect client = parent->ClientRect();
-  int room = Horizontal() ? client.Width() : client.Height();
   for (int i = 0; i < parent->ControlCount(); ++i) {
     TControl* c = parent->Controls(i);
-    if (c == neighbour_ || !c->Visible()) continue;
-    if (Horizontal() && (c->Align() == alLeft || c->Align() == alRight)) room -= c->Width();
-    if (!Horizontal() && (c->Align() == alTop || c->Align() == alBottom)) room -= c->Height();
+    if (c == neighbour || !c->Visible()) continue;
+    if (Horizontal() ? c->Align() == alLeft || c->Align() == alRight : c->Align() == alTop || c->Align() == alBottom)
+      free -= SizeOf(c);
   }
-  return room - minSize_;
+  return free - minSize_;
+}
+
+void TSplitter::ParentAligning(const TRect& room) {
+  TControl* neighbour = FindNeighbour();
+  // A parent with no room yet (being made, or shrunk to nothing) says
+  // nothing of the room there will be.
+  if (neighbour == nullptr || room.Width() <= 0 || room.Height() <= 0) return;
+  room_ = room;
+  const int size = SizeOf(neighbour);
+  if (size != shownSize_) wantedSize_ = size;
+  const int limited = std::max(minSize_, std::min(wantedSize_, MaxNeighbourSize(neighbour, room)));
+  shownSize_ = limited;
+  if (limited == size) return;
+  if (Horizontal()) neighbour->SetWidth(limited);
+  else neighbour->SetHeight(limited);
 }
 
 POINT TSplitter::ParentPoint(const TMessage& message) {
@@ -70,7 +63,10 @@ POINT TSplitter::ParentPoint(const TMessage& message) {
 void TSplitter::DragTo(POINT p) {
   int delta = Horizontal() ? p.x - downPoint_.x : p.y - downPoint_.y;
   if (Align() == alRight || Align() == alBottom) delta = -delta;
-  int size = std::max(minSize_, std::min(downSize_ + delta, MaxNeighbourSize()));
+  // The room the parent last laid its children out in: a drag does not
+  // change it.
+  const TRect room = room_.Width() > 0 ? room_ : Parent()->ClientRect();
+  int size = std::max(minSize_, std::min(downSize_ + delta, MaxNeighbourSize(neighbour_, room)));
   if (Horizontal()) neighbour_->SetWidth(size);
   else neighbour_->SetHeight(size);
 }

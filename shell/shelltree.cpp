@@ -239,6 +239,11 @@ bool TShellTree::PopulateNode(TTreeNode* node) {
 
 void TShellTree::ToggleState(TTreeNode* node) {
   if (node == nullptr) return;
+  // A kept tick below the node follows what the user makes of the node.
+  const std::string line = NodeLine(node);
+  std::erase_if(unresolved_, [&](const std::string& kept) {
+    return kept.compare(0, line.size(), line) == 0 && (kept.size() == line.size() || kept[line.size()] == '\\');
+  });
   TCheckTree::ToggleState(node);
   const TCheckState state = NodeCheckState(node);
   TUpdateScope<TTreeNodes> update(*Items());
@@ -306,25 +311,36 @@ std::string TShellTree::Path() {
   return node != nullptr ? PidlToPath(NodePidl(node)) : std::string();
 }
 
+std::string TShellTree::NodeLine(const TTreeNode* node) {
+  std::string line = node->Text();
+  for (TTreeNode* ancestor = node->Parent(); ancestor != nullptr; ancestor = ancestor->Parent())
+    line = ancestor->Text() + "\\" + line;
+  return line;
+}
+
 void TShellTree::GetCheckedPaths(TStrings* list) {
   list->Clear();
   for (TTreeNode* node = Items()->GetFirstNode(); node != nullptr; node = node->GetNext()) {
     if (NodeCheckState(node) != csChecked) continue;
     if (node->Parent() != nullptr && NodeCheckState(node->Parent()) == csChecked) continue;
-    std::string line = node->Text();
-    for (TTreeNode* ancestor = node->Parent(); ancestor != nullptr; ancestor = ancestor->Parent())
-      line = ancestor->Text() + "\\" + line;
-    list->Add(line);
+    list->Add(NodeLine(node));
   }
+  for (const std::string& line : unresolved_) list->Add(line);
 }
 
 void TShellTree::SetCheckedPaths(TStrings* list) {
+  unresolved_.clear();
   for (int i = 0; i < list->Count(); ++i) {
     const std::vector<std::string> names = SplitAtBackslash(list->Get(i));
     TTreeNode* scope = nullptr;
     for (size_t k = 0; k < names.size(); ++k) {
       TTreeNode* node = FindChildByText(Items(), scope, names[k]);
-      if (node == nullptr) break;
+      if (node == nullptr) {
+        // A drive not connected now (a memory stick, a network drive) is
+        // there again another day: its tick is kept.
+        unresolved_.push_back(list->Get(i));
+        break;
+      }
       if (k + 1 == names.size()) {
         // The same ticks a toggle gives, by the kind of node.
         SetNodeCheckState(node, csChecked);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "shell/checktree.h"
 #include "shell/pidls.h"
@@ -31,13 +32,16 @@ public:
   std::string Path();
 
   // One line per checked node whose parent is not checked, in tree order:
-  // the display names from the root down, joined by "\".
+  // the display names from the root down, joined by "\"; then the lines
+  // SetCheckedPaths could not find, unless the user has since toggled a
+  // node above them.
   void GetCheckedPaths(TStrings* list);
   // Checks the nodes the lines name, loading folders on the way. Each name
   // is looked for among the children of the node the previous one matched
   // (the first among the top-level nodes); a line stops at the first name
-  // not found. The named node's tick spreads to its loaded descendants as a
-  // toggle's would, so a restart gives back the ticks the user made.
+  // not found, and is kept as it is. The named node's tick spreads to its
+  // loaded descendants as a toggle's would, so a restart gives back the
+  // ticks the user made.
   void SetCheckedPaths(TStrings* list);
 
   void ToggleState(TTreeNode* node) override;
@@ -62,6 +66,9 @@ private:
   void SetDriveStates(TTreeNode* node, TCheckState state);
   void SetDescendantStatesInPath(TTreeNode* node, TCheckState state);
 
+  static std::string NodeLine(const TTreeNode* node);
+
   TImageList* systemImages_ = nullptr;
   TRootSpecial specialRoot_ = rsDesktop;
+  std::vector<std::string> unresolved_;  // stored ticks of folders not there now
 };

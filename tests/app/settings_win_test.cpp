@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "app/registryvalues.h"
+#include "app/configform_win.h"
 #include "classlib/buttons.h"
 #include "classlib/canvas.h"
 #include "classlib/combobox.h"
 #include "classlib/dialogs.h"
 #include "classlib/edits.h"
 #include "classlib/listview.h"
+#include "classlib/strutils.h"
+#include "shell/shelltree.h"
+#include "classlib/registry.h"
 #include "mainwindow_fixture_win.h"
 #include "widecontrols/widecombobox.h"
 
@@ -142,6 +146,36 @@ TEST_F(SettingsTest, FileTypesSurviveWithoutGapsAndLeftoversGo) {
   EXPECT_FALSE(registry.ValueExists("FileType3"));
 }
 
+// A long list of file types (a list pasted into the options, a damaged
+// registry) is read at most a thousand lines deep, at once.
+TEST_F(SettingsTest, ManyFileTypesAreCapped) {
+  WriteSettings(
+      [](TRegistry& r) {
+        for (int n = 0; n < 3000; ++n) r.WriteString("FileType" + IntToStr(n), "Type " + IntToStr(n) + ": (*.t)");
+      },
+      "\\Software\\Marnok\\Ovalis\\MRU");
+  Open(false);
+  EXPECT_EQ(ConfigForm->FileTypes().size(), TConfigForm::kMaxFileTypes);
+  EXPECT_EQ(FindForm->cbTypes->Items()->Count(), static_cast<int>(TConfigForm::kMaxFileTypes));
+  EXPECT_EQ(ConfigForm->FileTypes().back(), "Type 999: (*.t)");
+}
+
+// A stored tick of a folder not there now (a memory stick, a network drive)
+// is stored again at exit, beside the ticks the tree shows.
+TEST_F(SettingsTest, ATickOfAnAbsentDriveIsKept) {
+  Open();
+  const std::string absent = FindForm->ShellTree->Items()->GetFirstNode()->Text() + "\\No Such Drive (Q:)\\Photos";
+  CloseForms();
+  WriteSettings([&](TRegistry& r) { r.WriteString("Path0", absent); }, "\\Software\\Marnok\\Ovalis\\MRU");
+  Open(false);
+  Pump(20);
+  CloseForms();
+  TRegistry registry;
+  ASSERT_TRUE(registry.OpenKey("\\Software\\Marnok\\Ovalis\\MRU", false));
+  EXPECT_EQ(ReadTextValue(registry, "Path0"), absent);
+  EXPECT_FALSE(registry.ValueExists("Path1"));
+}
+
 TEST_F(SettingsTest, HistoryAndColumnWidthsComeBackNextTimeWideTextIncluded) {
   WriteSettings([](TRegistry& r) {
     r.OpenKey("MRU", true);
@@ -150,12 +184,16 @@ TEST_F(SettingsTest, HistoryAndColumnWidthsComeBackNextTimeWideTextIncluded) {
     r.WriteString("Mask2", "b");
     r.WriteString("ListViewColumn1", "wide");  // wrong type: the default width
     r.WriteInteger("ListViewColumn2", 77);
+    r.WriteInteger("ListViewColumn3", 0);  // out of range: the default width
+    r.WriteInteger("ListViewColumn4", 1000000);
   });
   Open(false);
   ASSERT_EQ(FindForm->cbMask->Items()->Count(), 2);
   EXPECT_EQ(FindForm->cbMask->Items()->Get(1), L"b");
   EXPECT_EQ(FindForm->ListView->Columns()->Items(1)->Width(), 150);
   EXPECT_EQ(FindForm->ListView->Columns()->Items(2)->Width(), 77);
+  EXPECT_EQ(FindForm->ListView->Columns()->Items(3)->Width(), 150);
+  EXPECT_EQ(FindForm->ListView->Columns()->Items(4)->Width(), 150);
   FindForm->cbString->Items()->Insert(0, L"\x041C\x0438\x0440");
   CloseForms();
   Open(false);

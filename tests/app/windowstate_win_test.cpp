@@ -14,6 +14,7 @@
 #include "classlib/panels.h"
 #include "classlib/icon.h"
 #include "classlib/registry.h"
+#include "classlib/splitter.h"
 #include "classlib/screenshot_win.h"
 #include "components/formstorage.h"
 #include "components/placementsettings.h"
@@ -91,6 +92,31 @@ TEST_F(WindowStateTest, DamagedPlacementKeepsTheDesignedPlace) {
   EXPECT_TRUE(Same(WindowRect(FindForm->Handle()), designed));
   EXPECT_FALSE(IsZoomed(FindForm->Handle()));
   EXPECT_EQ(FindForm->pLeft->Width(), leftWidth);
+}
+
+// A stored panel size from a wider screen, or a damaged one, never hides
+// the result list or a panel, and the size stored at exit fits the window.
+TEST_F(WindowStateTest, StoredPanelSizesNeverHideTheList) {
+  for (const char* stored : {"100000", "-500"}) {
+    SCOPED_TRACE(stored);
+    CloseForms();
+    {
+      Place place;
+      place.WriteString("pLeft_Width", stored);
+      place.WriteString("pView_Height", stored);
+    }
+    Open(false);
+    Pump(5);
+    const TRect list = FindForm->ListView->BoundsRect();
+    EXPECT_GE(list.Width(), FindForm->SplitterLeft->MinSize() - 4) << FindForm->pClient->Width();
+    EXPECT_GE(list.Height(), FindForm->SplitterView->MinSize() - 4);
+    EXPECT_GE(FindForm->pLeft->Width(), FindForm->SplitterLeft->MinSize());
+    EXPECT_GE(FindForm->pView->Height(), FindForm->SplitterView->MinSize());
+    const int clientWidth = FindForm->ClientWidth();
+    CloseForms();
+    EXPECT_LT(std::stoi(Place().ReadString("pLeft_Width")), clientWidth);
+    Open(false);
+  }
 }
 
 // Closed while minimised, the program starts minimised: the whole

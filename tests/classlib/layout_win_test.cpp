@@ -129,6 +129,25 @@ TEST_F(LayoutTest, SplittersDraggedWithTheMouseResizeTheirNeighbour) {
   EXPECT_EQ(left->Width(), 400 - 4 - 60);
 }
 
+// A size given from outside (a stored one) never hides the free part or
+// goes below the least size, and a neighbour squeezed by a smaller parent
+// gets its size back when the parent grows again.
+TEST_F(LayoutTest, SplittersKeepTheirNeighboursWithinTheLimitsAtEveryLayout) {
+  form->Show();
+  left->SetWidth(100000);
+  EXPECT_EQ(left->Width(), 400 - 4 - 30);
+  EXPECT_EQ(client->Width(), 30);
+  left->SetWidth(-500);
+  EXPECT_EQ(left->Width(), 30);
+  left->SetWidth(300);
+  form->SetClientWidth(200);
+  EXPECT_EQ(left->Width(), 200 - 4 - 30);
+  form->SetClientWidth(400);
+  EXPECT_EQ(left->Width(), 300);
+  view->SetHeight(100000);
+  EXPECT_EQ(list->Height(), 30);
+}
+
 TEST_F(LayoutTest, AnchoredControlsKeepTheirDistancesToTheirEdges) {
   auto* ok = Add<TButton>(list, 200, 140, 80, 25);
   ok->SetAnchors(akRight | akBottom);

@@ -233,11 +233,20 @@ TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
   EXPECT_EQ(Lines(again), Lines(saved));
   TTreeNode* fix2 = ChildNamed(restored.Items()->GetFirstNode(), fixture.Name());
   EXPECT_EQ(StateOf(ChildNamed(fix2, "Tri")), csUnchecked);
-  // A line whose middle folder is gone restores nothing.
+  // A line whose middle folder is not there (a drive not connected) ticks
+  // nothing and is kept for the day it is back, until the user toggles a
+  // folder above it.
   TShellTree other(nullptr);
   TStringList gone;
   gone.Add(root->Text() + "\\" + fixture.Name() + "\\Nope\\One");
   other.SetCheckedPaths(&gone);
+  other.GetCheckedPaths(&again);
+  EXPECT_EQ(Lines(again), Lines(gone));
+  TTreeNode* fix3 = ChildNamed(other.Items()->GetFirstNode(), fixture.Name());
+  ASSERT_NE(fix3, nullptr);
+  EXPECT_EQ(StateOf(fix3), csUnchecked);
+  other.ToggleState(fix3);
+  other.ToggleState(fix3);
   other.GetCheckedPaths(&again);
   EXPECT_TRUE(again.ToVector().empty());
 }
