@@ -7,7 +7,6 @@
 
 #include "classlib/bytereader.h"
 #include "classlib/codepage.h"
-#include "classlib/strutils.h"
 #include "search/extract/textextractor.h"
 #include "search/extract/zinflate.h"
 
@@ -78,6 +77,18 @@ void ResolveZip64(const uint8_t* extra, size_t length, uint64_t* values[], size_
   }
 }
 
+// ASCII letters in lower case, but not the second byte of a double-byte
+// character: lowering it would make another character of it.
+std::string LowerAsciiLetters(std::string_view name) {
+  std::string lowered(name);
+  for (size_t i = 0; i < lowered.size(); ++i) {
+    char& c = lowered[i];
+    if (IsAnsiLeadByte(static_cast<unsigned char>(c))) ++i;
+    else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
 std::string ConvertName(const char* raw, uint16_t flags) {
   std::string name(raw, strnlen(raw, kMaxNameBytes));
   if (flags & kFlagUtf8Name) {
@@ -85,7 +96,7 @@ std::string ConvertName(const char* raw, uint16_t flags) {
   } else {
     name = OemToCharString(name);
   }
-  return ZipSlashToBackslash(LowerCase(name));
+  return ZipSlashToBackslash(LowerAsciiLetters(name));
 }
 
 }  // namespace
@@ -295,7 +306,7 @@ void TZipMember::View(const uint8_t* data, size_t size) {
 
 TUnzipResult TZipFile::OpenMember(const std::string& name, TZipMember& member) {
   int index;
-  if (!names_.Find(LowerCase(name), index)) throw EErrorInZip("File not found (in UnzipFileToBuffer)");
+  if (!names_.Find(LowerAsciiLetters(name), index)) throw EErrorInZip("File not found (in UnzipFileToBuffer)");
   member.View(nullptr, 0);
   const auto* entry = static_cast<const TZipEntry*>(names_.Objects(index));
   // The walk checked that the data lies within the view.
