@@ -89,6 +89,16 @@ std::string LowerAsciiLetters(std::string_view name) {
   return lowered;
 }
 
+TUnzipResult UnzipResultOf(TZInflateResult result) {
+  switch (result) {
+    case zrComplete: return urComplete;
+    case zrTruncated: return urTruncated;
+    case zrDamaged: return urDamaged;
+    case zrStopped: return urStopped;
+  }
+  return urDamaged;
+}
+
 std::string ConvertName(const char* raw, uint16_t flags) {
   std::string name(raw, strnlen(raw, kMaxNameBytes));
   if (flags & kFlagUtf8Name) {
@@ -304,29 +314,43 @@ void TZipMember::View(const uint8_t* data, size_t size) {
   Seek(0, soBeginning);
 }
 
-TUnzipResult TZipFile::OpenMember(const std::string& name, TZipMember& member) {
+const TZipEntry& TZipFile::Entry(const std::string& name) const {
   int index;
   if (!names_.Find(LowerAsciiLetters(name), index)) throw EErrorInZip("File not found (in UnzipFileToBuffer)");
+  return *static_cast<const TZipEntry*>(names_.Objects(index));
+}
+
+TUnzipResult TZipFile::OpenMember(const std::string& name, TZipMember& member) {
+  const TZipEntry& entry = Entry(name);
   member.View(nullptr, 0);
-  const auto* entry = static_cast<const TZipEntry*>(names_.Objects(index));
   // The walk checked that the data lies within the view.
-  const uint8_t* data = view_ + entry->DataOffset;
-  switch (entry->Method) {
+  const uint8_t* data = view_ + entry.DataOffset;
+  switch (entry.Method) {
     case 0:
       // Read where it lies: its size costs nothing.
-      member.View(data, entry->CompressedSize);
+      member.View(data, entry.CompressedSize);
       return urComplete;
     case 8: {
-      if (entry->UncompressedSize > kMaxInflatedBytes) return urDamaged;
+      if (entry.UncompressedSize > kMaxInflatedBytes) return urDamaged;
       void* out = nullptr;
       size_t outBytes = 0;
       // More than the member declares is damage, however much there is.
-      TZInflateResult result = ZDecompressRaw(data, entry->CompressedSize, out, entry->UncompressedSize, outBytes,
-                                              entry->UncompressedSize);
+      TZInflateResult result =
+          ZDecompressRaw(data, entry.CompressedSize, out, entry.UncompressedSize, outBytes, entry.UncompressedSize);
       if (result == zrDamaged) return urDamaged;
       member.Own(out, outBytes);
-      return result == zrComplete ? urComplete : urTruncated;
+      return UnzipResultOf(result);
     }
+    default: return urUnsupported;
+  }
+}
+
+TUnzipResult TZipFile::ReadMember(const std::string& name, const TInflatedPieceSink& take) {
+  const TZipEntry& entry = Entry(name);
+  const uint8_t* data = view_ + entry.DataOffset;
+  switch (entry.Method) {
+    case 0: return entry.CompressedSize == 0 || take(data, entry.CompressedSize) ? urComplete : urStopped;
+    case 8: return UnzipResultOf(ZDecompressRawInPieces(data, entry.CompressedSize, entry.UncompressedSize, take));
     default: return urUnsupported;
   }
 }
