@@ -256,9 +256,12 @@ bool TStringSearch::Finish(int64_t origin, TEncodingSlot slot, int64_t start, in
       contextBytes_ = std::move(asUtf8);
     }
   }
-  // The byte-order mark that begins the stream is none of its text.
-  const std::string_view mark = ByteOrderMark(contextSlot_);
-  if (at == 0 && !mark.empty() && std::string_view(around).substr(0, mark.size()) == mark)
+  // The byte-order mark that begins the stream is none of its text, even
+  // where the bytes after it are read in another encoding (a file saved
+  // with a UTF-8 mark but in the Windows code page), unless the text
+  // searched for is the mark.
+  const std::string_view mark = ByteOrderMark(contextSlot_ == esUtf16 ? esUtf16 : esUtf8);
+  if (at == 0 && origin + start >= static_cast<int64_t>(mark.size()) && around.starts_with(mark))
     contextBytes_.erase(0, mark.size());
   context_ = ToAnsi(contextSlot_, contextBytes_);
   // One pattern length after the occurrence's last unit.
