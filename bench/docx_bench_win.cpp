@@ -11,20 +11,17 @@
 // Details go to stderr; stdout gets the one result line.
 #include <windows.h>
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "bench/stopwatch.h"
 #include "classlib/streams.h"
 #include "search/extract/file2text.h"
 #include "search/extract/zinflate.h"
+#include "tests/search/zip_fixtures.h"
 
 namespace {
 
@@ -61,43 +58,6 @@ std::string DocumentPart(size_t bytes) {
   return xml + "</w:body></w:document>";
 }
 
-void PutLe(std::string& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::string RawDeflate(const std::string& plain) {
-  z_stream z{};
-  deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, static_cast<uLong>(plain.size())), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
-  z.avail_in = static_cast<uInt>(plain.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
-
-// An archive holding the part alone, deflated, with its true sizes.
-std::string Docx(const std::string& deflated, const std::string& part) {
-  const std::string name = "word/document.xml";
-  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(part.data()), static_cast<uInt>(part.size()));
-  std::string zip;
-  for (auto [value, bytes] : {std::pair<uint32_t, int>{0x04034B50, 4}, {20, 2}, {0, 2}, {8, 2}, {0, 4},
-                              {static_cast<uint32_t>(crc), 4}, {static_cast<uint32_t>(deflated.size()), 4},
-                              {static_cast<uint32_t>(part.size()), 4}, {static_cast<uint32_t>(name.size()), 2},
-                              {0, 2}})
-    PutLe(zip, value, bytes);
-  return zip + name + deflated;
-}
-
-double Seconds(const std::function<void()>& run) {
-  const auto start = TickNow();
-  run();
-  return SecondsBetween(start, TickNow());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,18 +65,20 @@ int main(int argc, char** argv) {
   std::string line;
   for (size_t partBytes : {size_t{512} << 10, size_t{4} << 20, size_t{32} << 20}) {
     const std::string part = DocumentPart(partBytes);
-    const std::string deflated = RawDeflate(part);
-    const std::string docx = Docx(deflated, part);
+    uint32_t crc = 0;
+    const std::string deflated = search_test::DeflateRepeated(part, part.size(), true, &crc);
+    const std::string docx =
+        search_test::OneEntryZip("word/document.xml", deflated, crc, static_cast<uint32_t>(part.size()));
     double ours = 1e9, theirs = 1e9;
     int64_t textBytes = 0;
     for (int r = 0; r < rounds; ++r) {
-      ours = std::min(ours, Seconds([&] {
+      ours = std::min(ours, SecondsOf([&] {
         TStringStream source(docx);
         TW072Text converter;
         converter.CreateFromStream(source);
         textBytes = converter.Output().Size();
       }));
-      theirs = std::min(theirs, Seconds([&] {
+      theirs = std::min(theirs, SecondsOf([&] {
         void* out = nullptr;
         size_t outBytes = 0;
         ZDecompressRaw(deflated.data(), deflated.size(), out, part.size(), outBytes, part.size());

@@ -27,7 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -273,12 +272,6 @@ const Format kFormats[] = {
     {"sgi", nullptr, DecodeWithReader<TSGIGraphic>, nullptr},
 };
 
-double Seconds(const std::function<void()>& run) {
-  const auto start = TickNow();
-  run();
-  return SecondsBetween(start, TickNow());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -321,10 +314,10 @@ int main(int argc, char** argv) {
     double pixels = 0, ours = 1e9, theirs = 1e9, partnerPixels = 0;
     try {
       for (int r = 0; r < rounds; ++r) {
-        ours = std::min(ours, Seconds([&] { pixels = format->reader(stream); }));
-        if (format->decode != nullptr) theirs = std::min(theirs, Seconds([&] { format->decode(bytes); }));
+        ours = std::min(ours, SecondsOf([&] { pixels = format->reader(stream); }));
+        if (format->decode != nullptr) theirs = std::min(theirs, SecondsOf([&] { format->decode(bytes); }));
         if (partner != nullptr)
-          theirs = std::min(theirs, Seconds([&] { partnerPixels = partner->reader(partnerStream); }));
+          theirs = std::min(theirs, SecondsOf([&] { partnerPixels = partner->reader(partnerStream); }));
       }
     } catch (const Exception& e) {
       std::fprintf(stderr, "%s: the reader failed: %s\n", name.c_str(), e.Message().c_str());
