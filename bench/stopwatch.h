@@ -14,3 +14,11 @@ inline double SecondsBetween(LARGE_INTEGER a, LARGE_INTEGER b) {
   QueryPerformanceFrequency(&f);
   return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
 }
+
+// How long one call of run takes.
+template <class Run>
+double SecondsOf(Run&& run) {
+  const LARGE_INTEGER start = TickNow();
+  run();
+  return SecondsBetween(start, TickNow());
+}

@@ -32,8 +32,10 @@ public:
   // DecodeNext writes the next bytes of the block's output at Dest, at most
   // Room of them, and answers how many: fewer than Room only when the data
   // is spent, and the rest of the piece may then hold scratch (the caller
-  // clears it). One after another the pieces are what one Decode of the
-  // block writes. A codec that has no pieces raises EGraphicCompression.
+  // clears it). Every byte counted is written, also in a row the data ends
+  // part-way through: the caller's buffer holds earlier pieces. One after
+  // another the pieces are what one Decode of the block writes into cleared
+  // memory. A codec that has no pieces raises EGraphicCompression.
   virtual void DecodeBegin(const uint8_t* Source, int64_t PackedSize);
   virtual uint64_t DecodeNext(uint8_t* Dest, int64_t Room);
   // Dest must have room for Count pixels plus one header byte per pixel.

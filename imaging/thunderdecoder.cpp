@@ -1,6 +1,7 @@
 #include "imaging/thunderdecoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -14,7 +15,12 @@ constexpr int kThreeBitDeltas[8] = {0, 1, 2, 3, kSkip, -3, -2, -1};
 
 class RowWriter {
 public:
-  RowWriter(uint8_t* row, uint64_t room, uint32_t width) : row_(row), room_(room), width_(width) {}
+  // The row starts cleared: data that ends part-way through it leaves the
+  // rest black, never what the buffer held before (a row of an earlier
+  // piece, when a strip is decoded in pieces into one buffer).
+  RowWriter(uint8_t* row, uint64_t room, uint32_t width) : row_(row), room_(room), width_(width) {
+    std::memset(row_, 0, static_cast<size_t>(room_));
+  }
 
   bool Full() const { return done_ >= width_; }
   unsigned Last() const { return last_; }

@@ -15,14 +15,21 @@ bool IsAscii(std::string_view s) {
 
 // The index compares with the locale's case rules; most paths differ in an
 // ASCII byte already, or are ASCII and differ in length, which settles it
-// without asking the locale.
+// without asking the locale. The second byte of a double-byte character is
+// no letter of its own: 0x83 0x4E and 0x83 0x6E are two katakana, not one
+// in two cases, so only the locale may call them alike.
 bool SameTextQuick(std::string_view a, std::string_view b) {
   const size_t common = a.size() < b.size() ? a.size() : b.size();
+  bool trail = false;
   for (size_t i = 0; i < common; ++i) {
     const auto x = static_cast<unsigned char>(a[i]);
     const auto y = static_cast<unsigned char>(b[i]);
-    if (x == y) continue;
-    if (x < 0x80 && y < 0x80) {
+    if (x == y) {
+      // Both texts read alike so far, so a lead byte here leads in both.
+      trail = !trail && x >= 0x80 && IsAnsiLeadByte(x);
+      continue;
+    }
+    if (!trail && x < 0x80 && y < 0x80) {
       if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
       continue;
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "classlib/codepage.h"
+#include "search/extract/utf8text.h"
 #include "search/textcodepages.h"
 
 namespace {
@@ -47,18 +48,6 @@ std::string ToAnsi(TEncodingSlot slot, const std::string& bytes) {
   }
 }
 
-bool IsUtf8Continuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
-
-// The bytes of the UTF-8 character this byte starts; 0 for a byte that
-// starts none.
-size_t Utf8SequenceLength(uint8_t lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
 // Whether bytes are well-formed UTF-8; multiByte, when given, tells whether
 // they hold a character of more than one byte.
 bool IsWellFormedUtf8(std::string_view bytes, bool* multiByte = nullptr) {
@@ -95,14 +84,7 @@ std::string WholeCharacters(TEncodingSlot slot, std::string bytes) {
   if (slot == esUtf8) {
     size_t from = 0;
     while (from < bytes.size() && IsUtf8Continuation(static_cast<uint8_t>(bytes[from]))) ++from;
-    size_t lead = bytes.size();
-    while (lead > from && bytes.size() - lead < 3 && IsUtf8Continuation(static_cast<uint8_t>(bytes[lead - 1]))) --lead;
-    size_t to = bytes.size();
-    if (lead > from) {
-      --lead;
-      if (Utf8SequenceLength(static_cast<uint8_t>(bytes[lead])) > bytes.size() - lead) to = lead;
-    }
-    return bytes.substr(from, to - from);
+    return bytes.substr(from, CompleteUtf8Length(std::string_view(bytes).substr(from)));
   }
   if (slot == esUtf16) {
     auto unitAt = [&bytes](size_t i) {
@@ -274,9 +256,12 @@ bool TStringSearch::Finish(int64_t origin, TEncodingSlot slot, int64_t start, in
       contextBytes_ = std::move(asUtf8);
     }
   }
-  // The byte-order mark that begins the stream is none of its text.
-  const std::string_view mark = ByteOrderMark(contextSlot_);
-  if (at == 0 && !mark.empty() && std::string_view(around).substr(0, mark.size()) == mark)
+  // The byte-order mark that begins the stream is none of its text, even
+  // where the bytes after it are read in another encoding (a file saved
+  // with a UTF-8 mark but in the Windows code page), unless the text
+  // searched for is the mark.
+  const std::string_view mark = ByteOrderMark(contextSlot_ == esUtf16 ? esUtf16 : esUtf8);
+  if (at == 0 && origin + start >= static_cast<int64_t>(mark.size()) && around.starts_with(mark))
     contextBytes_.erase(0, mark.size());
   context_ = ToAnsi(contextSlot_, contextBytes_);
   // One pattern length after the occurrence's last unit.

@@ -24,8 +24,8 @@ public:
   // Source holds all of source.
   virtual void LoadFromStream(TStream& source);
 
-  // The loaded bytes, or null before anything was loaded (and, for a kind
-  // that lets them go once converted, after that).
+  // The loaded bytes, or null before anything was loaded (and for a kind
+  // that reads its source where it lies).
   TCustomMemoryStream* Source() { return source_.get(); }
 
 protected:
@@ -35,15 +35,16 @@ protected:
 // Word 2007: the main document part ("word\document.xml") taken out of the
 // zip container, with its XML tags dropped and a line break after each
 // paragraph. The text stays UTF-8, entities as they stand, and stops at
-// kMaxDocumentTextBytes. The part is read where it lies (inflated once,
-// never copied; a stored one whatever its size) and let go once converted,
-// so one copy of the document's text is held at a time.
+// kMaxDocumentTextBytes, on a whole character. The part is read where it
+// lies: a stored one as it is, a deflated one inflated a piece at a time
+// and only as far as the text needs, whatever their size; so the text is
+// all that is held, and Source() stays empty.
 class TW072Text : public TFile2Text {
 public:
   TW072Text() = default;
-  // Converts the whole file. A file that is no zip archive, or one without
-  // the document part, gives no text; an error while extracting the part
-  // reaches the caller.
+  // Converts the whole file. A file that is no zip archive, one without the
+  // document part, or one whose part is damaged, gives no text; an error
+  // while extracting the part reaches the caller.
   explicit TW072Text(const std::string& fileName) { CreateFromFile(fileName); }
 
   void LoadFromFile(const std::string& fileName) override;
@@ -51,10 +52,11 @@ public:
   void LoadFromStream(TStream& source) override;
 
 private:
-  void TakeDocumentPart();
+  void FindDocumentPart();
 
-  TZipFile zip_;            // open while the part is read from it
-  std::string archive_;     // the archive's bytes, when loaded from a stream
+  TZipFile zip_;                       // open until the part is converted
+  const TZipEntry* part_ = nullptr;    // its listing, while it is open
+  std::string archive_;                // the archive's bytes, when loaded from a stream
 };
 
 // The tag that closes a paragraph.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -16,13 +17,17 @@ constexpr size_t kMinOutput = 256;
 constexpr size_t kMaxFirstOutput = 4u << 20;
 // Room for the last block's few bytes beyond the ratio.
 constexpr size_t kRatioSlack = 64;
+// Output handed on a piece at a time: large enough that a call costs
+// nothing next to the inflating, small enough to stay in the cache.
+constexpr size_t kInflatedPieceBytes = 64 * 1024;
 
 size_t Saturated(uint64_t n) { return n > SIZE_MAX ? SIZE_MAX : static_cast<size_t>(n); }
 
 voidpf HeapAlloc(voidpf /*opaque*/, uInt items, uInt size) { return std::calloc(items, size); }
 void HeapFree(voidpf /*opaque*/, voidpf address) { std::free(address); }
 
-// One inflate run; owns the stream and the output until Take().
+// One inflate run: owns the stream and, for a run into one growing block,
+// the output until Take().
 class Inflater {
 public:
   Inflater(bool raw) {
@@ -39,8 +44,7 @@ public:
   Inflater(const Inflater&) = delete;
   Inflater& operator=(const Inflater&) = delete;
 
-  // Inflates until the end marker or until zlib stops making progress, so a
-  // damaged stream can never keep the loop turning. Raises EZLibError for
+  // Into one block that grows as output comes. Raises EZLibError for
   // corrupt data, EZDecompressionError when the output would pass limit.
   TZInflateResult Run(const uint8_t* in, size_t inBytes, size_t estimate, size_t limit, int flush) {
     // One byte beyond the limit shows that the data holds more.
@@ -50,6 +54,56 @@ public:
     const size_t most = Saturated(static_cast<uint64_t>(inBytes) * kMaxDeflateRatio + kRatioSlack);
     room_ = std::min(room_, most);
     Grow(std::min({estimate != 0 ? estimate : RoundUp(inBytes), kMaxFirstOutput, room_}));
+    // Past the first buffer the output has shown it is real: it may take
+    // all the room it is allowed at once.
+    return Pump(in, inBytes, limit, flush, [this] {
+      Grow(room_);
+      return true;
+    });
+  }
+
+  // Into piece again and again, each time it is full and once at the end,
+  // handing it to take. Raises as Run does; what take raises passes.
+  TZInflateResult RunInPieces(const uint8_t* in, size_t inBytes, uint64_t limit, int flush, uint8_t* piece,
+                              size_t pieceBytes, const TInflatedPieceSink& take) {
+    SetRoom(piece, pieceBytes);
+    const TZInflateResult result = Pump(in, inBytes, limit, flush, [&] {
+      if (!take(piece, pieceBytes)) return false;
+      SetRoom(piece, pieceBytes);
+      return true;
+    });
+    if (result == zrStopped) return result;
+    const size_t last = pieceBytes - stream_.avail_out;
+    return last == 0 || take(piece, last) ? result : zrStopped;
+  }
+
+  // Hands the output of Run, shrunk to the bytes produced, to the caller.
+  void Take(void*& outBuf, size_t& outBytes) {
+    outBytes = static_cast<size_t>(produced_);  // within the block, so it fits
+    outBuf = out_;
+    if (outBytes == 0) {
+      std::free(out_);
+      outBuf = nullptr;
+    } else if (void* shrunk = std::realloc(out_, outBytes)) {
+      outBuf = shrunk;
+    }
+    out_ = nullptr;
+    capacity_ = produced_ = 0;
+  }
+
+private:
+  static size_t RoundUp(size_t n) { return n > SIZE_MAX - 255 ? SIZE_MAX : (n + 255) & ~size_t(255); }
+
+  void SetRoom(uint8_t* out, size_t bytes) {
+    stream_.next_out = out;
+    stream_.avail_out = static_cast<uInt>(bytes);
+  }
+
+  // Inflates until the end marker or until zlib stops making progress, so a
+  // damaged stream can never keep the loop turning. Whenever the output room
+  // is used up, more() makes new room, or answers false to stop there.
+  template <class MoreRoom>
+  TZInflateResult Pump(const uint8_t* in, size_t inBytes, uint64_t limit, int flush, MoreRoom more) {
     size_t inLeft = inBytes;
     for (;;) {
       if (stream_.avail_in == 0 && inLeft > 0) {
@@ -58,13 +112,11 @@ public:
         stream_.avail_in = static_cast<uInt>(slice);
         inLeft -= slice;
       }
-      // Past the first buffer the output has shown it is real: it may take
-      // all the room it is allowed at once.
-      if (stream_.avail_out == 0) Grow(room_);
+      if (stream_.avail_out == 0 && !more()) return zrStopped;
       uInt availIn = stream_.avail_in;
       uInt availOut = stream_.avail_out;
       int code = inflate(&stream_, flush);
-      produced_ = capacity_ - stream_.avail_out;
+      produced_ += availOut - stream_.avail_out;
       if (produced_ > limit) throw EZDecompressionError("output too large");
       if (code == Z_STREAM_END) return zrComplete;
       if (code == Z_NEED_DICT) throw EZDecompressionError(ZErrorText(Z_NEED_DICT));
@@ -78,23 +130,6 @@ public:
     }
   }
 
-  // Hands the output, shrunk to the bytes produced, to the caller.
-  void Take(void*& outBuf, size_t& outBytes) {
-    outBytes = produced_;
-    outBuf = out_;
-    if (produced_ == 0) {
-      std::free(out_);
-      outBuf = nullptr;
-    } else if (void* shrunk = std::realloc(out_, produced_)) {
-      outBuf = shrunk;
-    }
-    out_ = nullptr;
-    capacity_ = produced_ = 0;
-  }
-
-private:
-  static size_t RoundUp(size_t n) { return n > SIZE_MAX - 255 ? SIZE_MAX : (n + 255) & ~size_t(255); }
-
   void Grow(size_t capacity) {
     capacity = std::min(std::max(capacity, kMinOutput), room_);
     // The room is full and the data holds more than any valid stream can.
@@ -103,8 +138,7 @@ private:
     if (grown == nullptr) throw EZDecompressionError(ZErrorText(Z_MEM_ERROR));
     out_ = static_cast<uint8_t*>(grown);
     capacity_ = capacity;
-    stream_.next_out = out_ + produced_;
-    stream_.avail_out = static_cast<uInt>(capacity_ - produced_);
+    SetRoom(out_ + produced_, capacity_ - static_cast<size_t>(produced_));
   }
 
   z_stream stream_;
@@ -112,7 +146,7 @@ private:
   uint8_t* out_ = nullptr;
   size_t room_ = 0;  // the largest the buffer may grow
   size_t capacity_ = 0;
-  size_t produced_ = 0;
+  uint64_t produced_ = 0;  // in all, whichever room it went to
 };
 
 }  // namespace
@@ -160,6 +194,19 @@ TZInflateResult ZDecompressRaw(const void* inBuf, size_t inBytes, void*& outBuf,
     inflater.Take(outBuf, outBytes);
     return result;
   } catch (const Exception&) {
+    return zrDamaged;
+  }
+}
+
+TZInflateResult ZDecompressRawInPieces(const void* inBuf, size_t inBytes, uint64_t outLimit,
+                                       const TInflatedPieceSink& take) {
+  std::vector<uint8_t> piece(kInflatedPieceBytes);
+  // Only zlib's complaints are damage: what take raises is the caller's.
+  try {
+    Inflater inflater(true);
+    return inflater.RunInPieces(static_cast<const uint8_t*>(inBuf), inBytes, outLimit, Z_SYNC_FLUSH,
+                                piece.data(), piece.size(), take);
+  } catch (const EZLibError&) {
     return zrDamaged;
   }
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "classlib/exceptions.h"
 
@@ -25,6 +26,7 @@ enum TZInflateResult {
   zrComplete,   // the data reached its end marker
   zrTruncated,  // the input stopped before the end marker; the output so far is kept
   zrDamaged,    // corrupt data or output over kMaxInflatedBytes; no output
+  zrStopped,    // the caller took no more pieces (ZDecompressRawInPieces only)
 };
 
 // zlib's text for a result code ("data error" for -3 and so on).
@@ -51,3 +53,15 @@ TZInflateResult ZDecompress(const void* inBuf, size_t inBytes, void*& outBuf, si
 // or output over outLimit, gives zrDamaged with outBuf null and outBytes 0.
 TZInflateResult ZDecompressRaw(const void* inBuf, size_t inBytes, void*& outBuf, size_t outEstimate,
                                size_t& outBytes, size_t outLimit = kMaxInflatedBytes);
+
+// Takes the next piece of inflated output, valid only during the call;
+// answers whether to go on.
+using TInflatedPieceSink = std::function<bool(const uint8_t* piece, size_t bytes)>;
+
+// Raw deflate data inflated a piece at a time, never held whole: for data
+// whose output may be far larger than anyone keeps, of which the caller
+// wants only the start. Output over outLimit is damage; zrDamaged and
+// zrTruncated may come after pieces were taken. What take raises passes to
+// the caller.
+TZInflateResult ZDecompressRawInPieces(const void* inBuf, size_t inBytes, uint64_t outLimit,
+                                       const TInflatedPieceSink& take);

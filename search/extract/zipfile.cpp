@@ -7,7 +7,6 @@
 
 #include "classlib/bytereader.h"
 #include "classlib/codepage.h"
-#include "classlib/strutils.h"
 #include "search/extract/textextractor.h"
 #include "search/extract/zinflate.h"
 
@@ -78,6 +77,28 @@ void ResolveZip64(const uint8_t* extra, size_t length, uint64_t* values[], size_
   }
 }
 
+// ASCII letters in lower case, but not the second byte of a double-byte
+// character: lowering it would make another character of it.
+std::string LowerAsciiLetters(std::string_view name) {
+  std::string lowered(name);
+  for (size_t i = 0; i < lowered.size(); ++i) {
+    char& c = lowered[i];
+    if (IsAnsiLeadByte(static_cast<unsigned char>(c))) ++i;
+    else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
+TUnzipResult UnzipResultOf(TZInflateResult result) {
+  switch (result) {
+    case zrComplete: return urComplete;
+    case zrTruncated: return urTruncated;
+    case zrDamaged: return urDamaged;
+    case zrStopped: return urStopped;
+  }
+  return urDamaged;
+}
+
 std::string ConvertName(const char* raw, uint16_t flags) {
   std::string name(raw, strnlen(raw, kMaxNameBytes));
   if (flags & kFlagUtf8Name) {
@@ -85,7 +106,7 @@ std::string ConvertName(const char* raw, uint16_t flags) {
   } else {
     name = OemToCharString(name);
   }
-  return ZipSlashToBackslash(LowerCase(name));
+  return ZipSlashToBackslash(LowerAsciiLetters(name));
 }
 
 }  // namespace
@@ -293,29 +314,43 @@ void TZipMember::View(const uint8_t* data, size_t size) {
   Seek(0, soBeginning);
 }
 
-TUnzipResult TZipFile::OpenMember(const std::string& name, TZipMember& member) {
+const TZipEntry& TZipFile::Entry(const std::string& name) const {
   int index;
-  if (!names_.Find(LowerCase(name), index)) throw EErrorInZip("File not found (in UnzipFileToBuffer)");
+  if (!names_.Find(LowerAsciiLetters(name), index)) throw EErrorInZip("File not found (in UnzipFileToBuffer)");
+  return *static_cast<const TZipEntry*>(names_.Objects(index));
+}
+
+TUnzipResult TZipFile::OpenMember(const std::string& name, TZipMember& member) {
+  const TZipEntry& entry = Entry(name);
   member.View(nullptr, 0);
-  const auto* entry = static_cast<const TZipEntry*>(names_.Objects(index));
   // The walk checked that the data lies within the view.
-  const uint8_t* data = view_ + entry->DataOffset;
-  switch (entry->Method) {
+  const uint8_t* data = view_ + entry.DataOffset;
+  switch (entry.Method) {
     case 0:
       // Read where it lies: its size costs nothing.
-      member.View(data, entry->CompressedSize);
+      member.View(data, entry.CompressedSize);
       return urComplete;
     case 8: {
-      if (entry->UncompressedSize > kMaxInflatedBytes) return urDamaged;
+      if (entry.UncompressedSize > kMaxInflatedBytes) return urDamaged;
       void* out = nullptr;
       size_t outBytes = 0;
       // More than the member declares is damage, however much there is.
-      TZInflateResult result = ZDecompressRaw(data, entry->CompressedSize, out, entry->UncompressedSize, outBytes,
-                                              entry->UncompressedSize);
+      TZInflateResult result =
+          ZDecompressRaw(data, entry.CompressedSize, out, entry.UncompressedSize, outBytes, entry.UncompressedSize);
       if (result == zrDamaged) return urDamaged;
       member.Own(out, outBytes);
-      return result == zrComplete ? urComplete : urTruncated;
+      return UnzipResultOf(result);
     }
+    default: return urUnsupported;
+  }
+}
+
+TUnzipResult TZipFile::ReadMember(const std::string& name, const TInflatedPieceSink& take) {
+  const TZipEntry& entry = Entry(name);
+  const uint8_t* data = view_ + entry.DataOffset;
+  switch (entry.Method) {
+    case 0: return entry.CompressedSize == 0 || take(data, entry.CompressedSize) ? urComplete : urStopped;
+    case 8: return UnzipResultOf(ZDecompressRawInPieces(data, entry.CompressedSize, entry.UncompressedSize, take));
     default: return urUnsupported;
   }
 }

@@ -12,6 +12,7 @@
 #include "classlib/streams.h"
 #include "classlib/stringlist.h"
 #include "search/extract/filemapping.h"
+#include "search/extract/zinflate.h"
 
 class EErrorInZip : public Exception { using Exception::Exception; };
 
@@ -51,6 +52,7 @@ enum TUnzipResult {
   urTruncated,    // its compressed data stops short: what was inflated was written
   urDamaged,      // corrupt or oversized data: nothing written
   urUnsupported,  // a compression method other than stored or deflated: nothing written
+  urStopped,      // the caller of ReadMember took no more of it
 };
 
 // One member's bytes as a stream, copied no more than inflating needs: a
@@ -100,6 +102,11 @@ public:
   // it declares, is damaged and leaves member empty; a stored one is read
   // where it lies, whatever its size.
   TUnzipResult OpenMember(const std::string& name, TZipMember& member);
+  // The same data handed to take a piece at a time, however large: a stored
+  // member in one piece where it lies, a deflated one as it inflates, never
+  // held whole. Inflating past the size the member declares is damage, which
+  // may come after pieces were taken.
+  TUnzipResult ReadMember(const std::string& name, const TInflatedPieceSink& take);
 
   const std::string& FileName() const { return fileName_; }
   uint32_t Size() const { return size_; }
@@ -115,6 +122,7 @@ private:
   void List();
   void ReadCentralDirectory();
   void AddName(const TZipLocalHeader& header);
+  const TZipEntry& Entry(const std::string& name) const;
 
   std::string fileName_;
   TFileMapping mapping_;

@@ -178,8 +178,8 @@ TEST(Planes, EachPlaneGivesOneSample) {
 }
 
 // L*a*b* colours come from single precision and an sRGB table: over a grid
-// of samples they stay within one level of the same arithmetic done
-// exactly, with a power for the curve.
+// of samples of each layout they stay within one level of the same
+// arithmetic done exactly, with a power for the curve.
 TEST(Lab, WithinOneLevelOfExactArithmetic) {
   auto srgb = [](long double linear) {
     if (!(linear > 0)) return 0;
@@ -187,18 +187,34 @@ TEST(Lab, WithinOneLevelOfExactArithmetic) {
     const long double v = linear <= 0.0031308L ? 12.92L * linear : 1.055L * std::pow(linear, 1 / 2.4L) - 0.055L;
     return static_cast<int>(std::nearbyint(v * 255));
   };
-  Bytes row;
-  for (int l = 0; l < 256; l += 3)
-    for (int a = 0; a < 256; a += 5)
-      for (int b = 0; b < 256; b += 5) row.insert(row.end(), {uint8_t(l), uint8_t(a), uint8_t(b)});
-  const uint32_t count = uint32_t(row.size() / 3);
-  for (uint8_t options : {uint8_t(LightnessScaled), uint8_t(LightnessScaled | ChromaOffset)}) {
-    const Bytes out = Convert({CS::Lab, CS::Rgb, 8, 8, options}, {row}, count, row.size());
+  struct Layout {
+    uint8_t bits, options;
+  };
+  // 8 bits: L* scaled to 0..255 or as it is (0..100); 16 bits: L* over the
+  // whole word. a* and b* signed, or with the middle of their range added.
+  for (const Layout& k : {Layout{8, LightnessScaled}, Layout{8, LightnessScaled | ChromaOffset}, Layout{8, 0},
+                          Layout{8, ChromaOffset}, Layout{16, 0}, Layout{16, ChromaOffset}}) {
+    const unsigned top = (1u << k.bits) - 1, unit = k.bits == 8 ? 1 : 257;
+    Bytes row;
+    std::vector<uint16_t> samples;
+    for (unsigned l = 0; l <= top; l += 3 * unit)
+      for (unsigned a = 0; a <= top; a += 5 * unit)
+        for (unsigned b = 0; b <= top; b += 5 * unit)
+          for (unsigned v : {l, a, b}) {
+            samples.push_back(uint16_t(v));
+            row.push_back(uint8_t(v));
+            if (k.bits == 16) row.push_back(uint8_t(v >> 8));
+          }
+    const uint32_t count = uint32_t(samples.size() / 3);
+    const Bytes out = Convert({CS::Lab, CS::Rgb, k.bits, 8, k.options}, {row}, count, samples.size());
+    const bool offset = k.options & ChromaOffset, scaled = k.options & LightnessScaled;
+    // a* and b* in steps of 1 (8 bits) or 1/256 (16 bits).
+    const long double step = k.bits == 8 ? 1 : 256;
+    auto chroma = [&](uint16_t v) { return (offset ? v - 128 * step : k.bits == 8 ? int8_t(v) : int16_t(v)) / step; };
+    auto lightness = [&](uint16_t v) { return k.bits == 16 ? v * 100.0L / 65535 : scaled ? v / 2.55L : v; };
     int worst = 0;
-    for (size_t i = 0; i < row.size(); i += 3) {
-      const long double L = row[i] / 2.55L;
-      const long double a = options & ChromaOffset ? row[i + 1] - 128.0L : int8_t(row[i + 1]);
-      const long double b = options & ChromaOffset ? row[i + 2] - 128.0L : int8_t(row[i + 2]);
+    for (size_t i = 0; i < samples.size(); i += 3) {
+      const long double L = lightness(samples[i]), a = chroma(samples[i + 1]), b = chroma(samples[i + 2]);
       long double X, Y, Z;
       if (L < 7.9996L) {
         Y = L / 903.3L, X = a / 3893.5L + Y, Z = Y - b / 1557.4L;
@@ -209,9 +225,9 @@ TEST(Lab, WithinOneLevelOfExactArithmetic) {
       const int rgb[3] = {srgb(3.080093L * X - 1.5372L * Y - 0.542891L * Z),
                           srgb(-0.920910L * X + 1.8758L * Y + 0.045186L * Z),
                           srgb(0.052941L * X - 0.2040L * Y + 1.150893L * Z)};
-      for (int k = 0; k < 3; ++k) worst = std::max(worst, std::abs(rgb[k] - out[i + k]));
+      for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(rgb[c] - out[i + c]));
     }
-    EXPECT_LE(worst, 1) << int(options);
+    EXPECT_LE(worst, 1) << int(k.bits) << " bits, options " << int(k.options);
   }
 }
 

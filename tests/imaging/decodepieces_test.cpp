@@ -19,12 +19,14 @@
 namespace {
 
 // The block decoded Piece bytes at a time; where the data ends short of a
-// piece its rest is cleared, as the TIFF reader clears it.
+// piece its rest is cleared, as the TIFF reader clears it. Each piece
+// first holds other bytes, as the reader's buffer holds the piece before.
 Bytes InPieces(TDecoder& d, const Bytes& packed, size_t unpacked, size_t piece) {
   Bytes out(unpacked, 0);
   d.DecodeBegin(packed.data(), static_cast<int64_t>(packed.size()));
   for (size_t at = 0; at < unpacked; at += piece) {
     const size_t n = std::min(piece, unpacked - at);
+    std::fill(out.begin() + static_cast<ptrdiff_t>(at), out.begin() + static_cast<ptrdiff_t>(at + n), 0xA5);
     const uint64_t got = d.DecodeNext(out.data() + at, static_cast<int64_t>(n));
     EXPECT_LE(got, n);
     std::fill(out.begin() + static_cast<ptrdiff_t>(at + got), out.begin() + static_cast<ptrdiff_t>(at + n), 0);
@@ -60,6 +62,8 @@ std::vector<Block> Blocks() {
       // Any bytes are codes of some kind for these two.
       {"modified Huffman", mh, fax.Joined(), size_t{fax.Height()} * faxRow, faxRow},
       {"ThunderScan", [] { return std::make_unique<TThunderDecoder>(37); }, lzw.strips[0], 19 * 40, 19},
+      // A row of white, then one pixel of the next row and no more data.
+      {"ThunderScan cut short", [] { return std::make_unique<TThunderDecoder>(8); }, {0xCF, 0x07, 0xC3}, 3 * 4, 4},
   };
 }
 

@@ -63,6 +63,12 @@ std::vector<Shape> Shapes() {
       {"ZeroHeight", Picture(4, 1, 1, 8, {{257, {0}}}, Bytes(16)), {}},
       // ThunderScan rows are of 4-bit pixels: longer than rows of 1-bit ones.
       {"ThunderScanOfOneBit", Picture(4, 1, 1, 1, {{259, {32809}}}, {0xC5}), {}},
+      // A strip a row: a white row, then a row whose data ends after its
+      // first pixel, decoded into the buffer the white row was: black after.
+      {"ThunderScanRowCutShort",
+       Picture(4, 1, 1, 4, {{257, {2}}, {259, {32809}}, {273, {8, 10}}, {278, {1}}, {279, {2, 1}}},
+               {0xCF, 0x03, 0xCF}),
+       {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
   };
   // Palettes of every depth: indices 1, 2, top - 1 and top each show their
   // own entry (red i*37, green i*91, blue i, mod 256).

@@ -11,6 +11,7 @@
 #include "search/folderindex.h"
 #include "search/pathfit.h"
 #include "search/search_fixtures_win.h"
+#include "search/searchqueue.h"
 #include "search/searchthread.h"
 #include "shell/pidls.h"
 
@@ -239,4 +240,26 @@ TEST(FileListThread, TickedForeignAndDeepFoldersListTheSameFromTheWalkAndTheInde
       EXPECT_EQ(r.leftOut, c.leftOut) << path << mode;
     }
   }
+}
+
+// On a Japanese system (code page 932) "\x83\x4E" and "\x83\x6E" are two
+// katakana that differ in their second byte, which is no letter: a search
+// of one folder from the cache lists none of its sibling's files, and a
+// ticked folder below the sibling is not taken as covered by the other.
+TEST(FileListThread, SiblingsDifferingInASecondBytesCaseStayApartDoubleByteSystem) {
+  if (AnsiCodePage() != 932) GTEST_SKIP() << "needs code page 932";
+  TTree tree;
+  const std::string ku = "\x83\x4E", ha = "\x83\x6E";
+  tree.File(ku + "\\a.txt");
+  tree.File(ha + "\\sub\\b.txt");
+  TFolderIndex index;
+  Index(tree.Root(), index);
+  TRecording r = Search(tree, "*", [&](TFindFile& s) {
+    s.SetPath(tree / ku);
+    s.ListMode = true;
+    s.SetPathList(&index);
+  });
+  EXPECT_EQ(r.Hits(), Paths{ku + "\\a.txt"});
+  EXPECT_FALSE(IsSameOrBelow(tree / (ha + "\\sub"), tree / ku));
+  EXPECT_TRUE(IsSameOrBelow(tree / (ku + "\\sub"), tree / ku));
 }

@@ -114,7 +114,8 @@ TEST(StringSearch, ContextStopsAtControlCharactersAndAfter55Units) {
 // A text that reads the same in several encodings (plain ASCII) is found
 // in the first of them, but its context is read as the file holds it:
 // UTF-8 when a byte-order mark or well-formed UTF-8 around it says so. No
-// context begins or ends inside a character, nor holds the mark.
+// context begins or ends inside a character, nor holds the mark, whatever
+// it is read in, unless the mark is what was searched for.
 TEST(StringSearch, ContextIsReadAsTheFileHoldsItInWholeCharacters) {
   SystemCodePages pages("1252", "437");
   if (AnsiCodePage() != 1252) GTEST_SKIP() << "needs code page 1252";
@@ -137,6 +138,8 @@ TEST(StringSearch, ContextIsReadAsTheFileHoldsItInWholeCharacters) {
       {"no UTF-8 without its mark", invalidAround, L"needle", MultiByteToWide(invalidAround, 1252)},
       {"UTF-8 by its mark", "\xEF\xBB\xBF" + invalidAround, L"needle", MultiByteToWide(invalidAround, kUtf8CodePage)},
       {"UTF-16 mark", Encode(L"\xFEFFone needle", kUtf16), L"needle", L"one needle"},
+      {"UTF-8 mark on Windows code page text", "\xEF\xBB\xBF" "caf\xE9 needle", L"caf\xE9", L"caf\xE9 needle"},
+      {"the mark searched for", "\xEF\xBB\xBF" "one", L"\xFEFF", L"\xFEFFone"},
       {"UTF-8 cut", Encode(times(euro, 27) + L"needle" + times(euro, 30), kUtf8CodePage), L"needle",
        times(euro, 16) + L"needle" + times(euro, 18)},
       {"UTF-16 cut", Encode(times(smile, 30) + L"needles" + times(smile, 30), kUtf16), L"needles",

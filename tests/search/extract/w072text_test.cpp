@@ -6,6 +6,7 @@
 
 #include "classlib/bytereader.h"
 #include "search/extract/testfiles.h"
+#include "search/zip_fixtures.h"
 
 namespace {
 
@@ -46,6 +47,24 @@ TEST(W072Text, ParagraphsEndWithALineBreakAndLongTagsNeverDo) {
   EXPECT_EQ(TextOf(StoredZip("word/document.xml", "<w:p><w:t>A</w:t></w:p><w:p>B</w:p>")), "A\r\nB\r\n");
   std::string longTag = "</w:p" + std::string(60, ' ') + ">";
   EXPECT_EQ(TextOf(StoredZip("word/document.xml", "<w:p>A" + longTag + "B")), "AB");
+  // A ">" outside a tag is neither text nor the end of one.
+  EXPECT_EQ(TextOf(StoredZip("word/document.xml", "<w:p>A>B</w:p>>C")), "AB\r\nC");
+}
+
+// A part that inflates past the text cap gives text up to the cap, as a
+// stored part does, and no character cut in two: here the cap falls just
+// after the first byte of a euro sign, which is left out.
+TEST(W072Text, DeflatedPartPastTheCapGivesItsTextUpToTheCapOnAWholeCharacter) {
+  std::string euros;
+  for (int i = 0; i < 340; ++i) euros += "\xE2\x82\xAC";
+  const std::string paragraph = "<w:p><w:r><w:t>" + euros + "</w:t></w:r></w:p>";  // 1022 bytes of text
+  const uint64_t partSize = (kMaxDocumentTextBytes / 1022 + 2) * paragraph.size();
+  uint32_t crc = 0;
+  const std::string deflated = search_test::DeflateRepeated(paragraph, partSize, true, &crc);
+  const std::string text = TextOf(search_test::OneEntryZip("word/document.xml", deflated, crc, uint32_t(partSize)));
+  ASSERT_EQ(text.size(), kMaxDocumentTextBytes - 1);
+  EXPECT_EQ(text.substr(0, 1022), euros + "\r\n");
+  EXPECT_EQ(text.substr(text.size() - 3), "\xE2\x82\xAC");
 }
 
 TEST(W072Text, FilesWithoutTheDocumentPartGiveNoText) {

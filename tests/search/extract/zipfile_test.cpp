@@ -214,6 +214,21 @@ TEST(ZipFile, NamesAreConvertedFromTheOemCodePageAndCut) {
   EXPECT_EQ(StreamText(out), "long name body\n");
 }
 
+// On a Japanese system "\x83\x4E" and "\x83\x6E" are two katakana that
+// differ in their second byte, which is no letter: both entries are listed,
+// each as it is, and each is found by its own name.
+TEST(ZipFile, NamesDifferingInASecondBytesCaseStayApartDoubleByteSystem) {
+  if (AnsiCodePage() != 932 || OemCodePage() != 932) GTEST_SKIP() << "needs code page 932";
+  const std::string archive = Hex("504B0304 0A00 0000 0000 00000000 00000000 02000000 02000000 0200 0000 834E 6869"
+                                  "504B0304 0A00 0000 0000 00000000 00000000 02000000 02000000 0200 0000 836E 796F");
+  TZipFile zip;
+  zip.OpenMemory(archive.data(), archive.size());
+  EXPECT_EQ(zip.Names().ToVector(), (std::vector<std::string>{"\x83\x4E", "\x83\x6E"}));
+  TMemoryStream out;
+  zip.UnzipFileToBuffer("\x83\x6E", out);
+  EXPECT_EQ(StreamText(out), "yo");
+}
+
 TEST(ZipFile, EmptyFileListsNothingAndMissingFileRaises) {
   TempFile empty("");
   TZipFile zip;
