@@ -153,13 +153,14 @@ bool TFileCommands::Transfer(const std::vector<std::wstring>& files, const std::
   // it skipped; the user must never take a partial copy for a whole one.
   std::vector<std::wstring> missing = plan->Refused;
   for (std::wstring& source : NotArrived(*plan, transfer)) missing.push_back(std::move(source));
-  NameFilesLeft(transfer == TTransfer::Copy ? "These files were not copied:" : "These files were not moved:", missing);
+  // The list shows what is left before the message names what stayed.
   if (transfer == TTransfer::Move) {
     std::vector<std::wstring> folders;
     for (const TFileTarget& file : plan->Files)
       if (file.Facts.Folder) folders.push_back(file.Source);
     DropVanishedRows(picked, folders);
   }
+  NameFilesLeft(transfer == TTransfer::Copy ? "These files were not copied:" : "These files were not moved:", missing);
   return true;
 }
 
@@ -222,9 +223,9 @@ void TFileCommands::mDeleteClick() {
   }
   for (const std::wstring& path : pick.Missing)
     if (!PathGone(path)) left.push_back(path);
+  DropVanishedRows(picked, folders);
   // A "No" to the shell's question deletes nothing and needs no message.
   if (outcome != TShellOutcome::Cancelled || anyGone) NameFilesLeft("These files were not deleted:", left);
-  DropVanishedRows(picked, folders);
 }
 
 void TFileCommands::mPropClick() {
