@@ -257,7 +257,7 @@ void TConfigForm::LoadSettings() {
   }
   if (registry.OpenKeyReadOnly(kHistoryKey)) {
     std::vector<std::string> types;
-    for (int n = 0; types.size() < kMaxFileTypes; ++n) {
+    for (size_t n = 0; n < kMaxFileTypes; ++n) {
       const std::string name = "FileType" + IntToStr(n);
       if (!registry.ValueExists(name)) break;
       std::optional<std::string> line = ReadTextValue(registry, name);

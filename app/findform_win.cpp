@@ -129,6 +129,7 @@ void TFindForm::WireEvents() {
 }
 
 void TFindForm::FormCreate(TObject* /*Sender*/) {
+  KeepRoomForThePanels();
   preview_->LoadImageExtensions();
   SystemImages = new TImageList(this);
   SystemImages->SetShareImages(true);
@@ -143,6 +144,21 @@ void TFindForm::FormCreate(TObject* /*Sender*/) {
   eDateTo->SetDateTime(Now());
   eDateFrom->SetDateTime(Date());
   WebBrowser->Navigate(L"about:blank");
+}
+
+// The window is never made so small that its splitters could not keep the
+// panels on both sides at their least: the list would be gone, and the
+// preview would lie over the tool bar.
+void TFindForm::KeepRoomForThePanels() {
+  int around = 0;  // the bars above and below the panels
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c->Visible() && (c->Align() == alTop || c->Align() == alBottom)) around += c->Height();
+  }
+  const int width = 2 * SplitterLeft->MinSize() + SplitterLeft->Width();
+  const int height = around + pFilter->Height() + 2 * SplitterView->MinSize() + SplitterView->Height();
+  Constraints()->SetMinWidth(Width() - ClientWidth() + width);
+  Constraints()->SetMinHeight(Height() - ClientHeight() + height);
 }
 
 std::vector<TFindForm::THistoryField> TFindForm::HistoryFields() const {

@@ -188,6 +188,7 @@ private:
   void WireEvents();
   // Last in construction: the storage takes over the form's events.
   void BuildWindowState();
+  void KeepRoomForThePanels();
 
   // The text fields whose lists are kept, and the value names they are
   // kept under (followed by the entry's number).

@@ -7,6 +7,7 @@
 #include "app/multilang.h"
 #include "app/resultlist_win.h"
 #include "app/widemessage_win.h"
+#include "classlib/paths.h"
 #include "classlib/codepage.h"
 #include "classlib/combobox.h"
 #include "classlib/coolbar.h"
@@ -39,10 +40,6 @@ bool IsFixedDrive(const std::string& path) {
   return GetDriveTypeA(root.c_str()) == DRIVE_FIXED;
 }
 
-std::string WithoutTrailingBackslash(std::string path) {
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-  return path;
-}
 
 }  // namespace
 
@@ -96,7 +93,7 @@ void TSearchControl::tbInResultsClick() {
 }
 
 bool TSearchControl::LocationChosen() {
-  if (form_.pcFilePath->ActivePageIndex() != 1 || !WithoutTrailingBackslash(form_.cbFolder->Text()).empty())
+  if (form_.pcFilePath->ActivePageIndex() != 1 || !ExcludeTrailingBackslash(form_.cbFolder->Text()).empty())
     return true;
   // An empty path would mean the whole of the first drive.
   ShowWideMessage(form_.Handle(), MultiByteToWide(MultiLang->Translate("Type or choose the folder to look in.")),
@@ -187,7 +184,7 @@ void TSearchControl::SearchTickedFolders(const TSearchCriteria& criteria) {
   const int firstOfThisStart = SearchThreads.Count();
   for (int i = 0; i < count; ++i) {
     if (tree.GetCheckState(i) != csChecked) continue;
-    const std::string path = WithoutTrailingBackslash(tree.GetNodePath(i));
+    const std::string path = ExcludeTrailingBackslash(tree.GetNodePath(i));
     // A virtual folder has no path: there is nothing on disk to search.
     if (path.empty()) continue;
     bool useIndex = false;
@@ -216,7 +213,7 @@ void TSearchControl::SearchSpecialPath(const TSearchCriteria& criteria) {
   // another file when the current folder moves.
   const std::string typed = form_.cbFolder->Text();
   std::string path = OpenablePath(AbsolutePath(MultiByteToWide(typed)));
-  path = WithoutTrailingBackslash(path.empty() ? typed : path);
+  path = ExcludeTrailingBackslash(path.empty() ? typed : path);
   TFindFile* thread = NewThread(criteria);
   thread->SetPath(path);
   thread->SetRecurse(form_.CheckSubDirs->Checked());
@@ -230,7 +227,7 @@ void TSearchControl::StartIndexers() {
   const int count = tree.Items()->Count();
   for (int i = 0; i < count; ++i) {
     if (tree.GetCheckState(i) != csChecked) continue;
-    const std::string path = WithoutTrailingBackslash(tree.GetNodePath(i));
+    const std::string path = ExcludeTrailingBackslash(tree.GetNodePath(i));
     if (path.empty() || !IsFixedDrive(path)) continue;
     SetStatus(0, MultiLang->Translate("Indexing..."));
     TFileListThread* indexer = NewIndexer(path);

@@ -2,6 +2,8 @@
 // of its own) into a folder of 10,000 entries that holds one file of that
 // name already, as "Copy to..." plans it before the shell is called: the
 // user agrees to replace that one, and every other file takes a free name.
+// Every file holds the same bytes and bears the same time, as copies of one
+// file do, so that nothing cheap tells them apart.
 // The reference is the least any plan must do, in the same run: a bare
 // listing of the target folder and one attribute query per source.
 //
@@ -26,8 +28,11 @@ constexpr int kEntries = 10000;
 void Touch(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
+  static const char kText[] = "Read me first.";
   DWORD written = 0;
-  WriteFile(file, path.data(), static_cast<DWORD>(path.size() * sizeof(wchar_t)), &written, nullptr);
+  WriteFile(file, kText, sizeof kText - 1, &written, nullptr);
+  const FILETIME written2020{0xD53E8000u, 0x01D5C0D3u};  // 1 January 2020
+  SetFileTime(file, nullptr, nullptr, &written2020);
   CloseHandle(file);
 }
 

@@ -38,6 +38,27 @@ bool IsPathDelimiter(std::string_view s, size_t index) {
   return index < s.size() && s[index] == '\\' && !IsTrailByte(s, index);
 }
 
+size_t NextPathDelimiter(std::string_view s, size_t from) {
+  for (size_t i = from; i < s.size(); ++i) {
+    if (IsAnsiLeadByte(static_cast<unsigned char>(s[i]))) {
+      ++i;
+      continue;
+    }
+    if (s[i] == '\\') return i;
+  }
+  return std::string_view::npos;
+}
+
+std::vector<std::string_view> PathParts(std::string_view path) {
+  std::vector<std::string_view> parts;
+  for (size_t start = 0;;) {
+    const size_t end = NextPathDelimiter(path, start);
+    parts.push_back(path.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
+  }
+}
+
 std::string ExtractFilePath(std::string_view fileName) {
   size_t i = LastDelimiter("\\:", fileName);
   return i == std::string_view::npos ? std::string() : std::string(fileName.substr(0, i + 1));

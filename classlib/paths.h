@@ -5,11 +5,17 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Index of the last character of s that is one of delimiters, or npos.
 size_t LastDelimiter(std::string_view delimiters, std::string_view s);
 // True when s[index] is a single-byte "\" (not a trail byte).
 bool IsPathDelimiter(std::string_view s, size_t index);
+// Index of the first delimiting "\" at or after from (where a character
+// starts), or npos.
+size_t NextPathDelimiter(std::string_view s, size_t from);
+// The texts between the delimiting "\"s of path ("C:\a\b": "C:", "a", "b").
+std::vector<std::string_view> PathParts(std::string_view path);
 
 // "C:\a\b.txt": path "C:\a\", dir "C:\a", name "b.txt", ext ".txt".
 std::string ExtractFilePath(std::string_view fileName);

@@ -1,6 +1,7 @@
 #include "search/folderindex.h"
 
 #include "classlib/codepage.h"
+#include "classlib/paths.h"
 #include "classlib/strutils.h"
 
 namespace {
@@ -39,29 +40,6 @@ bool SameTextQuick(std::string_view a, std::string_view b) {
   return !(IsAscii(a) && IsAscii(b)) && AnsiCompareText(a, b) == 0;
 }
 
-// The first "\" at or after from that is not the second byte of a
-// double-byte character, or npos.
-size_t NextDelimiter(std::string_view s, size_t from) {
-  for (size_t i = from; i < s.size(); ++i) {
-    if (IsAnsiLeadByte(static_cast<unsigned char>(s[i]))) {
-      ++i;
-      continue;
-    }
-    if (s[i] == '\\') return i;
-  }
-  return std::string_view::npos;
-}
-
-std::vector<std::string_view> Parts(std::string_view path) {
-  std::vector<std::string_view> parts;
-  for (size_t start = 0;;) {
-    const size_t end = NextDelimiter(path, start);
-    parts.push_back(path.substr(start, end == std::string_view::npos ? end : end - start));
-    if (end == std::string_view::npos) return parts;
-    start = end + 1;
-  }
-}
-
 // Whether path is folder or starts with folder + "\".
 bool StartsWithFolder(std::string_view path, std::string_view folder) {
   if (path.size() < folder.size() || (path.size() > folder.size() && path[folder.size()] != '\\')) return false;
@@ -76,8 +54,8 @@ public:
   TFolderSpelling(std::string_view folder, std::string_view shortFolder) : folder_(folder) {
     if (shortFolder.empty() || SameTextQuick(folder, shortFolder)) return;
     short_ = shortFolder;
-    longParts_ = Parts(folder);
-    shortParts_ = Parts(shortFolder);
+    longParts_ = PathParts(folder);
+    shortParts_ = PathParts(shortFolder);
     // A short form spelled another way is only ever taken whole.
     if (longParts_.size() != shortParts_.size()) {
       longParts_.clear();
@@ -101,7 +79,7 @@ public:
       return std::string_view::npos;
     size_t pos = sameLength_;
     for (size_t i = sameParts_;; ++i) {
-      const size_t end = NextDelimiter(path, pos);
+      const size_t end = NextPathDelimiter(path, pos);
       const std::string_view part = path.substr(pos, end == std::string_view::npos ? end : end - pos);
       if (!SameTextQuick(part, longParts_[i]) && !SameTextQuick(part, shortParts_[i])) return std::string_view::npos;
       if (i + 1 == longParts_.size()) return end == std::string_view::npos ? path.size() : end;
@@ -114,7 +92,7 @@ public:
     const size_t prefix = Prefix(path);
     // "folder\" alone names nothing below it.
     if (prefix == std::string_view::npos || prefix + 1 >= path.size()) return false;
-    return !directOnly || NextDelimiter(path, prefix + 1) == std::string_view::npos;
+    return !directOnly || NextPathDelimiter(path, prefix + 1) == std::string_view::npos;
   }
 
 private:

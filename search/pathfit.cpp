@@ -2,17 +2,9 @@
 
 #include <vector>
 
-namespace {
+#include "classlib/paths.h"
 
-std::vector<std::string_view> Parts(std::string_view path) {
-  std::vector<std::string_view> parts;
-  for (size_t start = 0;;) {
-    const size_t end = path.find('\\', start);
-    parts.push_back(path.substr(start, end - start));
-    if (end == std::string_view::npos) return parts;
-    start = end + 1;
-  }
-}
+namespace {
 
 std::string Join(const std::vector<std::string_view>& parts, std::string_view name) {
   std::string path;
@@ -33,8 +25,8 @@ std::string FitPath(std::string_view folder, std::string_view shortFolder, std::
                     std::string_view shortName, size_t limit) {
   const std::string_view own = name.empty() ? shortName : name;
   if (Fits(folder.size(), own, limit)) return Join({folder}, own);
-  std::vector<std::string_view> parts = Parts(folder);
-  std::vector<std::string_view> shortParts = shortFolder.empty() ? parts : Parts(shortFolder);
+  std::vector<std::string_view> parts = PathParts(folder);
+  std::vector<std::string_view> shortParts = shortFolder.empty() ? parts : PathParts(shortFolder);
   // A short form spelled another way than the folder is taken whole.
   if (shortParts.size() != parts.size()) {
     parts = {folder};

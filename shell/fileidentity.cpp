@@ -22,6 +22,7 @@ bool ReachableExactly(std::wstring_view name) {
 
 TFileFacts FactsOf(const WIN32_FIND_DATAW& data) {
   return TFileFacts{data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                    (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
                     (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastWriteTime};
 }
 
@@ -40,6 +41,7 @@ std::optional<TFileFacts> FileFacts(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(asked.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
   return TFileFacts{name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                    (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
                     (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastWriteTime};
 }
 
@@ -63,24 +65,97 @@ bool TFileIdentities::Same(const std::wstring& a, const TFileFacts& fa, const st
   if (fa.Folder != fb.Folder || fa.Size != fb.Size || CompareFileTime(&fa.Written, &fb.Written) != 0 ||
       WideCompareText(fa.Name, fb.Name) != 0)
     return false;
-  const std::wstring keyA = PathKey(a), keyB = PathKey(b);
-  if (keyA == keyB) return true;
-  const std::optional<TIdentity>& idA = IdentityOf(keyA);
-  const std::optional<TIdentity>& idB = IdentityOf(keyB);
-  return idA && idB && *idA == *idB;
+  return SameFile(a, b);
 }
 
-const std::optional<TFileIdentities::TIdentity>& TFileIdentities::IdentityOf(const std::wstring& fullPath) {
-  const auto known = known_.find(fullPath);
-  if (known != known_.end()) return known->second;
-  std::optional<TIdentity>& identity = known_[fullPath];
-  // No access asked: only the file's metadata, whoever holds it open.
-  HANDLE file = CreateFileW(ExtendedLengthPath(fullPath).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return identity;
+bool TFileIdentities::SameFile(const std::wstring& a, const std::wstring& b) {
+  if (PathKey(a) == PathKey(b)) return true;
+  const std::optional<uint64_t> indexA = IndexOf(a), indexB = IndexOf(b);
+  if (!indexA || !indexB || *indexA != *indexB) return false;
+  const std::optional<DWORD> volumeA = VolumeOf(a), volumeB = VolumeOf(b);
+  return volumeA && volumeB && *volumeA == *volumeB;
+}
+
+namespace {
+
+// No access asked: only the file's metadata, whoever holds it open.
+HANDLE OpenForMetadata(const std::wstring& path) {
+  return CreateFileW(ExtendedLengthPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The file index alone. The whole BY_HANDLE_FILE_INFORMATION asks the
+// volume too, which takes twice as long again under Wine; files are told
+// apart by index first and by volume only where the indexes agree.
+std::optional<uint64_t> FileIndex(HANDLE file) {
+  struct TIoStatus {
+    LONG_PTR Status;
+    ULONG_PTR Information;
+  };
+  using TQuery = LONG(NTAPI*)(HANDLE, TIoStatus*, void*, ULONG, ULONG);
+  constexpr ULONG kFileInternalInformation = 6;
+  static const auto query = reinterpret_cast<TQuery>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+  if (query != nullptr) {
+    TIoStatus status{};
+    LARGE_INTEGER index{};
+    if (query(file, &status, &index, sizeof index, kFileInternalInformation) >= 0)
+      return static_cast<uint64_t>(index.QuadPart);
+  }
   BY_HANDLE_FILE_INFORMATION information{};
-  if (GetFileInformationByHandle(file, &information))
-    identity = TIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
+  if (!GetFileInformationByHandle(file, &information)) return std::nullopt;
+  return (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+}
+
+}  // namespace
+
+std::optional<uint64_t> TFileIdentities::IndexOf(const std::wstring& path) {
+  const auto [known, added] = known_.try_emplace(PathKey(path));
+  TAnswer& answer = known->second;
+  if (!added) return answer.Index;
+  // Opened as spelled, never by the key: Wine looks an upper-case name up
+  // by reading the whole folder.
+  HANDLE file = OpenForMetadata(path);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  answer.Index = FileIndex(file);
   CloseHandle(file);
-  return identity;
+  return answer.Index;
+}
+
+std::optional<DWORD> TFileIdentities::VolumeOf(const std::wstring& path) {
+  TAnswer& answer = known_[PathKey(path)];
+  if (answer.VolumeAsked) return answer.Volume;
+  answer.VolumeAsked = true;
+  HANDLE file = OpenForMetadata(path);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (GetFileInformationByHandle(file, &information)) answer.Volume = information.dwVolumeSerialNumber;
+  CloseHandle(file);
+  return answer.Volume;
+}
+
+TFileSet::TFactsKey TFileSet::KeyOf(const TFileFacts& facts) {
+  return {WideUpperCase(facts.Name), facts.Folder, facts.Size, static_cast<uint64_t>(Ticks(facts.Written))};
+}
+
+int TFileSet::Find(const std::wstring& path, const TFileFacts& facts) {
+  const auto group = groups_.find(KeyOf(facts));
+  if (group == groups_.end()) return -1;
+  TGroup& same = group->second;
+  for (const auto& [member, value] : same.unresolved) {
+    same.byPathKey.emplace(PathKey(member), value);
+    if (const std::optional<uint64_t> index = identities_.IndexOf(member)) same.byIndex.emplace(*index, member);
+  }
+  same.unresolved.clear();
+  if (const auto byKey = same.byPathKey.find(PathKey(path)); byKey != same.byPathKey.end()) return byKey->second;
+  const std::optional<uint64_t> index = identities_.IndexOf(path);
+  if (!index) return -1;
+  const auto [first, last] = same.byIndex.equal_range(*index);
+  for (auto candidate = first; candidate != last; ++candidate)
+    if (identities_.SameFile(path, candidate->second)) return same.byPathKey.at(PathKey(candidate->second));
+  return -1;
+}
+
+void TFileSet::Add(const std::wstring& path, const TFileFacts& facts, int value) {
+  groups_[KeyOf(facts)].unresolved.emplace_back(path, value);
 }

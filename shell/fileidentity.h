@@ -11,11 +11,15 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 // What a folder listing says of an entry.
 struct TFileFacts {
   std::wstring Name;  // its real (long) name
   bool Folder = false;
+  bool Link = false;  // a reparse point: a junction, a mount point, a symbolic link
   uint64_t Size = 0;
   FILETIME Written{};
 };
@@ -43,15 +47,46 @@ class TFileIdentities {
 public:
   // Whether a and b, whose entries have the facts fa and fb, reach one file.
   bool Same(const std::wstring& a, const TFileFacts& fa, const std::wstring& b, const TFileFacts& fb);
+  // Whether two paths reach one file: the same volume and file index.
+  bool SameFile(const std::wstring& a, const std::wstring& b);
+  // The file index of what path reaches; files on two volumes may share one.
+  std::optional<uint64_t> IndexOf(const std::wstring& path);
 
 private:
-  struct TIdentity {
-    DWORD Volume = 0, IndexHigh = 0, IndexLow = 0;
-    bool operator==(const TIdentity&) const = default;
+  struct TAnswer {
+    std::optional<uint64_t> Index;
+    bool VolumeAsked = false;
+    std::optional<DWORD> Volume;
   };
-  const std::optional<TIdentity>& IdentityOf(const std::wstring& fullPath);
+  std::optional<DWORD> VolumeOf(const std::wstring& path);
 
-  std::map<std::wstring, std::optional<TIdentity>> known_;  // by upper-case full path
+  std::map<std::wstring, TAnswer> known_;  // by PathKey
+};
+
+// Many files told apart as TFileIdentities::Same tells two: a file is looked
+// at closer only when one added before shows the same facts, and then each
+// of them once, so that a thousand copies of one file bearing one time stay
+// quick.
+class TFileSet {
+public:
+  explicit TFileSet(TFileIdentities& identities) : identities_(identities) {}
+
+  // The value added with a file that path (whose entry has facts) reaches;
+  // -1 when there is none.
+  int Find(const std::wstring& path, const TFileFacts& facts);
+  void Add(const std::wstring& path, const TFileFacts& facts, int value);
+
+private:
+  using TFactsKey = std::tuple<std::wstring, bool, uint64_t, uint64_t>;
+  struct TGroup {
+    std::vector<std::pair<std::wstring, int>> unresolved;  // paths not looked at closer yet, with their values
+    std::map<std::wstring, int> byPathKey;
+    std::multimap<uint64_t, std::wstring> byIndex;  // paths by file index
+  };
+  static TFactsKey KeyOf(const TFileFacts& facts);
+
+  TFileIdentities& identities_;
+  std::map<TFactsKey, TGroup> groups_;
 };
 
 // The full path of path, in upper case: equal texts reach one file.

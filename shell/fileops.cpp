@@ -11,6 +11,7 @@
 #include "classlib/forms.h"
 #include "classlib/paths.h"
 #include "classlib/stringlist.h"
+#include "shell/fileidentity.h"
 #include "shell/openablepath.h"
 #include "shell/owners.h"
 #include "shell/pidls.h"
@@ -124,16 +125,16 @@ bool MoveFiles(const TStrings& files, const std::string& destFolder) { return Co
 
 bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer) {
   // Only the files the user agreed to replace go without the shell's
-  // question: it still asks about a file that turned up at a free target.
-  // They go first: a "No" to such a question counts as a cancel in the
-  // shell's answer, and must not keep what the user agreed to.
+  // question. They go first: a "No" to a question of the shell counts as a
+  // cancel in its answer, and must not keep what the user agreed to.
   std::vector<const TFileTarget*> replacing, fresh;
   for (const TFileTarget& file : files) (file.Replaces ? replacing : fresh).push_back(&file);
   // A new file may be given a short name that another new target bears as
-  // its real name, and that target would then reach it: the names that may
-  // be short ones are made first, while nothing else bears them.
+  // its real name, and that target would then reach it: the names that are
+  // their own short names are made first, while nothing else bears them;
+  // the others then get short names clear of them.
   std::stable_partition(fresh.begin(), fresh.end(),
-                        [](const TFileTarget* file) { return MayBeShortName(WideExtractFileName(file->Target)); });
+                        [](const TFileTarget* file) { return IsOwnShortName(WideExtractFileName(file->Target)); });
   const UINT operation = transfer == TTransfer::Copy ? FO_COPY : FO_MOVE;
   bool done = true;
   for (const auto& [group, flags] : {std::pair{&replacing, FOF_ALLOWUNDO | FOF_MULTIDESTFILES | FOF_NOCONFIRMATION},
@@ -146,7 +147,11 @@ bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer) {
       // be another file the short name reaches.
       const std::wstring source = ShellName(file->Source);
       const std::wstring& target = file->Target;
-      if (source.empty() || !IsFullyQualified(target)) {
+      // A file that turned up at a free target since it was planned (while
+      // the questions were open, or the replaced files were copied) stays:
+      // not every shell asks before a move replaces it.
+      const bool turnedUp = !file->Replaces && !PathGone(target);
+      if (source.empty() || !IsFullyQualified(target) || turnedUp) {
         done = false;
         continue;
       }

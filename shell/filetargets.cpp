@@ -34,6 +34,7 @@ public:
     const auto entry = entries_.find(upperName);
     return entry == entries_.end() ? nullptr : &entry->second;
   }
+  const std::map<std::wstring, TFileFacts>& Entries() const { return entries_; }
   // Whether upperName reaches some entry, by either of its names.
   bool Holds(const std::wstring& upperName) const {
     return entries_.count(upperName) != 0 || shortNames_.count(upperName) != 0;
@@ -70,6 +71,28 @@ private:
   std::map<std::wstring, unsigned long long> next_;
 };
 
+// Whether every file below the folder source has a copy of its size and
+// time in the same place below target: the shell may call a folder copied
+// when it skipped a file in it. Links are not followed.
+bool TreeArrived(const std::wstring& source, const std::wstring& target) {
+  std::vector<std::pair<std::wstring, std::wstring>> folders{{source, target}};
+  while (!folders.empty()) {
+    const auto [from, to] = std::move(folders.back());
+    folders.pop_back();
+    const TFolderListing here(WideIncludeTrailingBackslash(from)), there(WideIncludeTrailingBackslash(to));
+    for (const auto& [upper, facts] : here.Entries()) {
+      const TFileFacts* copy = there.Entry(upper);
+      if (copy == nullptr || copy->Folder != facts.Folder) return false;
+      if (!facts.Folder) {
+        if (copy->Size != facts.Size || !SameWriteTime(copy->Written, facts.Written)) return false;
+      } else if (!facts.Link) {
+        folders.emplace_back(WideIncludeTrailingBackslash(from) + facts.Name, WideIncludeTrailingBackslash(to) + copy->Name);
+      }
+    }
+  }
+  return true;
+}
+
 enum class TFate { Open, Goes, Stays };
 
 class TPlanner {
@@ -80,6 +103,8 @@ public:
 
   std::optional<TTransferPlan> Plan(const std::vector<std::wstring>& sources) {
     picked_ = PickFiles(sources, identities_);
+    for (size_t i = 0; i < picked_.Files.size(); ++i)
+      pickedSet_.Add(picked_.Files[i].Path, picked_.Files[i].Facts, static_cast<int>(i));
     TTransferPlan plan{into_, {}, picked_.Missing};
     // A file that lies in a picked folder goes with it when that folder
     // moves, so its fate waits for the folder's.
@@ -148,17 +173,14 @@ private:
     return TFate::Stays;
   }
 
-  bool IsPicked(const std::wstring& path, const TFileFacts& facts) {
-    for (const TPickedFile& file : picked_.Files)
-      if (identities_.Same(path, facts, file.Path, file.Facts)) return true;
-    return false;
-  }
+  bool IsPicked(const std::wstring& path, const TFileFacts& facts) { return pickedSet_.Find(path, facts) >= 0; }
 
   const std::wstring into_;
   const TTransfer transfer_;
   const TAskReplace& ask_;
   TFileIdentities identities_;
   TPickedFiles picked_;
+  TFileSet pickedSet_{identities_};
   const TFolderListing listing_;
   std::set<std::wstring> taken_;  // upper-case names given to files of this operation
   TFreeNames freeNames_;
@@ -186,6 +208,8 @@ std::vector<std::wstring> NotArrived(const TTransferPlan& plan, TTransfer transf
         if (std::optional<TFileFacts> now = FileFacts(file.Source)) source = *now;
       }
       arrived = there->Size == source.Size && SameWriteTime(there->Written, source.Written);
+    } else if (arrived && transfer == TTransfer::Copy) {
+      arrived = TreeArrived(file.Source, plan.Folder + there->Name);
     }
     if (!arrived) missing.push_back(file.Source);
   }

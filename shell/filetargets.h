@@ -49,6 +49,7 @@ std::optional<TTransferPlan> PlanFileTargets(const std::vector<std::wstring>& so
 
 // The sources of plan, as listed, that the shell did not put where planned:
 // a file has arrived where the target's real name is the planned one and it
-// holds the source's size and write time (to 2 s), and, for a move, the
-// source has left its place.
+// holds the source's size and write time (to 2 s), a copied folder where
+// every file below it has so arrived below the target, and, for a move,
+// where the source has left its place.
 std::vector<std::wstring> NotArrived(const TTransferPlan& plan, TTransfer transfer);

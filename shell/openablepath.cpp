@@ -1,6 +1,7 @@
 #include "shell/openablepath.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <cwctype>
 #include <string_view>
@@ -76,6 +77,24 @@ std::wstring FullPathName(const std::wstring& path) {
 }
 
 bool MayBeShortName(std::wstring_view name) { return name.find(L'~') != std::wstring_view::npos; }
+
+bool IsOwnShortName(const std::wstring& name) {
+  // The file systems decide by the system's own rule (the OEM code page
+  // holds the characters, lengths 8 and 3, no other characters of its
+  // kind); where the rule cannot be asked, any name with a "~" counts.
+  using TIsLegal = BOOLEAN(NTAPI*)(PUNICODE_STRING, POEM_STRING, PBOOLEAN);
+  static const auto isLegal = reinterpret_cast<TIsLegal>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlIsNameLegalDOS8Dot3")));
+  if (isLegal == nullptr) return MayBeShortName(name);
+  if (name.empty() || name.size() > 12) return false;
+  std::wstring text = name;
+  UNICODE_STRING unicode{static_cast<USHORT>(text.size() * sizeof(wchar_t)),
+                         static_cast<USHORT>(text.size() * sizeof(wchar_t)), text.data()};
+  char oem[32] = {};
+  OEM_STRING oemText{0, sizeof oem, oem};
+  BOOLEAN spaces = FALSE;
+  return isLegal(&unicode, &oemText, &spaces) && !spaces;
+}
 
 std::wstring ExtendedLengthPath(const std::wstring& path) {
   if (path.size() < MAX_PATH || StartsWith(path, kExtendedPrefix)) return path;

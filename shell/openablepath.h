@@ -39,6 +39,11 @@ std::wstring FullPathName(const std::wstring& path);
 // the system makes up holds a "~".
 bool MayBeShortName(std::wstring_view name);
 
+// Whether the file system keeps name as its own short name, so that it makes
+// up no other one for it: a name it takes as a valid 8.3 name, without
+// spaces.
+bool IsOwnShortName(const std::wstring& name);
+
 // The path in the ANSI code page when the code page holds it exactly;
 // otherwise the same path with each part the code page cannot hold replaced
 // by its short name ("C:\Users\Jan\____~KE1" for "C:\Users\Jan\Папка").

@@ -1,6 +1,7 @@
 #include "shell/pickedfiles.h"
 
 #include <map>
+#include <set>
 
 #include "classlib/paths.h"
 #include "classlib/strutils.h"
@@ -24,7 +25,7 @@ std::vector<std::wstring> Ancestors(const std::wstring& path) {
 
 class TPicker {
 public:
-  explicit TPicker(TFileIdentities& identities) : identities_(identities) {}
+  explicit TPicker(TFileIdentities& identities) : known_(identities) {}
 
   void Add(const std::wstring& path) {
     if (path.empty()) return;
@@ -33,10 +34,9 @@ public:
       picked_.Missing.push_back(path);
       return;
     }
-    std::vector<int>& sameName = byName_[WideUpperCase(facts->Name)];
-    for (int other : sameName)
-      if (identities_.Same(path, *facts, picked_.Files[other].Path, picked_.Files[other].Facts)) return;
-    sameName.push_back(static_cast<int>(picked_.Files.size()));
+    if (known_.Find(path, *facts) >= 0) return;
+    known_.Add(path, *facts, static_cast<int>(picked_.Files.size()));
+    if (facts->Folder) folderNames_.insert(WideUpperCase(facts->Name));
     picked_.Files.push_back(TPickedFile{path, *facts});
   }
 
@@ -54,15 +54,11 @@ private:
       const std::wstring name = WideExtractFileName(folder);
       // Most folders on the way bear no picked folder's name: they need no
       // look at the disk.
-      if (!MayBeShortName(name) && !byName_.count(WideUpperCase(name))) continue;
+      if (!MayBeShortName(name) && !folderNames_.count(WideUpperCase(name))) continue;
       const std::optional<TFileFacts>& facts = FactsOfFolder(folder);
       if (!facts) continue;
-      const auto candidates = byName_.find(WideUpperCase(facts->Name));
-      if (candidates == byName_.end()) continue;
-      for (int candidate : candidates->second) {
-        const TPickedFile& picked = picked_.Files[candidate];
-        if (picked.Facts.Folder && identities_.Same(folder, *facts, picked.Path, picked.Facts)) return candidate;
-      }
+      const int candidate = known_.Find(folder, *facts);
+      if (candidate >= 0) return candidate;
     }
     return -1;
   }
@@ -74,9 +70,9 @@ private:
     return folders_[key] = FileFacts(folder);
   }
 
-  TFileIdentities& identities_;
+  TFileSet known_;  // the picked files, by their indexes
   TPickedFiles picked_;
-  std::map<std::wstring, std::vector<int>> byName_;  // indexes of the picked files by upper-case real name
+  std::set<std::wstring> folderNames_;  // of the picked folders, by upper-case real name
   std::map<std::wstring, std::optional<TFileFacts>> folders_;
 };
 

@@ -9,6 +9,7 @@
 
 #include "classlib/application.h"
 #include "classlib/imagelist.h"
+#include "classlib/paths.h"
 #include "classlib/screen.h"
 #include "classlib/stringlist.h"
 #include "classlib/updatescope.h"
@@ -26,17 +27,6 @@ struct TShellNodeInfo {
 };
 
 namespace {
-
-std::vector<std::string> SplitAtBackslash(const std::string& line) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    size_t at = line.find('\\', start);
-    parts.push_back(line.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return parts;
-    start = at + 1;
-  }
-}
 
 // What a node shows, asked of the shell by the item's absolute list.
 TShellNodeInfo ReadNodeInfo(PItemIDList pidl) {
@@ -331,14 +321,15 @@ void TShellTree::GetCheckedPaths(TStrings* list) {
 void TShellTree::SetCheckedPaths(TStrings* list) {
   unresolved_.clear();
   for (int i = 0; i < list->Count(); ++i) {
-    const std::vector<std::string> names = SplitAtBackslash(list->Get(i));
+    const std::string line = list->Get(i);
+    const std::vector<std::string_view> names = PathParts(line);
     TTreeNode* scope = nullptr;
     for (size_t k = 0; k < names.size(); ++k) {
-      TTreeNode* node = FindChildByText(Items(), scope, names[k]);
+      TTreeNode* node = FindChildByText(Items(), scope, std::string(names[k]));
       if (node == nullptr) {
         // A drive not connected now (a memory stick, a network drive) is
         // there again another day: its tick is kept.
-        unresolved_.push_back(list->Get(i));
+        unresolved_.push_back(line);
         break;
       }
       if (k + 1 == names.size()) {

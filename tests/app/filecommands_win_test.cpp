@@ -236,27 +236,29 @@ TEST_F(FileCommandsTest, CopyAndMoveKeepEveryFileUnderItsRealName) {
 
 // A file whose real name has the shape of a short name lands beside the
 // file whose short name it is, whichever the shell takes first, also when a
-// third file replaces one in the target: only the replacing is asked about,
-// every file keeps its data and nothing is reported.
+// third file replaces one in the target, and when the long name holds a "~"
+// of its own: only the replacing is asked about, every file keeps its data
+// and nothing is reported.
 TEST_F(FileCommandsTest, ANameShapedLikeAShortNameNeverReachesAnotherTarget) {
+  for (const char* longName : {"Long Name.txt", "x~y long name.txt"})
   for (const bool move : {false, true}) {
-    SCOPED_TRACE(move ? "move" : "copy");
+    SCOPED_TRACE(std::string(longName) + (move ? ", move" : ", copy"));
     TTempFolder source, target;
-    const std::string longFile = source.Write("one\\Long Name.txt", "long");
+    const std::string longFile = source.Write(std::string("one\\") + longName, "long");
     const std::string shortName = ExtractFileName(WideToMultiByte(ShortPathName(MultiByteToWide(longFile))));
     ASSERT_NE(shortName.find('~'), std::string::npos) << shortName;
     source.Write("two\\" + shortName, "short-shaped");
     source.Write("three\\c.txt", "new c");
     target.Write("c.txt", "old c");
     Find(source.Path());
-    Select({"Long Name.txt", shortName, "c.txt"});
+    Select({longName, shortName, "c.txt"});
     {
       TButtonPresser presser(move ? std::vector<int>{IDOK, IDYES} : std::vector<int>{IDYES});
       if (move) Commands().MoveSelectedTo(target.Path());
       else Commands().CopySelectedTo(target.Path());
       EXPECT_EQ(presser.Boxes(), move ? 2 : 1) << WideToMultiByte(presser.Texts());
     }
-    EXPECT_EQ(Read(target.Path() + "\\Long Name.txt"), "long");
+    EXPECT_EQ(Read(target.Path() + "\\" + longName), "long");
     EXPECT_EQ(Read(target.Path() + "\\" + shortName), "short-shaped");
     EXPECT_EQ(Read(target.Path() + "\\c.txt"), "new c");
   }
@@ -282,26 +284,32 @@ TEST_F(FileCommandsTest, MovingAFolderWithAFileInsideReportsNothing) {
 }
 
 // A copy that the shell could not make in full says which files did not
-// arrive.
+// arrive, and which folders it did not copy whole.
 TEST_F(FileCommandsTest, PartialCopyNamesTheFilesNotCopied) {
   TTempFolder source, target;
   source.Write("a.txt", "a");
   source.Write("locked.txt", "b");
+  source.Write("dir\\held.txt", "c");
   Find(source.Path());
-  Select({"a.txt", "locked.txt"});
-  HANDLE lock = CreateFileA((source.Path() + "\\locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  Select({"a.txt", "locked.txt", "dir"});
+  std::vector<HANDLE> locks;
+  for (const char* name : {"\\locked.txt", "\\dir\\held.txt"}) {
+    locks.push_back(CreateFileA((source.Path() + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(locks.back(), INVALID_HANDLE_VALUE);
+  }
   std::wstring texts;
   {
     TButtonPresser presser({IDOK});
     Commands().CopySelectedTo(target.Path());
     texts = presser.Texts();
   }
-  CloseHandle(lock);
+  for (HANDLE lock : locks) CloseHandle(lock);
   EXPECT_EQ(Read(target.Path() + "\\a.txt"), "a");
   EXPECT_FALSE(Exists(target.Path() + "\\locked.txt"));
-  EXPECT_NE(texts.find(L"These files were not copied:\r\n" + MultiByteToWide(source.Path()) + L"\\locked.txt"), std::wstring::npos)
-      << WideToMultiByte(texts);
+  const std::wstring from = MultiByteToWide(source.Path());
+  EXPECT_NE(texts.find(L"These files were not copied:"), std::wstring::npos) << WideToMultiByte(texts);
+  for (const std::wstring& left : {from + L"\\locked.txt", from + L"\\dir"})
+    EXPECT_NE(texts.find(L"\r\n" + left), std::wstring::npos) << WideToMultiByte(left);
 }
 
 // After a Move or a Delete that leaves some of the selected files in place,

@@ -105,9 +105,15 @@ TEST_F(WindowStateTest, StoredPanelSizesNeverHideTheList) {
   }
   Open(false);
   Pump(5);
-  const TRect list = FindForm->ListView->BoundsRect();
-  EXPECT_GE(list.Width(), FindForm->SplitterLeft->MinSize() - 4);
-  EXPECT_GE(list.Height(), FindForm->SplitterView->MinSize() - 4);
+  // Nor does a window made as small as the system lets it be.
+  for (const bool small : {false, true}) {
+    if (small) SetWindowPos(FindForm->Handle(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
+    Pump(5);
+    const TRect list = FindForm->ListView->BoundsRect();
+    EXPECT_GE(list.Width(), FindForm->SplitterLeft->MinSize() - 4) << small;
+    EXPECT_GE(list.Height(), FindForm->SplitterView->MinSize() - 4) << small;
+    EXPECT_GE(FindForm->pView->Top(), list.Bottom) << small;
+  }
   const int clientWidth = FindForm->ClientWidth();
   CloseForms();
   EXPECT_LT(std::stoi(Place().ReadString("pLeft_Width")), clientWidth);

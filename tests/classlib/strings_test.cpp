@@ -19,6 +19,15 @@ TEST(Paths, SplitsFolderNameAndExtension) {
   EXPECT_EQ(ExcludeTrailingBackslash("C:\\a\\"), "C:\\a");
 }
 
+// On a Japanese system (code page 932) "\x83\x5C" is one katakana whose
+// second byte is a "\": it neither splits a path nor ends a folder's name.
+TEST(Paths, ASecondByteBackslashIsNoDelimiterDoubleByteSystem) {
+  if (AnsiCodePage() != 932) GTEST_SKIP() << "needs code page 932";
+  const std::string so = "\x83\x5C";
+  EXPECT_EQ(PathParts("C:\\" + so + "\\a"), (std::vector<std::string_view>{"C:", so, "a"}));
+  EXPECT_EQ(ExcludeTrailingBackslash("C:\\" + so), "C:\\" + so);
+}
+
 TEST(StrToInt, AcceptsDecimalAndHexRefusesJunk) {
   EXPECT_EQ(StrToInt(" 42 "), 42);
   EXPECT_EQ(StrToInt("-7"), -7);

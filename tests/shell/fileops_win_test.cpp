@@ -85,18 +85,25 @@ TEST_F(CopyMoveFixture, WindowsTakeNoInputWhileTheShellWorks) {
   DestroyWindow(window);
 }
 
-// Only the file the user agreed to replace goes without a question: a file
-// that turned up at a free target meanwhile is asked about, and kept.
-TEST_F(CopyMoveFixture, TransferAsksAboutAFileThatTurnedUpAtAFreeTarget) {
-  ASSERT_TRUE(WriteTextFile(dest + "\\a.txt", "old a"));
-  ASSERT_TRUE(WriteTextFile(dest + "\\b.txt", "written meanwhile"));
-  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(dest + "\\a.txt"), true, {}},
-                                          {Wide(source + "\\b.txt"), Wide(dest + "\\b.txt"), false, {}}};
-  TButtonPresser presser({IDNO});
-  TransferFiles(files, TTransfer::Copy);
-  EXPECT_EQ(presser.Boxes(), 1);
-  EXPECT_EQ(ReadTextFile(dest + "\\a.txt"), "alpha");
-  EXPECT_EQ(ReadTextFile(dest + "\\b.txt"), "written meanwhile");
+// Only the file the user agreed to replace is replaced: a file that turned
+// up at a free target meanwhile is kept, also by a move, which not every
+// shell asks about.
+TEST_F(CopyMoveFixture, TransferKeepsAFileThatTurnedUpAtAFreeTarget) {
+  for (const TTransfer transfer : {TTransfer::Copy, TTransfer::Move}) {
+    ASSERT_TRUE(WriteTextFile(dest + "\\a.txt", "old a"));
+    ASSERT_TRUE(WriteTextFile(dest + "\\b.txt", "written meanwhile"));
+    const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(dest + "\\a.txt"), true, {}},
+                                            {Wide(source + "\\b.txt"), Wide(dest + "\\b.txt"), false, {}}};
+    TButtonPresser presser({});
+    EXPECT_FALSE(TransferFiles(files, transfer));
+    EXPECT_EQ(presser.Boxes(), 0);
+    EXPECT_EQ(ReadTextFile(dest + "\\a.txt"), "alpha");
+    EXPECT_EQ(ReadTextFile(dest + "\\b.txt"), "written meanwhile");
+    EXPECT_EQ(ReadTextFile(source + "\\b.txt"), "beta");
+    if (transfer == TTransfer::Move) {
+      ASSERT_TRUE(WriteTextFile(source + "\\a.txt", "alpha"));
+    }
+  }
 }
 
 TEST(FileOperations, EmptyListDoesNothingAndFails) {

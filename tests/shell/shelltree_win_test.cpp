@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/codepage.h"
 #include "classlib/stringlist.h"
 #include "shell/fileinfo.h"
 #include "shell/folders.h"
@@ -249,6 +250,21 @@ TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
   other.ToggleState(fix3);
   other.GetCheckedPaths(&again);
   EXPECT_TRUE(again.ToVector().empty());
+}
+
+// On a Japanese system (code page 932) "\x83\x5C" is one katakana whose
+// second byte is a "\": a stored tick of a folder of that name comes back.
+TEST_F(ShellTreeTest, TickOfAFolderWhoseNameEndsInASecondByteBackslashComesBackDoubleByteSystem) {
+  if (AnsiCodePage() != 932) GTEST_SKIP() << "needs code page 932";
+  const std::string so = "\x83\x5C";
+  ASSERT_TRUE(CreateDirectoryA((fixture.Path() + "\\Tri\\" + so).c_str(), nullptr));
+  tree->ToggleState(Open(fix, {"Tri", so}));
+  TStringList saved;
+  tree->GetCheckedPaths(&saved);
+  TShellTree restored(nullptr);
+  restored.SetCheckedPaths(&saved);
+  TTreeNode* fix2 = ChildNamed(restored.Items()->GetFirstNode(), fixture.Name());
+  EXPECT_EQ(StateOf(ChildNamed(ChildNamed(fix2, "Tri"), so)), csChecked);
 }
 
 // A tick on the desktop, saved and restored after a restart, gives the very
