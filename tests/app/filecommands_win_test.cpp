@@ -17,6 +17,7 @@
 #include "app/resultlist_win.h"
 #include "app_fixtures.h"
 #include "button_presser_win.h"
+#include "clipboard_lock_win.h"
 #include "classlib/bitmap.h"
 #include "classlib/buttons.h"
 #include "classlib/codepage.h"
@@ -456,6 +457,7 @@ TEST_F(FileCommandsTest, ClipboardCarriesTheRealLongName) {
   Find(source.Path());
   ASSERT_EQ(Column(0).size(), 1u);
   Select({Column(0)[0]});
+  ClipboardTestLock lock;
   Commands().mCopyClick();
   ASSERT_TRUE(OpenClipboard(nullptr));
   wchar_t copied[MAX_PATH] = {};
@@ -560,6 +562,7 @@ TEST_F(FileCommandsTest, ListMenuKeysReachTheirCommands) {
   Select({"a.txt"});
   HWND list = FindForm->ListView->Handle();
   SetFocus(list);
+  ClipboardTestLock lock;
   auto press = [&](WORD key, bool ctrl) {
     BYTE keys[256] = {};
     if (ctrl) keys[VK_CONTROL] = 0x80;

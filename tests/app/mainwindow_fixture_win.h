@@ -125,7 +125,7 @@ public:
   TMessageBoxAnswerer() : thread_(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {}
   ~TMessageBoxAnswerer() {
     stop_ = true;
-    WaitForSingleObject(thread_, 5000);
+    WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
   }
   TMessageBoxAnswerer(const TMessageBoxAnswerer&) = delete;

@@ -192,7 +192,7 @@ TEST_F(ProgramTest, StartedOnAFolderItFindsACyrillicPhraseAndKeepsItAfterExit) {
   ASSERT_TRUE(WaitFor([&] { return StatusText(bars[0], 0) == "Found 1 files."; }, 60000)) << StatusText(bars[0], 0);
   const std::vector<HWND> lists = ChildrenOfClass(window, "TListView");
   ASSERT_EQ(lists.size(), 1u);
-  ASSERT_TRUE(WaitFor([&] { return SendMessageA(lists[0], LVM_GETITEMCOUNT, 0, 0) == 1; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(lists[0], LVM_GETITEMCOUNT, 0, 0) == 1; }, 60000));
   EXPECT_EQ(Names(lists[0]), std::vector<std::string>{"letter.txt"});
 
   PostMessageA(window, WM_CLOSE, 0, 0);
@@ -242,7 +242,7 @@ TEST_F(ProgramTest, LeavingAFieldWithTabOrTheMouseKeepsItsTextInTheHistory) {
     else ASSERT_TRUE(input.Click(list, [&] { return Focus() == list; }));
   }
   wchar_t first[64] = {};
-  ASSERT_TRUE(WaitFor([&] { return SendMessageW(folderCombo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first)) > 0; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(folderCombo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first)) > 0; }, 60000));
   EXPECT_STREQ(first, L"gamma");
 
   PostMessageA(window, WM_CLOSE, 0, 0);

@@ -41,7 +41,9 @@ private:
     return FALSE;
   }
   void Run() {
-    for (int i = 0; i < 500; ++i) {
+    // A minute at most, only so that a box that never shows ends the wait.
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    while (GetTickCount64() < deadline) {
       HWND box = nullptr;
       EnumThreadWindows(thread_, FindBox, reinterpret_cast<LPARAM>(&box));
       if (box != nullptr) {

@@ -168,10 +168,7 @@ protected:
     // display may be moving.
     SetTimer(nullptr, 0, 10, MenuPlay::Pick);
     open();
-    for (int i = 0; i < 50 && (log.empty() || log.back().rfind("chose", 0) != 0); ++i) {
-      Pump();
-      Sleep(20);
-    }
+    PumpUntil([&] { return !log.empty() && log.back().rfind("chose", 0) == 0; });
   }
 
   TMainMenu* menu = nullptr;

@@ -12,6 +12,7 @@
 #include "classlib/imagelist.h"
 #include "classlib/screen.h"
 #include "classlib/treeview.h"
+#include "clipboard_lock_win.h"
 
 namespace {
 
@@ -160,9 +161,7 @@ TEST(ClipboardTest, FormatsPutInOneOpeningAllStay) {
     GlobalUnlock(h);
     return h;
   };
-  // Test programs share the session's clipboard: one at a time.
-  HANDLE lock = CreateMutexA(nullptr, FALSE, "OvalisClipboardTests");
-  WaitForSingleObject(lock, 30000);
+  ClipboardTestLock lock;
   TClipboard* clipboard = Clipboard();
   clipboard->SetAsHandle(first, block('x'));  // an earlier, separate copy
   {
@@ -181,8 +180,6 @@ TEST(ClipboardTest, FormatsPutInOneOpeningAllStay) {
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(*static_cast<char*>(GlobalLock(data)), 'a');
   GlobalUnlock(data);
-  ReleaseMutex(lock);
-  CloseHandle(lock);
 }
 
 TEST(ScreenTest, HourglassScopeShowsTheWaitCursorAndRestores) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "ends_within.h"
 #include "search/extract/chm_crafted.h"
 #include "search/extract/chmpages.h"
 #include "search/hh_standin_win.h"
@@ -83,12 +84,13 @@ std::string Text(TTextExtractor& extractor) {
 
 // Each test has a scratch folder of its own and points the temporary folder
 // into it, so what an extraction leaves behind shows, even with other tests
-// running beside it.
+// (or another run of the same one) beside it.
 class Chm2Text : public testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(search_test::InstallHelpDecompilerStandIn());
-    scratch_ = GetTempDir() + "ovalis_chm_" + testing::UnitTest::GetInstance()->current_test_info()->name();
+    scratch_ = GetTempDir() + "ovalis_chm_" + testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+               std::to_string(GetCurrentProcessId());
     DeleteTree(scratch_);
     ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr));
     SetTemp(scratch_ + "\\temp\\");
@@ -367,7 +369,7 @@ TEST_F(Chm2Text, HelpFilesWithALoopingDirectoryEndInTheSearchAndTheReport) {
     EXPECT_EQ(found.Hits(), std::vector<std::string>{"looping.chm"}) << file.name;
 
     int32_t count = -1;
-    chm_test::EndsWithin(std::chrono::seconds(60), file.name, [&] { count = TSubStringReport().MakeReport(path, L"needle"); });
+    test_wait::EndsWithin(std::chrono::seconds(60), file.name, [&] { count = TSubStringReport().MakeReport(path, L"needle"); });
     EXPECT_EQ(count, 1) << file.name;
   }
 }

@@ -16,25 +16,9 @@
 #include "shell/dropfilesource.h"
 #include "shell/pidls.h"
 #include "shell_fixtures.h"
+#include "clipboard_lock_win.h"
 
 namespace {
-
-// Test programs share the session's clipboard: one at a time.
-class ClipboardTestLock {
-public:
-  ClipboardTestLock() : mutex_(CreateMutexA(nullptr, FALSE, "OvalisClipboardTests")) {
-    WaitForSingleObject(mutex_, 30000);
-  }
-  ~ClipboardTestLock() {
-    ReleaseMutex(mutex_);
-    CloseHandle(mutex_);
-  }
-  ClipboardTestLock(const ClipboardTestLock&) = delete;
-  ClipboardTestLock& operator=(const ClipboardTestLock&) = delete;
-
-private:
-  HANDLE mutex_;
-};
 
 std::vector<uint8_t> BlockBytes(HGLOBAL block) {
   std::vector<uint8_t> bytes(GlobalSize(block));

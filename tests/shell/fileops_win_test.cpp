@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "classlib/codepage.h"
 
@@ -67,21 +68,30 @@ TEST_F(CopyMoveFixture, MoveFilesMovesEveryListedFile) {
 
 // The shell's windows are not the program's: while they ask and show
 // progress, no window of the program may take input, and afterwards every
-// one does again.
+// one does again. The window notes each change of its state as it is told
+// of it, with whether the copy had been made by then.
+struct TEnableLog {
+  static inline WNDPROC original = nullptr;
+  static inline std::string copy;
+  static inline std::vector<std::pair<bool, bool>> changes;  // (enabled, copy made)
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ENABLE) changes.emplace_back(wParam != 0, PathExists(copy));
+    return CallWindowProcA(original, window, message, wParam, lParam);
+  }
+};
+
 TEST_F(CopyMoveFixture, WindowsTakeNoInputWhileTheShellWorks) {
   HWND window = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
-  std::atomic<bool> done{false}, sawDisabled{false};
-  std::thread watcher([&] {
-    while (!done && !sawDisabled) sawDisabled = !IsWindowEnabled(window);
-  });
-  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(dest + "\\c.txt"), false, {}}};
+  TEnableLog::copy = dest + "\\c.txt";
+  TEnableLog::changes.clear();
+  TEnableLog::original =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TEnableLog::Proc)));
+  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(TEnableLog::copy), false, {}}};
   EXPECT_TRUE(TransferFiles(files, TTransfer::Copy));
-  done = true;
-  watcher.join();
-  EXPECT_TRUE(sawDisabled);
+  EXPECT_EQ(TEnableLog::changes, (std::vector<std::pair<bool, bool>>{{false, false}, {true, true}}));
   EXPECT_TRUE(IsWindowEnabled(window));
-  EXPECT_EQ(ReadTextFile(dest + "\\c.txt"), "alpha");
+  EXPECT_EQ(ReadTextFile(TEnableLog::copy), "alpha");
   DestroyWindow(window);
 }
 

@@ -6,36 +6,17 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <future>
 #include <initializer_list>
 #include <ostream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 namespace chm_test {
 
 using namespace std::string_literals;
-
-// Runs work on a thread of its own and waits a generous time for it. Work
-// that hangs cannot be stopped: the test program then fails and ends at once
-// instead of waiting for it.
-template <class Work>
-void EndsWithin(std::chrono::seconds limit, const std::string& what, Work work) {
-  std::packaged_task<void()> task(std::move(work));
-  std::future<void> done = task.get_future();
-  std::thread(std::move(task)).detach();
-  if (done.wait_for(limit) == std::future_status::ready) return done.get();
-  ADD_FAILURE() << what << " did not end within " << limit.count() << " s";
-  std::fflush(stdout);
-  std::_Exit(1);
-}
 
 struct TEntry {
   std::string name;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ends_within.h"
 #include "search/extract/chm_crafted.h"
 #include "search/extract/testfiles.h"
 
@@ -178,7 +179,7 @@ TEST(ChmPages, PageTheSinkGivesUpIsDroppedAndTheRestFollow) {
 TEST(ChmPages, DirectoryWithoutTheCompressedSectionsEntriesEndsAtOnce) {
   for (const chm_test::TLoopingHelpFile& file : chm_test::LoopingHelpFiles()) {
     TResult result;
-    chm_test::EndsWithin(std::chrono::seconds(60), file.name, [&] { result = Extract(file.bytes); });
+    test_wait::EndsWithin(std::chrono::seconds(60), file.name, [&] { result = Extract(file.bytes); });
     EXPECT_EQ(result.pages, (std::map<std::string, std::string>{{"plain.htm", "<p>a needle in the plain section</p>"}}))
         << file.name;
   }
