@@ -149,8 +149,10 @@ TIFF* OpenTiff(TiffMemory& file) {
 // The layouts Libtiff below puts as the reader does: one 1-bit or 8-bit
 // sample a pixel, or three or four 8-bit samples side by side. For any other
 // it would do other work than the reader (copy 16-bit rows the reader
-// halves, take raw YCbCr for RGB, read past a pixel of two samples), and a
-// ratio would mean nothing: its name, to skip the file; "" for these.
+// halves, take raw YCbCr for RGB, move the bytes of CMYK or ICC and ITU
+// L*a*b* pixels whose colours the reader converts, read past a pixel of two
+// samples), and a ratio would mean nothing: its name, to skip the file; ""
+// for these.
 std::string LibtiffUnequalLayout(const std::string& bytes) {
   TiffMemory file{&bytes};
   TIFF* tif = OpenTiff(file);
@@ -166,6 +168,8 @@ std::string LibtiffUnequalLayout(const std::string& bytes) {
   if (samples > 1 && planar != PLANARCONFIG_CONTIG) return "separate planes";
   if (bits != 8 && !(bits == 1 && samples == 1)) return std::to_string(bits) + "-bit samples";
   if (photometric == PHOTOMETRIC_YCBCR && compression != COMPRESSION_JPEG) return "YCbCr samples";
+  if (photometric == PHOTOMETRIC_SEPARATED) return "CMYK samples";
+  if (photometric == PHOTOMETRIC_ICCLAB || photometric == PHOTOMETRIC_ITULAB) return "ICC or ITU L*a*b* samples";
   return {};
 }
 

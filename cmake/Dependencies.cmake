@@ -19,7 +19,7 @@ function(ovalis_fetch_source package dir marker)
     return()
   endif()
   execute_process(
-    COMMAND ${CMAKE_SOURCE_DIR}/tools/fetch-debian-source ${package} ${dir}
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/fetch-source-package ${package} ${dir}
     RESULT_VARIABLE fetch_rc)
   if(NOT fetch_rc EQUAL 0)
     message(FATAL_ERROR "could not fetch the ${package} source package")
@@ -73,10 +73,20 @@ set_target_properties(ovalis_mspack PROPERTIES
 add_dependencies(ovalis_mspack libmspack_build)
 
 if(OVALIS_NATIVE)
-  find_package(ZLIB REQUIRED)
+  # zlib: Debian's zlib source package (the release the Windows build's
+  # libz-mingw-w64-dev is made from), compiled like the project's own code,
+  # sanitizers and coverage counters too, so that the fuzzers are guided by
+  # inflate's own branches. The library alone: no gz* file functions,
+  # which nothing here calls.
+  set(zlib_src ${CMAKE_BINARY_DIR}/_deps/zlib-src)
+  ovalis_fetch_source(zlib ${zlib_src} inflate.c)
+  set(zlib_sources adler32 compress crc32 deflate infback inffast inflate inftrees trees uncompr zutil)
+  list(TRANSFORM zlib_sources PREPEND ${zlib_src}/)
+  list(TRANSFORM zlib_sources APPEND .c)
+  add_library(ovalis_zlib STATIC ${zlib_sources})
+  target_include_directories(ovalis_zlib SYSTEM PUBLIC ${zlib_src})
+
   find_package(JPEG REQUIRED)
-  add_library(ovalis_zlib INTERFACE)
-  target_link_libraries(ovalis_zlib INTERFACE ZLIB::ZLIB)
   add_library(ovalis_jpeg INTERFACE)
   target_link_libraries(ovalis_jpeg INTERFACE JPEG::JPEG)
   return()

@@ -51,8 +51,9 @@ public:
     return true;
   }
 
-  // Writes what is left; false when the cap stopped it.
+  // Writes what is left; false when the cap stopped it, now or before.
   bool Flush() {
+    if (written_ >= cap_) return false;
     const size_t n = static_cast<size_t>(std::min<uint64_t>(out_.size(), cap_ - written_));
     WriteBytes(output_, std::string_view(out_).substr(0, n));
     written_ += n;
@@ -140,12 +141,16 @@ void TW072Text::Convert() {
     TMemoryStream& output = Output();
     output.SetCapacity(MostTextOf(*part_));
     TPartText text(output, kMaxDocumentTextBytes);
-    const TUnzipResult result = zip_.ReadMember(kDocumentPart, [&text](const uint8_t* piece, size_t bytes) {
+    uint64_t partLeft = kMaxDocumentPartBytes;
+    const TUnzipResult result = zip_.ReadMember(kDocumentPart, [&](const uint8_t* piece, size_t bytes) {
       CheckConversionStop();
-      return text.Take(std::string_view(reinterpret_cast<const char*>(piece), bytes));
+      const auto taken = static_cast<size_t>(std::min<uint64_t>(bytes, partLeft));
+      partLeft -= taken;
+      return text.Take(std::string_view(reinterpret_cast<const char*>(piece), taken)) && partLeft > 0;
     });
-    if (result != urStopped) text.Flush();
-    // A damaged part has always given no text, however much of it was read.
+    text.Flush();
+    // Damage found before the cap has always given no text, however much of
+    // the part was read; past the cap nothing is read to find any.
     if (result == urDamaged) output.Clear();
     output.SetCapacity(output.Size());
   }

@@ -32,13 +32,21 @@ protected:
   std::unique_ptr<TCustomMemoryStream> source_;
 };
 
+// The most of a document part that is read, markup and text together. A
+// real document's markup is a few times its text, so the text cap is
+// reached well before this; a part that goes on past it (run formatting
+// repeated to gigabytes, say) holds next to no text, and reading all of it
+// would stall a search for seconds.
+constexpr uint64_t kMaxDocumentPartBytes = 4 * kMaxDocumentTextBytes;
+
 // Word 2007: the main document part ("word\document.xml") taken out of the
 // zip container, with its XML tags dropped and a line break after each
 // paragraph. The text stays UTF-8, entities as they stand, and stops at
-// kMaxDocumentTextBytes, on a whole character. The part is read where it
-// lies: a stored one as it is, a deflated one inflated a piece at a time
-// and only as far as the text needs, whatever their size; so the text is
-// all that is held, and Source() stays empty.
+// kMaxDocumentTextBytes, on a whole character, and is taken from no more
+// than the first kMaxDocumentPartBytes of the part. The part is read where
+// it lies: a stored one as it is, a deflated one inflated a piece at a time
+// and only as far as the text needs; so the text is all that is held, and
+// Source() stays empty.
 class TW072Text : public TFile2Text {
 public:
   TW072Text() = default;

@@ -96,6 +96,28 @@ inline std::string DeflateRepeated(const std::string& unit, uint64_t total, bool
   return deflated;
 }
 
+// Raw deflate data of bytes alone, ended on a byte boundary and not marked
+// as the last block. Deflated from an empty window it refers to nothing
+// before it, so it inflates to bytes wherever it stands: copies strung
+// together, then kLastEmptyBlock, inflate to as many copies of bytes, for
+// the time of deflating one.
+inline std::string DeflatedAlone(const std::string& bytes) {
+  z_stream z{};
+  deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+  std::string deflated(deflateBound(&z, static_cast<uLong>(bytes.size())) + 16, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  z.avail_in = static_cast<uInt>(bytes.size());
+  z.next_out = reinterpret_cast<Bytef*>(deflated.data());
+  z.avail_out = static_cast<uInt>(deflated.size());
+  deflate(&z, Z_FULL_FLUSH);
+  deflated.resize(deflated.size() - z.avail_out);
+  deflateEnd(&z);
+  return deflated;
+}
+
+// The last block of deflate data, empty: fixed codes holding only the end.
+inline const std::string kLastEmptyBlock("\x03\x00", 2);
+
 // An entry that claims a few bytes but inflates past the reader's cap, so
 // extracting it raises.
 inline std::string ZipBomb(const std::string& name) {

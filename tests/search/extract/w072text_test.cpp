@@ -67,6 +67,20 @@ TEST(W072Text, DeflatedPartPastTheCapGivesItsTextUpToTheCapOnAWholeCharacter) {
   EXPECT_EQ(text.substr(text.size() - 3), "\xE2\x82\xAC");
 }
 
+// Markup without text (an empty run a megabyte long) repeated far past the
+// most of a part that is read, after a paragraph of text: the text is given
+// and the reading stops at the cap. The part declares a little more than
+// the cap, so a reader that went on would find it damaged and give no text.
+TEST(W072Text, PartFarPastTheReadCapGivesItsFirstTextAndStops) {
+  const std::string markup = "<w:r w:rsidR=\"" + std::string((1u << 20) - 18, '0') + "\"></w:r>";
+  const std::string block = search_test::DeflatedAlone(markup);
+  std::string deflated = search_test::DeflatedAlone("<w:p><w:t>needle</w:t></w:p>");
+  for (uint64_t inflated = 0; inflated < 4 * kMaxDocumentPartBytes; inflated += markup.size()) deflated += block;
+  deflated += search_test::kLastEmptyBlock;
+  const auto declared = static_cast<uint32_t>(kMaxDocumentPartBytes + markup.size());
+  EXPECT_EQ(TextOf(search_test::OneEntryZip("word/document.xml", deflated, 0, declared)), "needle\r\n");
+}
+
 TEST(W072Text, FilesWithoutTheDocumentPartGiveNoText) {
   EXPECT_EQ(TextOf(StoredZip("word/other.xml", "<w:p>A</w:p>")), "");
   EXPECT_EQ(TextOf("not a zip at all"), "");
