@@ -21,8 +21,9 @@ constexpr const char* kFolderPrefix = "_ovalis.";
 constexpr uint32_t kFolderAttempts = 65536;
 
 // How long the removal of the extraction folder is retried: the decompiler
-// has just run in it, and the system may hold the folder for a moment after
-// the process has ended (Wine does, for about a tenth of a second).
+// and its console host have ended when RunAndWait returns, but another
+// program may still hold what they wrote for a moment (a virus scanner
+// reading the new pages, say).
 constexpr int kRemoveAttempts = 40;
 constexpr DWORD kRemoveRetryDelay = 50;
 

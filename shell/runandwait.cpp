@@ -1,8 +1,10 @@
 #include "shell/runandwait.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <atomic>
+#include <cstring>
 #include <vector>
 
 #include "shell/owners.h"
@@ -17,23 +19,46 @@ constexpr DWORD kWaitSlice = 50;
 // How long an ended child gets to disappear before we stop waiting for it.
 constexpr DWORD kTerminateWait = 5000;
 constexpr UINT kTerminatedExitCode = 1;
+// How long the console host of an ended child gets to end after it: it
+// takes a moment, far longer on a loaded machine.
+constexpr DWORD kConsoleHostWait = 30000;
+
+// The console host the system started for the child's new console runs in
+// the work folder too, and ends a moment after the child (under Wine the
+// folder cannot be removed until then). Waits for it, so that nothing this
+// run started holds the folder when RunAndWait returns.
+void WaitForConsoleHost(DWORD childId) {
+  TOwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL found = Process32First(snapshot.Get(), &entry); found; found = Process32Next(snapshot.Get(), &entry)) {
+    if (entry.th32ParentProcessID != childId || _stricmp(entry.szExeFile, "conhost.exe") != 0) continue;
+    TOwnedHandle host(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (host) WaitForSingleObject(host.Get(), kConsoleHostWait);
+  }
+}
 
 // Ends the child when the wait is abandoned on any path, an exception from the
 // hook included.
 class TChildGuard {
 public:
-  explicit TChildGuard(HANDLE process) : process_(process) {}
+  TChildGuard(HANDLE process, DWORD id) : process_(process), id_(id) {}
   ~TChildGuard() {
-    if (process_ == nullptr) return;
-    TerminateProcess(process_, kTerminatedExitCode);
-    WaitForSingleObject(process_, kTerminateWait);
+    if (process_ != nullptr) {
+      TerminateProcess(process_, kTerminatedExitCode);
+      WaitForSingleObject(process_, kTerminateWait);
+    }
+    WaitForConsoleHost(id_);
   }
   TChildGuard(const TChildGuard&) = delete;
   TChildGuard& operator=(const TChildGuard&) = delete;
-  void Release() { process_ = nullptr; }
+  // The child has ended of its own accord.
+  void Ended() { process_ = nullptr; }
 
 private:
   HANDLE process_;
+  DWORD id_;
 };
 
 bool ShouldStop() {
@@ -59,7 +84,7 @@ int RunAndWait(const std::string& commandLine, const std::string& workFolder, in
   }
   TOwnedHandle process(info.hProcess);
   TOwnedHandle thread(info.hThread);
-  TChildGuard guard(process.Get());
+  TChildGuard guard(process.Get(), info.dwProcessId);
 
   const uint32_t timeout = timeoutMs.load();
   const ULONGLONG started = GetTickCount64();
@@ -70,7 +95,7 @@ int RunAndWait(const std::string& commandLine, const std::string& workFolder, in
     if (timeout != INFINITE && GetTickCount64() - started >= timeout) return -1;
     if (ShouldStop()) return -1;
   }
-  guard.Release();
+  guard.Ended();
   DWORD exitCode = 0;
   if (!GetExitCodeProcess(process.Get(), &exitCode)) return -1;
   return static_cast<int>(exitCode);

@@ -67,6 +67,18 @@ TEST(RunAndWait, ChildRunsInTheWorkFolder) {
   EXPECT_TRUE(PathExists(folder / "marker.txt"));
 }
 
+// Nothing the run started still holds the work folder when it returns: the
+// new console's host, which ends a moment after the child, included.
+TEST(RunAndWait, WorkFolderIsFreeOnceItReturns) {
+  for (int i = 0; i < 5; ++i) {
+    TTempFolder folder;
+    const std::string work = folder / "work";
+    ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+    ASSERT_EQ(RunAndWait(SelfCommand(kChildExit, "0"), work, SW_HIDE), 0);
+    EXPECT_TRUE(RemoveDirectoryA(work.c_str())) << "run " << i << ": " << GetLastError();
+  }
+}
+
 TEST(RunAndWait, ClosesTheChildsHandles) {
   std::string command = SelfCommand(kChildExit, "3");
   ASSERT_EQ(RunAndWait(command, "", SW_HIDE), 3);  // whatever the first start sets up for good
