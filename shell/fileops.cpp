@@ -24,11 +24,11 @@ constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
 
 HWND ApplicationWindow() { return Application != nullptr ? Application->Handle() : nullptr; }
 
-// A name as the shell gets it: by its real (long) names, so that its
-// questions show them and what it makes elsewhere bears them; "" for a name
-// that is not fully qualified, which the shell would take against whatever
-// the current folder is, and for an empty one.
-std::wstring ShellName(const std::wstring& path) { return IsFullyQualified(path) ? RealPath(path) : L""; }
+// A name as the shell gets it: by its real (long) names where they fit its
+// path limit, so that its questions show them and what it makes elsewhere
+// bears them; "" for a name that is not fully qualified, which the shell
+// would take against whatever the current folder is, and for an empty one.
+std::wstring ShellName(const std::wstring& path) { return IsFullyQualified(path) ? ShellPath(path) : L""; }
 
 // Names for the shell: each followed by a zero, the whole by one more. A
 // name ShellName refuses is left out: an empty one would end the list early
@@ -78,7 +78,8 @@ bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFo
 }  // namespace
 
 bool ShowFileProperties(const std::string& fileName, const std::string& pageName) {
-  if (!IsFullyQualified(MultiByteToWide(fileName))) return false;
+  const std::wstring name = ShellName(MultiByteToWide(fileName));
+  if (name.empty()) return false;
   using TWideProc = BOOL(WINAPI*)(HWND, DWORD, LPCWSTR, LPCWSTR);
   using TAnsiProc = BOOL(WINAPI*)(HWND, DWORD, LPCSTR, LPCSTR);
   HMODULE shell32 = GetModuleHandleA("shell32.dll");
@@ -89,7 +90,6 @@ bool ShowFileProperties(const std::string& fileName, const std::string& pageName
   auto generic = reinterpret_cast<void (*)()>(proc);
   bool windowsNt = (GetVersion() & 0x80000000u) == 0;
   if (windowsNt) {
-    std::wstring name = MultiByteToWide(fileName);
     std::wstring page = MultiByteToWide(pageName);
     return reinterpret_cast<TWideProc>(generic)(ApplicationWindow(), kShopFilePath, name.c_str(),
                                                 page.c_str()) != 0;

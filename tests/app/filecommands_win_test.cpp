@@ -31,6 +31,7 @@
 #include "widecontrols/widecombobox.h"
 #include "classlib/registry.h"
 #include "classlib/stringlist.h"
+#include "shell/dragdata.h"
 #include "shell/dropfilesource.h"
 #include "shell/openablepath.h"
 #include "resultlist_fixture_win.h"
@@ -462,6 +463,46 @@ TEST_F(FileCommandsTest, ClipboardCarriesTheRealLongName) {
   if (HANDLE drop = GetClipboardData(CF_HDROP)) DragQueryFileW(static_cast<HDROP>(drop), 0, copied, MAX_PATH);
   CloseClipboard();
   EXPECT_EQ(std::wstring(copied), real);
+}
+
+// A file whose real path is past MAX_PATH is listed through short names:
+// the shell, the clipboard and a drag's item list get the path the row
+// holds, which the shell's calls and other programs can open.
+TEST_F(FileCommandsTest, ARealPathPastTheLimitReachesTheShellAsListed) {
+  TTempFolder source;
+  std::vector<std::wstring> folders{MultiByteToWide(source.Path())};
+  while (folders.back().size() < MAX_PATH) {
+    folders.push_back(folders.back() + L"\\" + std::wstring(90, static_cast<wchar_t>(L'a' + folders.size())));
+    ASSERT_TRUE(CreateDirectoryW(ExtendedLengthPath(folders.back()).c_str(), nullptr));
+  }
+  const std::wstring real = folders.back() + L"\\deep file.txt";
+  WriteWide(ExtendedLengthPath(real), "deep");
+  Find(source.Path());
+  Select({Column(0).at(0)});
+  TStringList listed;
+  Commands().GetSelectedFiles(&listed);
+  ASSERT_EQ(listed.Count(), 1);
+  const std::wstring row = MultiByteToWide(listed[0]);
+  ASSERT_LT(row.size(), static_cast<size_t>(MAX_PATH));
+  Commands().mCopyClick();
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  wchar_t copied[4 * MAX_PATH] = {};
+  if (HANDLE drop = GetClipboardData(CF_HDROP)) DragQueryFileW(static_cast<HDROP>(drop), 0, copied, 4 * MAX_PATH);
+  CloseClipboard();
+  EXPECT_EQ(std::wstring(copied), row);
+  HGLOBAL items = RenderShellIdList(listed);
+  EXPECT_NE(items, nullptr);
+  GlobalFree(items);
+  std::wstring texts;
+  {
+    TButtonPresser presser({IDYES});
+    Commands().mDeleteClick();
+    texts = presser.Texts();
+  }
+  EXPECT_EQ(texts.find(L"not deleted"), std::wstring::npos) << WideToMultiByte(texts);
+  EXPECT_EQ(GetFileAttributesW(ExtendedLengthPath(real).c_str()), INVALID_FILE_ATTRIBUTES);
+  for (auto folder = folders.rbegin(); folder + 1 != folders.rend(); ++folder)
+    RemoveDirectoryW(ExtendedLengthPath(*folder).c_str());
 }
 
 // "Not this folder" takes the folder and those below it, never a folder
