@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "app/configform_win.h"
@@ -214,15 +215,14 @@ void TFileCommands::mDeleteClick() {
     if (file.Facts.Folder) folders.push_back(file.Path);
   }
   const TShellOutcome outcome = names.empty() ? TShellOutcome::Done : RecycleFiles(names);
-  std::vector<std::wstring> left;
   bool anyGone = false;
-  for (const TPickedFile& file : pick.Files) {
-    const bool gone = PathGone(file.Path);
-    if (!gone) left.push_back(file.Path);
-    anyGone = anyGone || gone;
-  }
-  for (const std::wstring& path : pick.Missing)
-    if (!PathGone(path)) left.push_back(path);
+  for (const TPickedFile& file : pick.Files) anyGone = anyGone || PathGone(file.Path);
+  // Every path picked is looked at again, also one the shell was not
+  // given: it may be another entry than the one it was taken for.
+  std::vector<std::wstring> left;
+  std::set<std::wstring> named;
+  for (const std::wstring& path : files)
+    if (!path.empty() && !PathGone(path) && named.insert(PathKey(RealPath(path))).second) left.push_back(path);
   DropVanishedRows(picked, folders);
   // A "No" to the shell's question deletes nothing and needs no message.
   if (outcome != TShellOutcome::Cancelled || anyGone) NameFilesLeft("These files were not deleted:", left);

@@ -105,7 +105,7 @@ public:
     picked_ = PickFiles(sources, identities_);
     for (size_t i = 0; i < picked_.Files.size(); ++i)
       pickedSet_.Add(picked_.Files[i].Path, picked_.Files[i].Facts, static_cast<int>(i));
-    TTransferPlan plan{into_, {}, picked_.Missing};
+    TTransferPlan plan{into_, {}, picked_.Missing, {}};
     // A file that lies in a picked folder goes with it when that folder
     // moves, so its fate waits for the folder's.
     std::vector<TFate> fates(picked_.Files.size(), TFate::Open);
@@ -125,6 +125,9 @@ public:
         fates[i] = *fate;
       }
     }
+    if (transfer_ == TTransfer::Move)
+      for (const auto& [alias, index] : picked_.Aliases)
+        if (fates[index] == TFate::Goes) plan.Aliases.emplace_back(alias, picked_.Files[index].Path);
     return plan;
   }
 
@@ -138,10 +141,12 @@ private:
       renamed = true;
     } else if (const TFileFacts* there = listing_.Entry(upper)) {
       const std::wstring existing = into_ + there->Name;
-      if (identities_.Same(file.Path, file.Facts, existing, *there)) {
-        if (transfer_ == TTransfer::Move) return TFate::Stays;
-        renamed = true;
-      } else if (IsPicked(existing, *there) || there->Folder != file.Facts.Folder) {
+      // Only the very entry is where a move would put it: another hard link
+      // of the file there is a file of the selection, which a copy onto
+      // it would write over itself.
+      if (transfer_ == TTransfer::Move && identities_.Same(file.Path, file.Facts, existing, *there, TSameness::Entry))
+        return TFate::Stays;
+      if (IsPicked(existing, *there) || there->Folder != file.Facts.Folder) {
         renamed = true;
       } else {
         if (!Fits(existing)) return Refuse(file, plan);
@@ -180,7 +185,8 @@ private:
   const TAskReplace& ask_;
   TFileIdentities identities_;
   TPickedFiles picked_;
-  TFileSet pickedSet_{identities_};
+  // By file: no file of the selection is replaced, by whichever entry.
+  TFileSet pickedSet_{identities_, TSameness::File};
   const TFolderListing listing_;
   std::set<std::wstring> taken_;  // upper-case names given to files of this operation
   TFreeNames freeNames_;
@@ -213,5 +219,7 @@ std::vector<std::wstring> NotArrived(const TTransferPlan& plan, TTransfer transf
     }
     if (!arrived) missing.push_back(file.Source);
   }
+  for (const auto& [alias, went] : plan.Aliases)
+    if (PathGone(went) && !PathGone(alias)) missing.push_back(alias);
   return missing;
 }

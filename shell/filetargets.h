@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/fileidentity.h"
@@ -28,6 +29,9 @@ struct TTransferPlan {
   // listed, a name the shell cannot carry (one ending in "." or " "), or a
   // target past the shell's path limit.
   std::vector<std::wstring> Refused;
+  // For a move: sources listed again by another path, each with the source
+  // it was taken for, which goes; such a path is to be gone afterwards.
+  std::vector<std::pair<std::wstring, std::wstring>> Aliases;
 };
 
 enum class TReplaceAnswer { Replace, Keep, Cancel };
@@ -51,5 +55,6 @@ std::optional<TTransferPlan> PlanFileTargets(const std::vector<std::wstring>& so
 // a file has arrived where the target's real name is the planned one and it
 // holds the source's size and write time (to 2 s), a copied folder where
 // every file below it has so arrived below the target, and, for a move,
-// where the source has left its place.
+// where the source has left its place; and, for a move, each alias still
+// there though its source went.
 std::vector<std::wstring> NotArrived(const TTransferPlan& plan, TTransfer transfer);

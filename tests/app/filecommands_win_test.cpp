@@ -284,6 +284,36 @@ TEST_F(FileCommandsTest, MovingAFolderWithAFileInsideReportsNothing) {
   EXPECT_EQ(SortedColumn(0), (Names{"B"}));
 }
 
+// Two hard links of one file bearing one name in two folders are two
+// entries: Delete and Move take both, and name nothing.
+TEST_F(FileCommandsTest, BothHardLinksOfOneNameAreTaken) {
+  for (const bool move : {false, true}) {
+    SCOPED_TRACE(move ? "move" : "delete");
+    TTempFolder source, target;
+    const std::string x = source.Write("X\\same.txt", "same"), y = source.Path() + "\\Y\\same.txt";
+    source.Write("Y\\other.txt", "other");
+    ASSERT_TRUE(CreateHardLinkA(y.c_str(), x.c_str(), nullptr));
+    Find(source.Path());
+    const std::vector<std::string> names = Column(0);
+    for (size_t i = 0; i < names.size(); ++i) FindForm->ListView->SetSelected(static_cast<int>(i), names[i] == "same.txt");
+    Pump(2);
+    std::wstring texts;
+    {
+      TButtonPresser presser({move ? IDOK : IDYES});
+      if (move) Commands().MoveSelectedTo(target.Path());
+      else Commands().mDeleteClick();
+      texts = presser.Texts();
+    }
+    EXPECT_EQ(texts.find(L"were not"), std::wstring::npos) << WideToMultiByte(texts);
+    EXPECT_FALSE(Exists(x));
+    EXPECT_FALSE(Exists(y));
+    if (move) {
+      EXPECT_EQ(Read(target.Path() + "\\same.txt"), "same");
+      EXPECT_EQ(Read(target.Path() + "\\same (2).txt"), "same");
+    }
+  }
+}
+
 // A copy that the shell could not make in full says which files did not
 // arrive, and which folders it did not copy whole.
 TEST_F(FileCommandsTest, PartialCopyNamesTheFilesNotCopied) {

@@ -65,14 +65,16 @@ TEST(PlanFileTargets, NamesFilesSoThatNothingOfTheSelectionIsReplaced) {
       {"a file moves with its folder", move, {"two\\dir\\d.txt", "two\\dir"}, yes, {"+dir"}, "dir"},
       {"a file copies beside its folder", copy, {"two\\dir\\d.txt", "two\\dir"}, yes, {"d.txt", "+dir"}, "dir"},
       {"a file moves alone when its folder stays", move, {"two\\dir\\d.txt", "two\\dir"}, no, {"d.txt"}, "dir"},
+      {"a move beside a hard link of itself", move, {"one\\same.txt"}, yes, {"same (2).txt"}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TTempFolder folder;
     for (const char* sub : {"one", "two", "two\\dir", "to", "to\\dir"}) CreateDirectoryA((folder / sub).c_str(), nullptr);
-    for (const std::string& file : Names{"one\\a.txt", "one\\b.txt", "one\\dir", "two\\a.txt", "two\\b.txt",
-                                         "two\\dir\\d.txt", "to\\b.txt", "to\\.hidden", "to\\plain", longName})
+    for (const std::string& file : Names{"one\\a.txt", "one\\b.txt", "one\\dir", "one\\same.txt", "two\\a.txt",
+                                         "two\\b.txt", "two\\dir\\d.txt", "to\\b.txt", "to\\.hidden", "to\\plain", longName})
       WriteLongFile(MultiByteToWide(folder / file), file);
+    ASSERT_TRUE(CreateHardLinkA((folder / "to\\same.txt").c_str(), (folder / "one\\same.txt").c_str(), nullptr));
     std::vector<std::wstring> sources;
     for (const std::string& source : c.sources) sources.push_back(source.empty() ? L"" : MultiByteToWide(folder / source));
     std::string asked;
@@ -165,6 +167,7 @@ TEST(NotArrived, WantsThePlannedNameTheSizeAndTheTime) {
     ASSERT_FALSE(target.empty());
     const TTransferPlan plan{MultiByteToWide(folder / "to\\"),
                              {TFileTarget{MultiByteToWide(source), target, false, *FileFacts(MultiByteToWide(source))}},
+                             {},
                              {}};
     EXPECT_EQ(NotArrived(plan, TTransfer::Copy).empty(), c.arrived);
   }
