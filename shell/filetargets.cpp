@@ -93,7 +93,9 @@ bool TreeArrived(const std::wstring& source, const std::wstring& target) {
   return true;
 }
 
-enum class TFate { Open, Goes, Stays };
+// There: already where it was to go (moved onto itself), and so is what it
+// holds.
+enum class TFate { Open, Goes, Stays, There };
 
 class TPlanner {
 public:
@@ -102,7 +104,7 @@ public:
         freeNames_(listing_, taken_) {}
 
   std::optional<TTransferPlan> Plan(const std::vector<std::wstring>& sources) {
-    picked_ = PickFiles(sources, identities_);
+    picked_ = PickFiles(sources, identities_, into_);
     for (size_t i = 0; i < picked_.Files.size(); ++i)
       pickedSet_.Add(picked_.Files[i].Path, picked_.Files[i].Facts, static_cast<int>(i));
     TTransferPlan plan{into_, {}, picked_.Missing, {}};
@@ -116,8 +118,8 @@ public:
         const int within = transfer_ == TTransfer::Move ? picked_.Files[i].Within : -1;
         if (within >= 0 && fates[within] == TFate::Open) continue;
         decided = true;
-        if (within >= 0 && fates[within] == TFate::Goes) {
-          fates[i] = TFate::Goes;
+        if (within >= 0 && (fates[within] == TFate::Goes || fates[within] == TFate::There)) {
+          fates[i] = fates[within];
           continue;
         }
         const std::optional<TFate> fate = Decide(picked_.Files[i], plan);
@@ -134,6 +136,8 @@ public:
 private:
   // nullopt when the user cancelled.
   std::optional<TFate> Decide(const TPickedFile& file, TTransferPlan& plan) {
+    // The shell would stop there, and take none of the files after it.
+    if (file.HoldsDestination) return Refuse(file, plan);
     std::wstring name = file.Facts.Name;
     const std::wstring upper = WideUpperCase(name);
     bool replaces = false, renamed = false;
@@ -145,7 +149,7 @@ private:
       // of the file there is a file of the selection, which a copy onto
       // it would write over itself.
       if (transfer_ == TTransfer::Move && identities_.Same(file.Path, file.Facts, existing, *there, TSameness::Entry))
-        return TFate::Stays;
+        return TFate::There;
       if (IsPicked(existing, *there) || there->Folder != file.Facts.Folder) {
         renamed = true;
       } else {

@@ -27,7 +27,8 @@ struct TTransferPlan {
   std::vector<TFileTarget> Files;
   // Sources the shell is not asked to take, as listed: gone since they were
   // listed, a name the shell cannot carry (one ending in "." or " "), or a
-  // target past the shell's path limit.
+  // target past the shell's path limit, or a folder that holds the target
+  // folder.
   std::vector<std::wstring> Refused;
   // For a move: sources listed again by another path, each with the source
   // it was taken for, which goes; such a path is to be gone afterwards.
@@ -44,7 +45,8 @@ using TAskReplace = std::function<TReplaceAnswer(const std::wstring& existing)>;
 // they are, not by how they were listed. Left out, besides the refused: a
 // file the user keeps out of the way of a file already there, a file listed
 // twice (after its first time), a file moved onto itself (it stays where it
-// is), and a file moved with a picked folder that holds it. A free name of
+// is, and so does a file in a picked folder that does), and a file moved
+// with a picked folder that holds it. A free name of
 // the form "a (2).txt" goes to a copy onto itself and to a file whose name
 // is taken by a file of sources, by an earlier target, by another file's
 // short name, or by a folder (a folder's name, by a file).

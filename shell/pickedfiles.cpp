@@ -43,7 +43,7 @@ public:
     picked_.Files.push_back(TPickedFile{path, *facts});
   }
 
-  TPickedFiles Finish() {
+  TPickedFiles Finish(const std::wstring& destination) {
     if (folderNames_.empty()) return std::move(picked_);
     for (TPickedFile& file : picked_.Files) {
       for (const std::wstring& folder : Ancestors(file.Path)) {
@@ -51,6 +51,10 @@ public:
         if (file.Within >= 0) break;
       }
     }
+    if (destination.empty()) return std::move(picked_);
+    // With a final "\" the destination comes first among its own folders.
+    for (const std::wstring& folder : Ancestors(WideIncludeTrailingBackslash(destination)))
+      if (const int holding = PickedFolder(folder); holding >= 0) picked_.Files[holding].HoldsDestination = true;
     return std::move(picked_);
   }
 
@@ -80,8 +84,9 @@ private:
 
 }  // namespace
 
-TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities) {
+TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities,
+                       const std::wstring& destination) {
   TPicker picker(identities);
   for (const std::wstring& path : paths) picker.Add(path);
-  return picker.Finish();
+  return picker.Finish(destination);
 }

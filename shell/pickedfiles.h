@@ -14,6 +14,7 @@ struct TPickedFile {
   std::wstring Path;  // as listed
   TFileFacts Facts;
   int Within = -1;    // index of the nearest other picked folder that holds it
+  bool HoldsDestination = false;  // a folder that is the destination or holds it
 };
 
 struct TPickedFiles {
@@ -25,5 +26,7 @@ struct TPickedFiles {
   std::vector<std::pair<std::wstring, int>> Aliases;
 };
 
-// Empty paths are left out.
-TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities);
+// Empty paths are left out. destination (a folder, "" for none) marks the
+// picked folders it is, or lies in.
+TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities,
+                       const std::wstring& destination = {});

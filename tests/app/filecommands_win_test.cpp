@@ -314,6 +314,30 @@ TEST_F(FileCommandsTest, BothHardLinksOfOneNameAreTaken) {
   }
 }
 
+// Copied into itself along with other files, a folder is named and the
+// other files are copied, where the shell would stop at the folder.
+TEST_F(FileCommandsTest, AFolderHoldingTheTargetIsNamedAndTheRestCopied) {
+  TTempFolder source;
+  source.Write("T\\t.txt", "in T");
+  source.Write("X\\t.txt", "in X");
+  Find(source.Path());
+  const std::vector<std::string> names = Column(0);
+  for (size_t i = 0; i < names.size(); ++i)
+    FindForm->ListView->SetSelected(static_cast<int>(i), names[i] == "T" || names[i] == "t.txt");
+  Pump(2);
+  std::wstring texts;
+  {
+    TButtonPresser presser({IDOK});
+    Commands().CopySelectedTo(source.Path() + "\\T");
+    texts = presser.Texts();
+  }
+  EXPECT_NE(texts.find(L"These files were not copied:\r\n" + MultiByteToWide(source.Path() + "\\T")), std::wstring::npos)
+      << WideToMultiByte(texts);
+  Names copies{Read(source.Path() + "\\T\\t (2).txt"), Read(source.Path() + "\\T\\t (3).txt")};
+  std::sort(copies.begin(), copies.end());
+  EXPECT_EQ(copies, (Names{"in T", "in X"}));
+}
+
 // A copy that the shell could not make in full says which files did not
 // arrive, and which folders it did not copy whole.
 TEST_F(FileCommandsTest, PartialCopyNamesTheFilesNotCopied) {

@@ -1,6 +1,6 @@
 // Which of the paths a user picked are one entry: another spelling of an
-// entry goes with it, and files that merely look alike or share their data
-// stay apart.
+// entry goes with it, files that merely look alike or share their data stay
+// apart, and a folder that holds the destination is marked.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -30,15 +30,17 @@ TEST(PickFiles, TellsEntriesApart) {
     const char* what;
     Names paths;  // below the folder
     bool noIndexes;
-    Names picked, aliases;
+    const char* destination;  // below the folder, "" for none
+    Names picked, aliases, holding;
   };
   const Case cases[] = {
-      {"one entry spelled twice", {"one\\a.txt", "ONE\\A.TXT"}, false, {"one\\a.txt"}, {"ONE\\A.TXT"}},
-      {"hard links of one name", {"one\\same.txt", "two\\same.txt"}, false, {"one\\same.txt", "two\\same.txt"}, {}},
-      {"alike files, no indexes", {"one\\a.txt", "two\\a.txt"}, true, {"one\\a.txt", "two\\a.txt"}, {}},
+      {"one entry spelled twice", {"one\\a.txt", "ONE\\A.TXT"}, false, "", {"one\\a.txt"}, {"ONE\\A.TXT"}, {}},
+      {"hard links of one name", {"one\\same.txt", "two\\same.txt"}, false, "", {"one\\same.txt", "two\\same.txt"}, {}, {}},
+      {"alike files, no indexes", {"one\\a.txt", "two\\a.txt"}, true, "", {"one\\a.txt", "two\\a.txt"}, {}, {}},
+      {"a folder holding the destination", {"one", "two\\a.txt"}, false, "one\\deep", {"one", "two\\a.txt"}, {}, {"one"}},
   };
   TTempFolder folder;
-  for (const char* sub : {"one", "two"}) ASSERT_TRUE(CreateDirectoryA((folder / sub).c_str(), nullptr));
+  for (const char* sub : {"one", "two", "one\\deep"}) ASSERT_TRUE(CreateDirectoryA((folder / sub).c_str(), nullptr));
   const FILETIME time{0xD53E8000u, 0x01D5C0D3u};
   for (const char* file : {"one\\a.txt", "two\\a.txt"}) {
     ASSERT_TRUE(WriteTextFile(folder / file, "alike"));
@@ -52,12 +54,17 @@ TEST(PickFiles, TellsEntriesApart) {
     std::vector<std::wstring> paths;
     for (const std::string& path : c.paths) paths.push_back(MultiByteToWide(folder / path));
     TFileIdentities identities(c.noIndexes ? ZeroIndex : SystemFileIndex);
-    const TPickedFiles pick = PickFiles(paths, identities);
-    Names picked, aliases;
-    for (const TPickedFile& file : pick.Files) picked.push_back(below(file.Path));
+    const std::wstring destination = *c.destination ? MultiByteToWide(folder / c.destination) : L"";
+    const TPickedFiles pick = PickFiles(paths, identities, destination);
+    Names picked, aliases, holding;
+    for (const TPickedFile& file : pick.Files) {
+      picked.push_back(below(file.Path));
+      if (file.HoldsDestination) holding.push_back(below(file.Path));
+    }
     for (const auto& [alias, index] : pick.Aliases) aliases.push_back(below(alias));
     EXPECT_EQ(picked, c.picked);
     EXPECT_EQ(aliases, c.aliases);
+    EXPECT_EQ(holding, c.holding);
   }
 }
 
