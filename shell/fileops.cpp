@@ -67,6 +67,11 @@ TShellOutcome RunFileOperation(UINT operation, const std::wstring& from, const s
   return result == 0 ? TShellOutcome::Done : TShellOutcome::Failed;
 }
 
+bool StillThere(const std::wstring& path, const TFileFacts& facts) {
+  const std::optional<TFileFacts> now = FileFacts(path);
+  return now && AlikeFacts(*now, facts);
+}
+
 bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFolder) {
   const std::wstring into = ShellName(MultiByteToWide(destFolder));
   if (into.empty()) return false;
@@ -149,9 +154,11 @@ bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer) {
       const std::wstring& target = file->Target;
       // A file that turned up at a free target since it was planned (while
       // the questions were open, or the replaced files were copied) stays:
-      // not every shell asks before a move replaces it.
-      const bool turnedUp = !file->Replaces && !PathGone(target);
-      if (source.empty() || !IsFullyQualified(target) || turnedUp) {
+      // not every shell asks before a move replaces it. A replaced file
+      // that changed since the user agreed (it became a folder, say) is
+      // no longer the one agreed to.
+      const bool changed = file->Replaces ? !StillThere(target, file->Replaced) : !PathGone(target);
+      if (source.empty() || !IsFullyQualified(target) || changed) {
         done = false;
         continue;
       }

@@ -40,7 +40,8 @@ TShellOutcome RecycleFiles(const std::vector<std::wstring>& files);
 bool CopyFiles(const TStrings& files, const std::string& destFolder);
 bool MoveFiles(const TStrings& files, const std::string& destFolder);
 // Each file to its own target: a file at a target that the caller marked
-// for replacing is replaced without another question; a file found at any
-// other target is kept, and what was to go there stays where it is. True
+// for replacing is replaced without another question, while it is still
+// what the user agreed to replace; a file found at any other target, or a
+// changed one, is kept, and what was to go there stays where it is. True
 // only when the shell did it all without being cancelled.
 bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer);

@@ -141,6 +141,7 @@ private:
     std::wstring name = file.Facts.Name;
     const std::wstring upper = WideUpperCase(name);
     bool replaces = false, renamed = false;
+    TFileFacts replaced;
     if (taken_.count(upper)) {
       renamed = true;
     } else if (const TFileFacts* there = listing_.Entry(upper)) {
@@ -161,6 +162,7 @@ private:
             return TFate::Stays;
           case TReplaceAnswer::Replace:
             replaces = true;
+            replaced = *there;
             name = there->Name;
             break;
         }
@@ -171,7 +173,7 @@ private:
     if (renamed) name = freeNames_.For(name, file.Facts.Folder);
     taken_.insert(WideUpperCase(name));
     if (!Fits(into_ + name)) return Refuse(file, plan);
-    plan.Files.push_back(TFileTarget{file.Path, into_ + name, replaces, file.Facts});
+    plan.Files.push_back(TFileTarget{file.Path, into_ + name, replaces, file.Facts, replaced});
     return TFate::Goes;
   }
 

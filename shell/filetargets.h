@@ -20,6 +20,7 @@ struct TFileTarget {
   std::wstring Target;    // the folder by its real path, "\" and the name the file takes there
   bool Replaces = false;  // the user agreed to replace the file at Target
   TFileFacts Facts;       // the source's when planned
+  TFileFacts Replaced;    // with Replaces, the file at Target the user agreed to replace
 };
 
 struct TTransferPlan {

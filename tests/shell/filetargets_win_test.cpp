@@ -169,7 +169,7 @@ TEST(NotArrived, WantsThePlannedNameTheSizeAndTheTime) {
     const std::wstring target = c.byShortName ? ShortPathName(MultiByteToWide(there)) : MultiByteToWide(there);
     ASSERT_FALSE(target.empty());
     const TTransferPlan plan{MultiByteToWide(folder / "to\\"),
-                             {TFileTarget{MultiByteToWide(source), target, false, *FileFacts(MultiByteToWide(source))}},
+                             {TFileTarget{MultiByteToWide(source), target, false, *FileFacts(MultiByteToWide(source)), {}}},
                              {},
                              {}};
     EXPECT_EQ(NotArrived(plan, TTransfer::Copy).empty(), c.arrived);
