@@ -644,6 +644,39 @@ TEST_F(FileCommandsTest, ReportsReadBackIntoTheirFields) {
   classes.DeleteKey("\\ovq_auto_file");
 }
 
+// A report saved over an old one keeps the old file's attributes, also
+// while another program reads it with full sharing; where the old file
+// cannot be replaced it stays as it was, and nothing else is left beside it.
+TEST_F(FileCommandsTest, ReportReplacesAnOldOneKeepingItsAttributes) {
+  TTempFolder source, out;
+  source.Write("a.txt", "a");
+  Find(source.Path());
+  const std::string report = out.Write("list.txt", "old");
+  ASSERT_TRUE(SetFileAttributesA(report.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  HANDLE reader = CreateFileA(report.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  Commands().SaveReport(report);
+  CloseHandle(reader);
+  EXPECT_EQ(Lines(Read(report)).size(), 1u);
+  EXPECT_EQ(GetFileAttributesA(report.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesA(report.c_str(), FILE_ATTRIBUTE_NORMAL));
+  out.Write("list.txt", "old");
+  reader = CreateFileA(report.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_ANY_THROW(Commands().SaveReport(report));
+  CloseHandle(reader);
+  EXPECT_EQ(Read(report), "old");
+  WIN32_FIND_DATAA entry{};
+  HANDLE find = FindFirstFileA((out.Path() + "\\*.*").c_str(), &entry);
+  Names left;
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (entry.cFileName[0] != '.') left.push_back(entry.cFileName);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+  }
+  EXPECT_EQ(left, Names{"list.txt"});
+}
+
 // Keys of the list's pop-up menu reach their commands while the list has
 // the focus: Del drops the selected row, Ctrl+C puts the selected file on
 // the clipboard.
