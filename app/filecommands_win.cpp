@@ -102,9 +102,9 @@ bool ReplaceFileWith(const std::string& fileName, const std::string& text) {
   const std::wstring written = WriteNewFile(folder, text);
   if (written.empty()) return false;
   const DWORD attributes = GetFileAttributesW(target.c_str());
-  const bool done = attributes == INVALID_FILE_ATTRIBUTES
-                        ? MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)
-                        : ReplaceOldFile(target, written, folder, attributes);
+  constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
+  const bool done = attributes == INVALID_FILE_ATTRIBUTES ? MoveFileExW(written.c_str(), target.c_str(), kMoveFlags)
+                                                          : ReplaceOldFile(target, written, folder, attributes);
   if (done) return true;
   const DWORD error = GetLastError();
   DeleteFileW(written.c_str());

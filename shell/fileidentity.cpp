@@ -166,7 +166,8 @@ int TFileSet::Find(const std::wstring& path, const TFileFacts& facts) {
   if (!index) return -1;
   const auto [first, last] = same.byIndex.equal_range(*index);
   for (auto candidate = first; candidate != last; ++candidate)
-    if (identities_.SameAlike(path, candidate->second, sameness_)) return same.byEntryKey.at(EntryKey(candidate->second));
+    if (identities_.SameAlike(path, candidate->second, sameness_))
+      return same.byEntryKey.at(EntryKey(candidate->second));
   return -1;
 }
 

@@ -66,7 +66,8 @@ TEST(PlanFileTargets, NamesFilesSoThatNothingOfTheSelectionIsReplaced) {
       {"a file copies beside its folder", copy, {"two\\dir\\d.txt", "two\\dir"}, yes, {"d.txt", "+dir"}, "dir"},
       {"a file moves alone when its folder stays", move, {"two\\dir\\d.txt", "two\\dir"}, no, {"d.txt"}, "dir"},
       {"a file stays in its folder already there", move, {"to\\dir", "to\\dir\\e.txt"}, yes, {}, ""},
-      {"a folder that holds the target", copy, {"to", "one\\a.txt", "to\\b.txt"}, yes, {"a.txt", "b (2).txt"}, "", {"to"}},
+      {"a folder that holds the target", copy, {"to", "one\\a.txt", "to\\b.txt"}, yes, {"a.txt", "b (2).txt"}, "",
+       {"to"}},
       {"a move beside a hard link of itself", move, {"one\\same.txt"}, yes, {"same (2).txt"}, ""},
   };
   for (const Case& c : cases) {
@@ -169,7 +170,8 @@ TEST(NotArrived, WantsThePlannedNameTheSizeAndTheTime) {
     const std::wstring target = c.byShortName ? ShortPathName(MultiByteToWide(there)) : MultiByteToWide(there);
     ASSERT_FALSE(target.empty());
     const TTransferPlan plan{MultiByteToWide(folder / "to\\"),
-                             {TFileTarget{MultiByteToWide(source), target, false, *FileFacts(MultiByteToWide(source)), {}}},
+                             {TFileTarget{MultiByteToWide(source), target, false, *FileFacts(MultiByteToWide(source)),
+                                          {}}},
                              {},
                              {}};
     EXPECT_EQ(NotArrived(plan, TTransfer::Copy).empty(), c.arrived);
