@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "app/configform_win.h"
@@ -41,15 +42,12 @@ constexpr size_t kFilesNamedAtMost = 20;
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Writes text to a new file beside fileName and puts it in the place of
-// fileName only once it is whole: a full disk never leaves a cut-off file.
-// False, with the system's error code kept, when anything fails.
-bool ReplaceFileWith(const std::string& fileName, const std::string& text) {
-  std::string folder = ExtractFilePath(fileName);
-  if (folder.empty()) folder = ".\\";
-  char temporary[MAX_PATH] = {};
-  if (GetTempFileNameA(folder.c_str(), "ovr", 0, temporary) == 0) return false;
-  HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// The name of a new file in folder that holds text; "" when it cannot be
+// written whole (the file is then gone, the system's error code kept).
+std::wstring WriteNewFile(const std::wstring& folder, const std::string& text) {
+  wchar_t name[MAX_PATH] = {};
+  if (GetTempFileNameW(folder.c_str(), L"ovr", 0, name) == 0) return {};
+  HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool written = file != INVALID_HANDLE_VALUE;
   for (size_t at = 0; written && at < text.size();) {
     DWORD done = 0;
@@ -58,10 +56,58 @@ bool ReplaceFileWith(const std::string& fileName, const std::string& text) {
     at += done;
   }
   if (file != INVALID_HANDLE_VALUE && !CloseHandle(file)) written = false;
-  if (written && MoveFileExA(temporary, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-    return true;
+  if (written) return name;
   const DWORD error = GetLastError();
-  DeleteFileA(temporary);
+  DeleteFileW(name);
+  SetLastError(error);
+  return {};
+}
+
+// Puts replacement in the place of the file target the system's way, which
+// keeps target's attributes and permissions and works while another
+// program reads it with full sharing. Whenever it fails, target stays as
+// it was (the system's error code kept).
+bool ReplaceOldFile(const std::wstring& target, const std::wstring& replacement, const std::wstring& folder,
+                    DWORD attributes) {
+  wchar_t backup[MAX_PATH] = {};
+  if (GetTempFileNameW(folder.c_str(), L"ovb", 0, backup) == 0) return false;
+  // Only the name is wanted: without one, a failure may leave no old file.
+  DeleteFileW(backup);
+  if (!ReplaceFileW(target.c_str(), replacement.c_str(), backup,
+                    REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) {
+    const DWORD error = GetLastError();
+    // Some failures leave the old file under the backup name.
+    if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) MoveFileExW(backup, target.c_str(), 0);
+    SetLastError(error);
+    return false;
+  }
+  DeleteFileW(backup);
+  // Not every system carries the flags over.
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD wanted = attributes & kSettable;
+  if ((GetFileAttributesW(target.c_str()) & kSettable) != wanted)
+    SetFileAttributesW(target.c_str(), wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
+  return true;
+}
+
+// Writes text to a new file beside fileName and puts it in the place of
+// fileName only once it is whole: a full disk never leaves a cut-off file,
+// and an old file keeps its attributes. False, with the system's error
+// code kept, when anything fails; an old file then stays as it was.
+bool ReplaceFileWith(const std::string& fileName, const std::string& text) {
+  const std::wstring target = MultiByteToWide(fileName);
+  std::wstring folder = WideExtractFilePath(target);
+  if (folder.empty()) folder = L".\\";
+  const std::wstring written = WriteNewFile(folder, text);
+  if (written.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
+  const bool done = attributes == INVALID_FILE_ATTRIBUTES ? MoveFileExW(written.c_str(), target.c_str(), kMoveFlags)
+                                                          : ReplaceOldFile(target, written, folder, attributes);
+  if (done) return true;
+  const DWORD error = GetLastError();
+  DeleteFileW(written.c_str());
   SetLastError(error);
   return false;
 }
@@ -214,15 +260,14 @@ void TFileCommands::mDeleteClick() {
     if (file.Facts.Folder) folders.push_back(file.Path);
   }
   const TShellOutcome outcome = names.empty() ? TShellOutcome::Done : RecycleFiles(names);
-  std::vector<std::wstring> left;
   bool anyGone = false;
-  for (const TPickedFile& file : pick.Files) {
-    const bool gone = PathGone(file.Path);
-    if (!gone) left.push_back(file.Path);
-    anyGone = anyGone || gone;
-  }
-  for (const std::wstring& path : pick.Missing)
-    if (!PathGone(path)) left.push_back(path);
+  for (const TPickedFile& file : pick.Files) anyGone = anyGone || PathGone(file.Path);
+  // Every path picked is looked at again, also one the shell was not
+  // given: it may be another entry than the one it was taken for.
+  std::vector<std::wstring> left;
+  std::set<std::wstring> named;
+  for (const std::wstring& path : files)
+    if (!path.empty() && !PathGone(path) && named.insert(PathKey(RealPath(path))).second) left.push_back(path);
   DropVanishedRows(picked, folders);
   // A "No" to the shell's question deletes nothing and needs no message.
   if (outcome != TShellOutcome::Cancelled || anyGone) NameFilesLeft("These files were not deleted:", left);

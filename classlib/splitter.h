@@ -6,7 +6,8 @@
 // than MinSize. The same limits hold whenever the parent lays out its
 // children: a size set from outside (a stored one) or a parent made
 // smaller never hides the free part; the neighbour gets back the size it
-// was given once there is room for it again.
+// was given once there is room for it again, unless no window the user can
+// make would have that room.
 #pragma once
 
 #include "classlib/controls.h"
@@ -35,6 +36,9 @@ private:
   // The most neighbour may take of room: what the other controls aligned
   // on its axis leave, less MinSize for the free part.
   int MaxNeighbourSize(const TControl* neighbour, const TRect& room) const;
+  // How much room could grow on the splitter's axis in the largest window
+  // the user can make.
+  int RoomToGrow(const TRect& room) const;
   void DragTo(POINT p);
 
   int minSize_ = 30;

@@ -44,12 +44,21 @@ void TSplitter::ParentAligning(const TRect& room) {
   if (neighbour == nullptr || room.Width() <= 0 || room.Height() <= 0) return;
   room_ = room;
   const int size = SizeOf(neighbour);
-  if (size != shownSize_) wantedSize_ = size;
-  const int limited = std::max(minSize_, std::min(wantedSize_, MaxNeighbourSize(neighbour, room)));
+  const int most = MaxNeighbourSize(neighbour, room);
+  // A size no window could hold (a damaged stored one) is forgotten at once:
+  // wanted, it would keep the free part at its least however large the
+  // window grew.
+  if (size != shownSize_) wantedSize_ = size > most + RoomToGrow(room) ? most : size;
+  const int limited = std::max(minSize_, std::min(wantedSize_, most));
   shownSize_ = limited;
   if (limited == size) return;
   if (Horizontal()) neighbour->SetWidth(limited);
   else neighbour->SetHeight(limited);
+}
+
+int TSplitter::RoomToGrow(const TRect& room) const {
+  const int largest = GetSystemMetrics(Horizontal() ? SM_CXMAXTRACK : SM_CYMAXTRACK);
+  return std::max(0, largest - (Horizontal() ? room.Width() : room.Height()));
 }
 
 POINT TSplitter::ParentPoint(const TMessage& message) {

@@ -36,12 +36,12 @@ HGLOBAL MakeBlock(uint64_t size, Fill fill) {
   return block;
 }
 
-// The files by their real (long) paths: a name the code page cannot hold is
-// listed by its short name, and a program that copies a dropped file names
-// the copy as it is told.
-std::vector<std::wstring> RealPaths(const TStrings& files) {
+// The files as a program they are dropped on is to get them: a name the
+// code page cannot hold is listed by its short name, and a program that
+// copies a dropped file names the copy as it is told.
+std::vector<std::wstring> ShellPaths(const TStrings& files) {
   std::vector<std::wstring> paths;
-  for (int i = 0; i < files.Count(); ++i) paths.push_back(RealPath(MultiByteToWide(files.Get(i))));
+  for (int i = 0; i < files.Count(); ++i) paths.push_back(ShellPath(MultiByteToWide(files.Get(i))));
   return paths;
 }
 
@@ -63,7 +63,7 @@ TOwnedPidl ParseName(IShellFolder* folder, std::wstring wide, bool mustBeFolder)
 }  // namespace
 
 HGLOBAL RenderFileList(const TStrings& files) {
-  const std::vector<std::wstring> paths = RealPaths(files);
+  const std::vector<std::wstring> paths = ShellPaths(files);
   uint64_t size = sizeof(DROPFILES) + sizeof(wchar_t);
   for (const std::wstring& path : paths) size += (path.size() + 1) * sizeof(wchar_t);
   return MakeBlock(size, [&](uint8_t* bytes) {
@@ -114,7 +114,7 @@ HGLOBAL RenderShellIdList(const TStrings& files) {
   if (count == 0) return nullptr;
   TComPtr<IShellFolder> desktop;
   if (FAILED(SHGetDesktopFolder(desktop.Receive())) || !desktop) return nullptr;
-  const std::vector<std::wstring> paths = RealPaths(files);
+  const std::vector<std::wstring> paths = ShellPaths(files);
   const std::wstring folderPath = WideExtractFilePath(paths[0]);
   bool oneFolder = true;
   for (int i = 1; i < count && oneFolder; ++i) oneFolder = WideCompareText(WideExtractFilePath(paths[i]), folderPath) == 0;

@@ -59,13 +59,24 @@ bool SameWriteTime(const FILETIME& a, const FILETIME& b) {
 
 std::wstring PathKey(const std::wstring& path) { return WideUpperCase(FullPathName(path)); }
 
-bool TFileIdentities::Same(const std::wstring& a, const TFileFacts& fa, const std::wstring& b, const TFileFacts& fb) {
-  // One file seen twice at one moment shows the same facts; files that
-  // differ in them need no slow look.
-  if (fa.Folder != fb.Folder || fa.Size != fb.Size || CompareFileTime(&fa.Written, &fb.Written) != 0 ||
-      WideCompareText(fa.Name, fb.Name) != 0)
-    return false;
-  return SameFile(a, b);
+bool AlikeFacts(const TFileFacts& a, const TFileFacts& b) {
+  return a.Folder == b.Folder && a.Size == b.Size && CompareFileTime(&a.Written, &b.Written) == 0 &&
+         WideCompareText(a.Name, b.Name) == 0;
+}
+
+std::wstring EntryKey(const std::wstring& path) { return PathKey(RealPath(WideExtractFilePath(path))); }
+
+bool TFileIdentities::Same(const std::wstring& a, const TFileFacts& fa, const std::wstring& b, const TFileFacts& fb,
+                           TSameness sameness) {
+  // Files that differ in their facts need no slow look.
+  return AlikeFacts(fa, fb) && SameAlike(a, b, sameness);
+}
+
+bool TFileIdentities::SameAlike(const std::wstring& a, const std::wstring& b, TSameness sameness) {
+  // Alike facts carry one real name: one folder holding both is one entry.
+  if (EntryKey(a) == EntryKey(b)) return true;
+  if (!SameFile(a, b)) return false;
+  return sameness == TSameness::File || SameFile(WideExtractFilePath(a), WideExtractFilePath(b));
 }
 
 bool TFileIdentities::SameFile(const std::wstring& a, const std::wstring& b) {
@@ -84,10 +95,12 @@ HANDLE OpenForMetadata(const std::wstring& path) {
                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
+}  // namespace
+
 // The file index alone. The whole BY_HANDLE_FILE_INFORMATION asks the
 // volume too, which takes twice as long again under Wine; files are told
 // apart by index first and by volume only where the indexes agree.
-std::optional<uint64_t> FileIndex(HANDLE file) {
+std::optional<uint64_t> SystemFileIndex(HANDLE file) {
   struct TIoStatus {
     LONG_PTR Status;
     ULONG_PTR Information;
@@ -107,8 +120,6 @@ std::optional<uint64_t> FileIndex(HANDLE file) {
   return (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
 }
 
-}  // namespace
-
 std::optional<uint64_t> TFileIdentities::IndexOf(const std::wstring& path) {
   const auto [known, added] = known_.try_emplace(PathKey(path));
   TAnswer& answer = known->second;
@@ -117,8 +128,11 @@ std::optional<uint64_t> TFileIdentities::IndexOf(const std::wstring& path) {
   // by reading the whole folder.
   HANDLE file = OpenForMetadata(path);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  answer.Index = FileIndex(file);
+  const std::optional<uint64_t> index = readIndex_(file);
   CloseHandle(file);
+  // A file system without indexes (some network servers, some drivers)
+  // gives every file the same one.
+  if (index && *index != 0 && *index != ~uint64_t{0}) answer.Index = index;
   return answer.Index;
 }
 
@@ -143,16 +157,17 @@ int TFileSet::Find(const std::wstring& path, const TFileFacts& facts) {
   if (group == groups_.end()) return -1;
   TGroup& same = group->second;
   for (const auto& [member, value] : same.unresolved) {
-    same.byPathKey.emplace(PathKey(member), value);
+    same.byEntryKey.emplace(EntryKey(member), value);
     if (const std::optional<uint64_t> index = identities_.IndexOf(member)) same.byIndex.emplace(*index, member);
   }
   same.unresolved.clear();
-  if (const auto byKey = same.byPathKey.find(PathKey(path)); byKey != same.byPathKey.end()) return byKey->second;
+  if (const auto byKey = same.byEntryKey.find(EntryKey(path)); byKey != same.byEntryKey.end()) return byKey->second;
   const std::optional<uint64_t> index = identities_.IndexOf(path);
   if (!index) return -1;
   const auto [first, last] = same.byIndex.equal_range(*index);
   for (auto candidate = first; candidate != last; ++candidate)
-    if (identities_.SameFile(path, candidate->second)) return same.byPathKey.at(PathKey(candidate->second));
+    if (identities_.SameAlike(path, candidate->second, sameness_))
+      return same.byEntryKey.at(EntryKey(candidate->second));
   return -1;
 }
 

@@ -2,7 +2,9 @@
 // or its short name, in any letter case, through another drive letter or a
 // junction), and many files bear one name in different folders. Paths are
 // compared by what they reach: cheap facts first, the file's identity
-// (volume and file index) only where the facts cannot tell.
+// (volume and file index) only where the facts cannot tell. One file may
+// also have several entries (hard links): an operation on the entry of one
+// leaves the others, so what is picked is told apart by entry.
 #pragma once
 
 #include <windows.h>
@@ -37,19 +39,38 @@ std::optional<TFileFacts> FileFacts(const std::wstring& path);
 // calls cannot reach exactly.
 bool PathGone(const std::wstring& path);
 
+// Whether two listings of entries say the same: one file seen twice at one
+// moment does.
+bool AlikeFacts(const TFileFacts& a, const TFileFacts& b);
+
 // Whether two write times are the same to a file system's precision: FAT
 // keeps them to 2 s, exFAT to 10 ms, and a copy there is rounded.
 bool SameWriteTime(const FILETIME& a, const FILETIME& b);
+
+// What two paths must share to count as one: the file (any of its hard
+// links), or the directory entry (one name in one folder).
+enum class TSameness { File, Entry };
+
+// The file index the system gives for an open file, as it gives it.
+using TFileIndexReader = std::optional<uint64_t> (*)(HANDLE file);
+std::optional<uint64_t> SystemFileIndex(HANDLE file);
 
 // Identities of paths, each asked of the system once: opening a file to ask
 // is slow (half a millisecond under Wine).
 class TFileIdentities {
 public:
-  // Whether a and b, whose entries have the facts fa and fb, reach one file.
-  bool Same(const std::wstring& a, const TFileFacts& fa, const std::wstring& b, const TFileFacts& fb);
+  explicit TFileIdentities(TFileIndexReader readIndex = SystemFileIndex) : readIndex_(readIndex) {}
+
+  // Whether a and b, whose entries have the facts fa and fb, are one.
+  bool Same(const std::wstring& a, const TFileFacts& fa, const std::wstring& b, const TFileFacts& fb,
+            TSameness sameness);
+  // The same for paths whose entries are known to show alike facts.
+  bool SameAlike(const std::wstring& a, const std::wstring& b, TSameness sameness);
   // Whether two paths reach one file: the same volume and file index.
   bool SameFile(const std::wstring& a, const std::wstring& b);
   // The file index of what path reaches; files on two volumes may share one.
+  // nullopt also where the file system keeps no indexes and gives 0 or all
+  // ones for every file.
   std::optional<uint64_t> IndexOf(const std::wstring& path);
 
 private:
@@ -60,6 +81,7 @@ private:
   };
   std::optional<DWORD> VolumeOf(const std::wstring& path);
 
+  TFileIndexReader readIndex_;
   std::map<std::wstring, TAnswer> known_;  // by PathKey
 };
 
@@ -69,7 +91,7 @@ private:
 // quick.
 class TFileSet {
 public:
-  explicit TFileSet(TFileIdentities& identities) : identities_(identities) {}
+  TFileSet(TFileIdentities& identities, TSameness sameness) : identities_(identities), sameness_(sameness) {}
 
   // The value added with a file that path (whose entry has facts) reaches;
   // -1 when there is none.
@@ -80,14 +102,18 @@ private:
   using TFactsKey = std::tuple<std::wstring, bool, uint64_t, uint64_t>;
   struct TGroup {
     std::vector<std::pair<std::wstring, int>> unresolved;  // paths not looked at closer yet, with their values
-    std::map<std::wstring, int> byPathKey;
+    std::map<std::wstring, int> byEntryKey;
     std::multimap<uint64_t, std::wstring> byIndex;  // paths by file index
   };
   static TFactsKey KeyOf(const TFileFacts& facts);
 
   TFileIdentities& identities_;
+  const TSameness sameness_;
   std::map<TFactsKey, TGroup> groups_;
 };
 
 // The full path of path, in upper case: equal texts reach one file.
 std::wstring PathKey(const std::wstring& path);
+// The PathKey of the real path of the folder that holds path: equal texts,
+// with one real name, reach one entry.
+std::wstring EntryKey(const std::wstring& path);

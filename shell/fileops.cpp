@@ -24,11 +24,11 @@ constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
 
 HWND ApplicationWindow() { return Application != nullptr ? Application->Handle() : nullptr; }
 
-// A name as the shell gets it: by its real (long) names, so that its
-// questions show them and what it makes elsewhere bears them; "" for a name
-// that is not fully qualified, which the shell would take against whatever
-// the current folder is, and for an empty one.
-std::wstring ShellName(const std::wstring& path) { return IsFullyQualified(path) ? RealPath(path) : L""; }
+// A name as the shell gets it: by its real (long) names where they fit its
+// path limit, so that its questions show them and what it makes elsewhere
+// bears them; "" for a name that is not fully qualified, which the shell
+// would take against whatever the current folder is, and for an empty one.
+std::wstring ShellName(const std::wstring& path) { return IsFullyQualified(path) ? ShellPath(path) : L""; }
 
 // Names for the shell: each followed by a zero, the whole by one more. A
 // name ShellName refuses is left out: an empty one would end the list early
@@ -67,6 +67,11 @@ TShellOutcome RunFileOperation(UINT operation, const std::wstring& from, const s
   return result == 0 ? TShellOutcome::Done : TShellOutcome::Failed;
 }
 
+bool StillThere(const std::wstring& path, const TFileFacts& facts) {
+  const std::optional<TFileFacts> now = FileFacts(path);
+  return now && AlikeFacts(*now, facts);
+}
+
 bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFolder) {
   const std::wstring into = ShellName(MultiByteToWide(destFolder));
   if (into.empty()) return false;
@@ -78,7 +83,8 @@ bool CopyOrMove(UINT operation, const TStrings& files, const std::string& destFo
 }  // namespace
 
 bool ShowFileProperties(const std::string& fileName, const std::string& pageName) {
-  if (!IsFullyQualified(MultiByteToWide(fileName))) return false;
+  const std::wstring name = ShellName(MultiByteToWide(fileName));
+  if (name.empty()) return false;
   using TWideProc = BOOL(WINAPI*)(HWND, DWORD, LPCWSTR, LPCWSTR);
   using TAnsiProc = BOOL(WINAPI*)(HWND, DWORD, LPCSTR, LPCSTR);
   HMODULE shell32 = GetModuleHandleA("shell32.dll");
@@ -89,7 +95,6 @@ bool ShowFileProperties(const std::string& fileName, const std::string& pageName
   auto generic = reinterpret_cast<void (*)()>(proc);
   bool windowsNt = (GetVersion() & 0x80000000u) == 0;
   if (windowsNt) {
-    std::wstring name = MultiByteToWide(fileName);
     std::wstring page = MultiByteToWide(pageName);
     return reinterpret_cast<TWideProc>(generic)(ApplicationWindow(), kShopFilePath, name.c_str(),
                                                 page.c_str()) != 0;
@@ -149,9 +154,11 @@ bool TransferFiles(const std::vector<TFileTarget>& files, TTransfer transfer) {
       const std::wstring& target = file->Target;
       // A file that turned up at a free target since it was planned (while
       // the questions were open, or the replaced files were copied) stays:
-      // not every shell asks before a move replaces it.
-      const bool turnedUp = !file->Replaces && !PathGone(target);
-      if (source.empty() || !IsFullyQualified(target) || turnedUp) {
+      // not every shell asks before a move replaces it. A replaced file
+      // that changed since the user agreed (it became a folder, say) is
+      // no longer the one agreed to.
+      const bool changed = file->Replaces ? !StillThere(target, file->Replaced) : !PathGone(target);
+      if (source.empty() || !IsFullyQualified(target) || changed) {
         done = false;
         continue;
       }

@@ -93,7 +93,9 @@ bool TreeArrived(const std::wstring& source, const std::wstring& target) {
   return true;
 }
 
-enum class TFate { Open, Goes, Stays };
+// There: already where it was to go (moved onto itself), and so is what it
+// holds.
+enum class TFate { Open, Goes, Stays, There };
 
 class TPlanner {
 public:
@@ -102,10 +104,10 @@ public:
         freeNames_(listing_, taken_) {}
 
   std::optional<TTransferPlan> Plan(const std::vector<std::wstring>& sources) {
-    picked_ = PickFiles(sources, identities_);
+    picked_ = PickFiles(sources, identities_, into_);
     for (size_t i = 0; i < picked_.Files.size(); ++i)
       pickedSet_.Add(picked_.Files[i].Path, picked_.Files[i].Facts, static_cast<int>(i));
-    TTransferPlan plan{into_, {}, picked_.Missing};
+    TTransferPlan plan{into_, {}, picked_.Missing, {}};
     // A file that lies in a picked folder goes with it when that folder
     // moves, so its fate waits for the folder's.
     std::vector<TFate> fates(picked_.Files.size(), TFate::Open);
@@ -116,8 +118,8 @@ public:
         const int within = transfer_ == TTransfer::Move ? picked_.Files[i].Within : -1;
         if (within >= 0 && fates[within] == TFate::Open) continue;
         decided = true;
-        if (within >= 0 && fates[within] == TFate::Goes) {
-          fates[i] = TFate::Goes;
+        if (within >= 0 && (fates[within] == TFate::Goes || fates[within] == TFate::There)) {
+          fates[i] = fates[within];
           continue;
         }
         const std::optional<TFate> fate = Decide(picked_.Files[i], plan);
@@ -125,23 +127,31 @@ public:
         fates[i] = *fate;
       }
     }
+    if (transfer_ == TTransfer::Move)
+      for (const auto& [alias, index] : picked_.Aliases)
+        if (fates[index] == TFate::Goes) plan.Aliases.emplace_back(alias, picked_.Files[index].Path);
     return plan;
   }
 
 private:
   // nullopt when the user cancelled.
   std::optional<TFate> Decide(const TPickedFile& file, TTransferPlan& plan) {
+    // The shell would stop there, and take none of the files after it.
+    if (file.HoldsDestination) return Refuse(file, plan);
     std::wstring name = file.Facts.Name;
     const std::wstring upper = WideUpperCase(name);
     bool replaces = false, renamed = false;
+    TFileFacts replaced;
     if (taken_.count(upper)) {
       renamed = true;
     } else if (const TFileFacts* there = listing_.Entry(upper)) {
       const std::wstring existing = into_ + there->Name;
-      if (identities_.Same(file.Path, file.Facts, existing, *there)) {
-        if (transfer_ == TTransfer::Move) return TFate::Stays;
-        renamed = true;
-      } else if (IsPicked(existing, *there) || there->Folder != file.Facts.Folder) {
+      // Only the very entry is where a move would put it: another hard link
+      // of the file there is a file of the selection, which a copy onto
+      // it would write over itself.
+      if (transfer_ == TTransfer::Move && identities_.Same(file.Path, file.Facts, existing, *there, TSameness::Entry))
+        return TFate::There;
+      if (IsPicked(existing, *there) || there->Folder != file.Facts.Folder) {
         renamed = true;
       } else {
         if (!Fits(existing)) return Refuse(file, plan);
@@ -152,6 +162,7 @@ private:
             return TFate::Stays;
           case TReplaceAnswer::Replace:
             replaces = true;
+            replaced = *there;
             name = there->Name;
             break;
         }
@@ -162,7 +173,7 @@ private:
     if (renamed) name = freeNames_.For(name, file.Facts.Folder);
     taken_.insert(WideUpperCase(name));
     if (!Fits(into_ + name)) return Refuse(file, plan);
-    plan.Files.push_back(TFileTarget{file.Path, into_ + name, replaces, file.Facts});
+    plan.Files.push_back(TFileTarget{file.Path, into_ + name, replaces, file.Facts, replaced});
     return TFate::Goes;
   }
 
@@ -180,7 +191,8 @@ private:
   const TAskReplace& ask_;
   TFileIdentities identities_;
   TPickedFiles picked_;
-  TFileSet pickedSet_{identities_};
+  // By file: no file of the selection is replaced, by whichever entry.
+  TFileSet pickedSet_{identities_, TSameness::File};
   const TFolderListing listing_;
   std::set<std::wstring> taken_;  // upper-case names given to files of this operation
   TFreeNames freeNames_;
@@ -213,5 +225,7 @@ std::vector<std::wstring> NotArrived(const TTransferPlan& plan, TTransfer transf
     }
     if (!arrived) missing.push_back(file.Source);
   }
+  for (const auto& [alias, went] : plan.Aliases)
+    if (PathGone(went) && !PathGone(alias)) missing.push_back(alias);
   return missing;
 }

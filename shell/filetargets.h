@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/fileidentity.h"
@@ -19,6 +20,7 @@ struct TFileTarget {
   std::wstring Target;    // the folder by its real path, "\" and the name the file takes there
   bool Replaces = false;  // the user agreed to replace the file at Target
   TFileFacts Facts;       // the source's when planned
+  TFileFacts Replaced;    // with Replaces, the file at Target the user agreed to replace
 };
 
 struct TTransferPlan {
@@ -26,8 +28,12 @@ struct TTransferPlan {
   std::vector<TFileTarget> Files;
   // Sources the shell is not asked to take, as listed: gone since they were
   // listed, a name the shell cannot carry (one ending in "." or " "), or a
-  // target past the shell's path limit.
+  // target past the shell's path limit, or a folder that holds the target
+  // folder.
   std::vector<std::wstring> Refused;
+  // For a move: sources listed again by another path, each with the source
+  // it was taken for, which goes; such a path is to be gone afterwards.
+  std::vector<std::pair<std::wstring, std::wstring>> Aliases;
 };
 
 enum class TReplaceAnswer { Replace, Keep, Cancel };
@@ -40,7 +46,8 @@ using TAskReplace = std::function<TReplaceAnswer(const std::wstring& existing)>;
 // they are, not by how they were listed. Left out, besides the refused: a
 // file the user keeps out of the way of a file already there, a file listed
 // twice (after its first time), a file moved onto itself (it stays where it
-// is), and a file moved with a picked folder that holds it. A free name of
+// is, and so does a file in a picked folder that does), and a file moved
+// with a picked folder that holds it. A free name of
 // the form "a (2).txt" goes to a copy onto itself and to a file whose name
 // is taken by a file of sources, by an earlier target, by another file's
 // short name, or by a folder (a folder's name, by a file).
@@ -51,5 +58,6 @@ std::optional<TTransferPlan> PlanFileTargets(const std::vector<std::wstring>& so
 // a file has arrived where the target's real name is the planned one and it
 // holds the source's size and write time (to 2 s), a copied folder where
 // every file below it has so arrived below the target, and, for a move,
-// where the source has left its place.
+// where the source has left its place; and, for a move, each alias still
+// there though its source went.
 std::vector<std::wstring> NotArrived(const TTransferPlan& plan, TTransfer transfer);

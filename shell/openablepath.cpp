@@ -112,6 +112,11 @@ std::wstring RealPath(const std::wstring& path) {
   return real.empty() ? path : real;
 }
 
+std::wstring ShellPath(const std::wstring& path) {
+  std::wstring real = RealPath(path);
+  return real.size() < MAX_PATH ? real : path;
+}
+
 std::string OpenablePath(const std::wstring& path) {
   std::string exact;
   if (WideToMultiByteExact(path, kAnsiCodePage, exact)) return exact;

@@ -23,6 +23,12 @@ std::wstring ShortPathName(const std::wstring& path);
 // it is not there. Never in the "\\?\" form, however long.
 std::wstring RealPath(const std::wstring& path);
 
+// The path as the shell and other programs are to get it: by its real
+// (long) names, as a file made from it is to be named, where that stays
+// shorter than MAX_PATH; otherwise as it is (most programs, and the shell's
+// own calls, cannot open a longer path).
+std::wstring ShellPath(const std::wstring& path);
+
 // Whether path names one place whatever the current folder and drive are:
 // a drive, ":" and "\" ("C:\..."), or "\\server\share...".
 bool IsFullyQualified(std::wstring_view path);

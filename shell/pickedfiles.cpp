@@ -25,7 +25,7 @@ std::vector<std::wstring> Ancestors(const std::wstring& path) {
 
 class TPicker {
 public:
-  explicit TPicker(TFileIdentities& identities) : known_(identities) {}
+  explicit TPicker(TFileIdentities& identities) : known_(identities, TSameness::Entry) {}
 
   void Add(const std::wstring& path) {
     if (path.empty()) return;
@@ -34,33 +34,39 @@ public:
       picked_.Missing.push_back(path);
       return;
     }
-    if (known_.Find(path, *facts) >= 0) return;
+    if (const int earlier = known_.Find(path, *facts); earlier >= 0) {
+      picked_.Aliases.emplace_back(path, earlier);
+      return;
+    }
     known_.Add(path, *facts, static_cast<int>(picked_.Files.size()));
     if (facts->Folder) folderNames_.insert(WideUpperCase(facts->Name));
     picked_.Files.push_back(TPickedFile{path, *facts});
   }
 
-  TPickedFiles Finish() {
-    bool anyFolder = false;
-    for (const TPickedFile& file : picked_.Files) anyFolder = anyFolder || file.Facts.Folder;
-    if (anyFolder)
-      for (TPickedFile& file : picked_.Files) file.Within = PickedFolderHolding(file.Path);
+  TPickedFiles Finish(const std::wstring& destination) {
+    if (folderNames_.empty()) return std::move(picked_);
+    for (TPickedFile& file : picked_.Files) {
+      for (const std::wstring& folder : Ancestors(file.Path)) {
+        file.Within = PickedFolder(folder);
+        if (file.Within >= 0) break;
+      }
+    }
+    if (destination.empty()) return std::move(picked_);
+    // With a final "\" the destination comes first among its own folders.
+    for (const std::wstring& folder : Ancestors(WideIncludeTrailingBackslash(destination)))
+      if (const int holding = PickedFolder(folder); holding >= 0) picked_.Files[holding].HoldsDestination = true;
     return std::move(picked_);
   }
 
 private:
-  int PickedFolderHolding(const std::wstring& path) {
-    for (const std::wstring& folder : Ancestors(path)) {
-      const std::wstring name = WideExtractFileName(folder);
-      // Most folders on the way bear no picked folder's name: they need no
-      // look at the disk.
-      if (!MayBeShortName(name) && !folderNames_.count(WideUpperCase(name))) continue;
-      const std::optional<TFileFacts>& facts = FactsOfFolder(folder);
-      if (!facts) continue;
-      const int candidate = known_.Find(folder, *facts);
-      if (candidate >= 0) return candidate;
-    }
-    return -1;
+  // The index of the picked folder that folder reaches, -1 for none.
+  int PickedFolder(const std::wstring& folder) {
+    const std::wstring name = WideExtractFileName(folder);
+    // Most folders on the way bear no picked folder's name: they need no
+    // look at the disk.
+    if (!MayBeShortName(name) && !folderNames_.count(WideUpperCase(name))) return -1;
+    const std::optional<TFileFacts>& facts = FactsOfFolder(folder);
+    return facts ? known_.Find(folder, *facts) : -1;
   }
 
   const std::optional<TFileFacts>& FactsOfFolder(const std::wstring& folder) {
@@ -70,7 +76,7 @@ private:
     return folders_[key] = FileFacts(folder);
   }
 
-  TFileSet known_;  // the picked files, by their indexes
+  TFileSet known_;  // the picked entries
   TPickedFiles picked_;
   std::set<std::wstring> folderNames_;  // of the picked folders, by upper-case real name
   std::map<std::wstring, std::optional<TFileFacts>> folders_;
@@ -78,8 +84,9 @@ private:
 
 }  // namespace
 
-TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities) {
+TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities,
+                       const std::wstring& destination) {
   TPicker picker(identities);
   for (const std::wstring& path : paths) picker.Add(path);
-  return picker.Finish();
+  return picker.Finish(destination);
 }

@@ -318,6 +318,17 @@ void TShellTree::GetCheckedPaths(TStrings* list) {
   for (const std::string& line : unresolved_) list->Add(line);
 }
 
+bool TShellTree::ListedNow(TTreeNode* node) {
+  // A folder that could not be read keeps its button and has no children.
+  // The desktop shows more than its folder holds: drives and places of the
+  // shell, which it cannot tell from a folder gone.
+  if (node == nullptr || (node->HasChildren() && node->Count() == 0) || IsDesktopPidl(NodePidl(node))) return false;
+  const std::string path = PidlToPath(NodePidl(node));
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 void TShellTree::SetCheckedPaths(TStrings* list) {
   unresolved_.clear();
   for (int i = 0; i < list->Count(); ++i) {
@@ -328,8 +339,9 @@ void TShellTree::SetCheckedPaths(TStrings* list) {
       TTreeNode* node = FindChildByText(Items(), scope, std::string(names[k]));
       if (node == nullptr) {
         // A drive not connected now (a memory stick, a network drive) is
-        // there again another day: its tick is kept.
-        unresolved_.push_back(line);
+        // there again another day: its tick is kept. A folder gone from a
+        // folder that is there and was read is gone for good.
+        if (!ListedNow(scope)) unresolved_.push_back(line);
         break;
       }
       if (k + 1 == names.size()) {

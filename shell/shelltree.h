@@ -33,13 +33,15 @@ public:
 
   // One line per checked node whose parent is not checked, in tree order:
   // the display names from the root down, joined by "\"; then the lines
-  // SetCheckedPaths could not find, unless the user has since toggled a
-  // node above them.
+  // SetCheckedPaths could not find because their drive (or network root)
+  // was not there, unless the user has since toggled a node above them.
   void GetCheckedPaths(TStrings* list);
   // Checks the nodes the lines name, loading folders on the way. Each name
   // is looked for among the children of the node the previous one matched
   // (the first among the top-level nodes); a line stops at the first name
-  // not found, and is kept as it is. The named node's tick spreads to its
+  // not found, and is kept as it is unless the node it was looked for in is
+  // a file-system folder other than the desktop that is there and was read
+  // (the folder is gone, not its drive). The named node's tick spreads to its
   // loaded descendants as a toggle's would, so a restart gives back the
   // ticks the user made.
   void SetCheckedPaths(TStrings* list);
@@ -67,8 +69,11 @@ private:
   void SetDescendantStatesInPath(TTreeNode* node, TCheckState state);
 
   static std::string NodeLine(const TTreeNode* node);
+  // Whether node is a file-system folder (not the desktop) that is there
+  // now and whose sub-folders are loaded: what it lacks is not there.
+  static bool ListedNow(TTreeNode* node);
 
   TImageList* systemImages_ = nullptr;
   TRootSpecial specialRoot_ = rsDesktop;
-  std::vector<std::string> unresolved_;  // stored ticks of folders not there now
+  std::vector<std::string> unresolved_;  // stored ticks on drives not there now
 };

@@ -32,6 +32,7 @@
 #include "widecontrols/widecombobox.h"
 #include "classlib/registry.h"
 #include "classlib/stringlist.h"
+#include "shell/dragdata.h"
 #include "shell/dropfilesource.h"
 #include "shell/openablepath.h"
 #include "resultlist_fixture_win.h"
@@ -284,6 +285,61 @@ TEST_F(FileCommandsTest, MovingAFolderWithAFileInsideReportsNothing) {
   EXPECT_EQ(SortedColumn(0), (Names{"B"}));
 }
 
+// Two hard links of one file bearing one name in two folders are two
+// entries: Delete and Move take both, and name nothing.
+TEST_F(FileCommandsTest, BothHardLinksOfOneNameAreTaken) {
+  for (const bool move : {false, true}) {
+    SCOPED_TRACE(move ? "move" : "delete");
+    TTempFolder source, target;
+    const std::string x = source.Write("X\\same.txt", "same"), y = source.Path() + "\\Y\\same.txt";
+    source.Write("Y\\other.txt", "other");
+    ASSERT_TRUE(CreateHardLinkA(y.c_str(), x.c_str(), nullptr));
+    Find(source.Path());
+    const std::vector<std::string> names = Column(0);
+    for (size_t i = 0; i < names.size(); ++i)
+      FindForm->ListView->SetSelected(static_cast<int>(i), names[i] == "same.txt");
+    Pump(2);
+    std::wstring texts;
+    {
+      TButtonPresser presser({move ? IDOK : IDYES});
+      if (move) Commands().MoveSelectedTo(target.Path());
+      else Commands().mDeleteClick();
+      texts = presser.Texts();
+    }
+    EXPECT_EQ(texts.find(L"were not"), std::wstring::npos) << WideToMultiByte(texts);
+    EXPECT_FALSE(Exists(x));
+    EXPECT_FALSE(Exists(y));
+    if (move) {
+      EXPECT_EQ(Read(target.Path() + "\\same.txt"), "same");
+      EXPECT_EQ(Read(target.Path() + "\\same (2).txt"), "same");
+    }
+  }
+}
+
+// Copied into itself along with other files, a folder is named and the
+// other files are copied, where the shell would stop at the folder.
+TEST_F(FileCommandsTest, AFolderHoldingTheTargetIsNamedAndTheRestCopied) {
+  TTempFolder source;
+  source.Write("T\\t.txt", "in T");
+  source.Write("X\\t.txt", "in X");
+  Find(source.Path());
+  const std::vector<std::string> names = Column(0);
+  for (size_t i = 0; i < names.size(); ++i)
+    FindForm->ListView->SetSelected(static_cast<int>(i), names[i] == "T" || names[i] == "t.txt");
+  Pump(2);
+  std::wstring texts;
+  {
+    TButtonPresser presser({IDOK});
+    Commands().CopySelectedTo(source.Path() + "\\T");
+    texts = presser.Texts();
+  }
+  const std::wstring named = L"These files were not copied:\r\n" + MultiByteToWide(source.Path() + "\\T");
+  EXPECT_NE(texts.find(named), std::wstring::npos) << WideToMultiByte(texts);
+  Names copies{Read(source.Path() + "\\T\\t (2).txt"), Read(source.Path() + "\\T\\t (3).txt")};
+  std::sort(copies.begin(), copies.end());
+  EXPECT_EQ(copies, (Names{"in T", "in X"}));
+}
+
 // A copy that the shell could not make in full says which files did not
 // arrive, and which folders it did not copy whole.
 TEST_F(FileCommandsTest, PartialCopyNamesTheFilesNotCopied) {
@@ -466,6 +522,39 @@ TEST_F(FileCommandsTest, ClipboardCarriesTheRealLongName) {
   EXPECT_EQ(std::wstring(copied), real);
 }
 
+// A file whose real path is past MAX_PATH is listed through short names:
+// the clipboard and a drag's item list get the path the row holds, as the
+// shell's calls do, which other programs can open.
+TEST_F(FileCommandsTest, ARealPathPastTheLimitReachesTheShellAsListed) {
+  TTempFolder source;
+  std::vector<std::wstring> folders{MultiByteToWide(source.Path())};
+  while (folders.back().size() < MAX_PATH) {
+    folders.push_back(folders.back() + L"\\" + std::wstring(90, static_cast<wchar_t>(L'a' + folders.size())));
+    ASSERT_TRUE(CreateDirectoryW(ExtendedLengthPath(folders.back()).c_str(), nullptr));
+  }
+  const std::wstring real = folders.back() + L"\\deep file.txt";
+  WriteWide(ExtendedLengthPath(real), "deep");
+  Find(source.Path());
+  Select({Column(0).at(0)});
+  TStringList listed;
+  Commands().GetSelectedFiles(&listed);
+  ASSERT_EQ(listed.Count(), 1);
+  const std::wstring row = MultiByteToWide(listed[0]);
+  ASSERT_LT(row.size(), static_cast<size_t>(MAX_PATH));
+  Commands().mCopyClick();
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  wchar_t copied[4 * MAX_PATH] = {};
+  if (HANDLE drop = GetClipboardData(CF_HDROP)) DragQueryFileW(static_cast<HDROP>(drop), 0, copied, 4 * MAX_PATH);
+  CloseClipboard();
+  EXPECT_EQ(std::wstring(copied), row);
+  HGLOBAL items = RenderShellIdList(listed);
+  EXPECT_NE(items, nullptr);
+  GlobalFree(items);
+  DeleteFileW(ExtendedLengthPath(real).c_str());
+  for (auto folder = folders.rbegin(); folder + 1 != folders.rend(); ++folder)
+    RemoveDirectoryW(ExtendedLengthPath(*folder).c_str());
+}
+
 // "Not this folder" takes the folder and those below it, never a folder
 // whose name merely starts the same.
 TEST_F(FileCommandsTest, NotThisFolderTakesTheFolderAndItsSubfoldersOnly) {
@@ -549,6 +638,31 @@ TEST_F(FileCommandsTest, ReportsReadBackIntoTheirFields) {
   classes.SetRootKey(HKEY_CLASSES_ROOT);
   classes.DeleteKey("\\.ovq");
   classes.DeleteKey("\\ovq_auto_file");
+}
+
+// A report saved over an old one keeps the old file's attributes, also
+// while another program reads it with full sharing; where the old file
+// cannot be replaced it stays as it was, and nothing else is left beside it.
+TEST_F(FileCommandsTest, ReportReplacesAnOldOneKeepingItsAttributes) {
+  TTempFolder source, out;
+  source.Write("a.txt", "a");
+  Find(source.Path());
+  const std::string report = out.Write("list.txt", "old");
+  ASSERT_TRUE(SetFileAttributesA(report.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  HANDLE reader = CreateFileA(report.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  Commands().SaveReport(report);
+  CloseHandle(reader);
+  EXPECT_EQ(Lines(Read(report)).size(), 1u);
+  EXPECT_EQ(GetFileAttributesA(report.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesA(report.c_str(), FILE_ATTRIBUTE_NORMAL));
+  out.Write("list.txt", "old");
+  reader = CreateFileA(report.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_ANY_THROW(Commands().SaveReport(report));
+  CloseHandle(reader);
+  EXPECT_EQ(Read(report), "old");
+  WIN32_FIND_DATAA entry{};
+  EXPECT_EQ(FindFirstFileA((out.Path() + "\\*.tmp").c_str(), &entry), INVALID_HANDLE_VALUE);
 }
 
 // Keys of the list's pop-up menu reach their commands while the list has

@@ -131,12 +131,16 @@ TEST_F(LayoutTest, SplittersDraggedWithTheMouseResizeTheirNeighbour) {
 
 // A size given from outside (a stored one) never hides the free part or
 // goes below the least size, and a neighbour squeezed by a smaller parent
-// gets its size back when the parent grows again.
+// gets its size back when the parent grows again; one beyond any window is
+// forgotten, so the free part grows with the parent.
 TEST_F(LayoutTest, SplittersKeepTheirNeighboursWithinTheLimitsAtEveryLayout) {
   form->Show();
   left->SetWidth(100000);
   EXPECT_EQ(left->Width(), 400 - 4 - 30);
   EXPECT_EQ(client->Width(), 30);
+  form->SetClientWidth(500);
+  EXPECT_EQ(client->Width(), 500 - 4 - (400 - 4 - 30));
+  form->SetClientWidth(400);
   left->SetWidth(-500);
   EXPECT_EQ(left->Width(), 30);
   left->SetWidth(300);

@@ -87,7 +87,7 @@ TEST_F(CopyMoveFixture, WindowsTakeNoInputWhileTheShellWorks) {
   TEnableLog::changes.clear();
   TEnableLog::original =
       reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TEnableLog::Proc)));
-  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(TEnableLog::copy), false, {}}};
+  const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(TEnableLog::copy), false, {}, {}}};
   EXPECT_TRUE(TransferFiles(files, TTransfer::Copy));
   EXPECT_EQ(TEnableLog::changes, (std::vector<std::pair<bool, bool>>{{false, false}, {true, true}}));
   EXPECT_TRUE(IsWindowEnabled(window));
@@ -97,19 +97,28 @@ TEST_F(CopyMoveFixture, WindowsTakeNoInputWhileTheShellWorks) {
 
 // Only the file the user agreed to replace is replaced: a file that turned
 // up at a free target meanwhile is kept, also by a move, which not every
-// shell asks about.
-TEST_F(CopyMoveFixture, TransferKeepsAFileThatTurnedUpAtAFreeTarget) {
+// shell asks about, and so is a replaced file that became a folder.
+TEST_F(CopyMoveFixture, TransferKeepsWhatTurnedUpOrChangedAtATarget) {
+  ASSERT_TRUE(WriteTextFile(source + "\\c.txt", "gamma"));
   for (const TTransfer transfer : {TTransfer::Copy, TTransfer::Move}) {
     ASSERT_TRUE(WriteTextFile(dest + "\\a.txt", "old a"));
+    ASSERT_TRUE(WriteTextFile(dest + "\\c.txt", "old c"));
+    const std::vector<TFileTarget> files = {
+        {Wide(source + "\\a.txt"), Wide(dest + "\\a.txt"), true, {}, *FileFacts(Wide(dest + "\\a.txt"))},
+        {Wide(source + "\\b.txt"), Wide(dest + "\\b.txt"), false, {}, {}},
+        {Wide(source + "\\c.txt"), Wide(dest + "\\c.txt"), true, {}, *FileFacts(Wide(dest + "\\c.txt"))}};
     ASSERT_TRUE(WriteTextFile(dest + "\\b.txt", "written meanwhile"));
-    const std::vector<TFileTarget> files = {{Wide(source + "\\a.txt"), Wide(dest + "\\a.txt"), true, {}},
-                                            {Wide(source + "\\b.txt"), Wide(dest + "\\b.txt"), false, {}}};
+    ASSERT_TRUE(DeleteFileA((dest + "\\c.txt").c_str()));
+    ASSERT_TRUE(CreateDirectoryA((dest + "\\c.txt").c_str(), nullptr));
     TButtonPresser presser({});
     EXPECT_FALSE(TransferFiles(files, transfer));
     EXPECT_EQ(presser.Boxes(), 0);
     EXPECT_EQ(ReadTextFile(dest + "\\a.txt"), "alpha");
     EXPECT_EQ(ReadTextFile(dest + "\\b.txt"), "written meanwhile");
     EXPECT_EQ(ReadTextFile(source + "\\b.txt"), "beta");
+    EXPECT_EQ(ReadTextFile(source + "\\c.txt"), "gamma");
+    EXPECT_FALSE(PathExists(dest + "\\c.txt\\c.txt"));
+    ASSERT_TRUE(RemoveDirectoryA((dest + "\\c.txt").c_str()));
     if (transfer == TTransfer::Move) {
       ASSERT_TRUE(WriteTextFile(source + "\\a.txt", "alpha"));
     }
@@ -133,7 +142,7 @@ TEST_F(CopyMoveFixture, NamesThatAreNotFullyQualifiedNeverReachTheShell) {
   relative.Add("a.txt");
   EXPECT_FALSE(DeleteToRecycleBin(relative));
   EXPECT_FALSE(CopyFiles(files, "..\\dest"));
-  const std::vector<TFileTarget> pair = {{L"b.txt", Wide(dest + "\\b.txt"), false, {}}};
+  const std::vector<TFileTarget> pair = {{L"b.txt", Wide(dest + "\\b.txt"), false, {}, {}}};
   EXPECT_FALSE(TransferFiles(pair, TTransfer::Move));
   SetCurrentDirectoryA(current);
   EXPECT_TRUE(PathExists(source + "\\a.txt"));

@@ -65,14 +65,20 @@ TEST(PlanFileTargets, NamesFilesSoThatNothingOfTheSelectionIsReplaced) {
       {"a file moves with its folder", move, {"two\\dir\\d.txt", "two\\dir"}, yes, {"+dir"}, "dir"},
       {"a file copies beside its folder", copy, {"two\\dir\\d.txt", "two\\dir"}, yes, {"d.txt", "+dir"}, "dir"},
       {"a file moves alone when its folder stays", move, {"two\\dir\\d.txt", "two\\dir"}, no, {"d.txt"}, "dir"},
+      {"a file stays in its folder already there", move, {"to\\dir", "to\\dir\\e.txt"}, yes, {}, ""},
+      {"a folder that holds the target", copy, {"to", "one\\a.txt", "to\\b.txt"}, yes, {"a.txt", "b (2).txt"}, "",
+       {"to"}},
+      {"a move beside a hard link of itself", move, {"one\\same.txt"}, yes, {"same (2).txt"}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TTempFolder folder;
     for (const char* sub : {"one", "two", "two\\dir", "to", "to\\dir"}) CreateDirectoryA((folder / sub).c_str(), nullptr);
-    for (const std::string& file : Names{"one\\a.txt", "one\\b.txt", "one\\dir", "two\\a.txt", "two\\b.txt",
-                                         "two\\dir\\d.txt", "to\\b.txt", "to\\.hidden", "to\\plain", longName})
+    for (const std::string& file : Names{"one\\a.txt", "one\\b.txt", "one\\dir", "one\\same.txt", "two\\a.txt",
+                                         "two\\b.txt", "two\\dir\\d.txt", "to\\b.txt", "to\\.hidden", "to\\plain",
+                                         "to\\dir\\e.txt", longName})
       WriteLongFile(MultiByteToWide(folder / file), file);
+    ASSERT_TRUE(CreateHardLinkA((folder / "to\\same.txt").c_str(), (folder / "one\\same.txt").c_str(), nullptr));
     std::vector<std::wstring> sources;
     for (const std::string& source : c.sources) sources.push_back(source.empty() ? L"" : MultiByteToWide(folder / source));
     std::string asked;
@@ -164,7 +170,9 @@ TEST(NotArrived, WantsThePlannedNameTheSizeAndTheTime) {
     const std::wstring target = c.byShortName ? ShortPathName(MultiByteToWide(there)) : MultiByteToWide(there);
     ASSERT_FALSE(target.empty());
     const TTransferPlan plan{MultiByteToWide(folder / "to\\"),
-                             {TFileTarget{MultiByteToWide(source), target, false, *FileFacts(MultiByteToWide(source))}},
+                             {TFileTarget{MultiByteToWide(source), target, false, *FileFacts(MultiByteToWide(source)),
+                                          {}}},
+                             {},
                              {}};
     EXPECT_EQ(NotArrived(plan, TTransfer::Copy).empty(), c.arrived);
   }
