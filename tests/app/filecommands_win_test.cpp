@@ -541,6 +541,7 @@ TEST_F(FileCommandsTest, ARealPathPastTheLimitReachesTheShellAsListed) {
   ASSERT_EQ(listed.Count(), 1);
   const std::wstring row = MultiByteToWide(listed[0]);
   ASSERT_LT(row.size(), static_cast<size_t>(MAX_PATH));
+  ClipboardTestLock lock;
   Commands().mCopyClick();
   ASSERT_TRUE(OpenClipboard(nullptr));
   wchar_t copied[4 * MAX_PATH] = {};
