@@ -68,15 +68,13 @@ std::wstring EntryKey(const std::wstring& path) { return PathKey(RealPath(WideEx
 
 bool TFileIdentities::Same(const std::wstring& a, const TFileFacts& fa, const std::wstring& b, const TFileFacts& fb,
                            TSameness sameness) {
-  // Files that differ in their facts need no slow look.
-  return AlikeFacts(fa, fb) && SameAlike(a, b, sameness);
+  // Files that differ in their facts need no slow look; alike facts carry
+  // one real name, so one folder holding both is one entry.
+  return AlikeFacts(fa, fb) && (EntryKey(a) == EntryKey(b) || SameByIdentity(a, b, sameness));
 }
 
-bool TFileIdentities::SameAlike(const std::wstring& a, const std::wstring& b, TSameness sameness) {
-  // Alike facts carry one real name: one folder holding both is one entry.
-  if (EntryKey(a) == EntryKey(b)) return true;
-  if (!SameFile(a, b)) return false;
-  return sameness == TSameness::File || SameFile(WideExtractFilePath(a), WideExtractFilePath(b));
+bool TFileIdentities::SameByIdentity(const std::wstring& a, const std::wstring& b, TSameness sameness) {
+  return SameFile(a, b) && (sameness == TSameness::File || SameFile(WideExtractFilePath(a), WideExtractFilePath(b)));
 }
 
 bool TFileIdentities::SameFile(const std::wstring& a, const std::wstring& b) {
@@ -158,7 +156,8 @@ int TFileSet::Find(const std::wstring& path, const TFileFacts& facts) {
   TGroup& same = group->second;
   for (const auto& [member, value] : same.unresolved) {
     same.byEntryKey.emplace(EntryKey(member), value);
-    if (const std::optional<uint64_t> index = identities_.IndexOf(member)) same.byIndex.emplace(*index, member);
+    if (const std::optional<uint64_t> index = identities_.IndexOf(member))
+      same.byIndex.emplace(*index, std::make_pair(member, value));
   }
   same.unresolved.clear();
   if (const auto byKey = same.byEntryKey.find(EntryKey(path)); byKey != same.byEntryKey.end()) return byKey->second;
@@ -166,8 +165,8 @@ int TFileSet::Find(const std::wstring& path, const TFileFacts& facts) {
   if (!index) return -1;
   const auto [first, last] = same.byIndex.equal_range(*index);
   for (auto candidate = first; candidate != last; ++candidate)
-    if (identities_.SameAlike(path, candidate->second, sameness_))
-      return same.byEntryKey.at(EntryKey(candidate->second));
+    if (const auto& [member, value] = candidate->second; identities_.SameByIdentity(path, member, sameness_))
+      return value;
   return -1;
 }
 

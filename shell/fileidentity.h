@@ -64,8 +64,9 @@ public:
   // Whether a and b, whose entries have the facts fa and fb, are one.
   bool Same(const std::wstring& a, const TFileFacts& fa, const std::wstring& b, const TFileFacts& fb,
             TSameness sameness);
-  // The same for paths whose entries are known to show alike facts.
-  bool SameAlike(const std::wstring& a, const std::wstring& b, TSameness sameness);
+  // Whether a and b are one by volume and file index (for an entry, their
+  // folders too), whatever their spelling.
+  bool SameByIdentity(const std::wstring& a, const std::wstring& b, TSameness sameness);
   // Whether two paths reach one file: the same volume and file index.
   bool SameFile(const std::wstring& a, const std::wstring& b);
   // The file index of what path reaches; files on two volumes may share one.
@@ -103,7 +104,7 @@ private:
   struct TGroup {
     std::vector<std::pair<std::wstring, int>> unresolved;  // paths not looked at closer yet, with their values
     std::map<std::wstring, int> byEntryKey;
-    std::multimap<uint64_t, std::wstring> byIndex;  // paths by file index
+    std::multimap<uint64_t, std::pair<std::wstring, int>> byIndex;  // paths, with their values, by file index
   };
   static TFactsKey KeyOf(const TFileFacts& facts);
 

@@ -295,10 +295,7 @@ TEST_F(FileCommandsTest, BothHardLinksOfOneNameAreTaken) {
     source.Write("Y\\other.txt", "other");
     ASSERT_TRUE(CreateHardLinkA(y.c_str(), x.c_str(), nullptr));
     Find(source.Path());
-    const std::vector<std::string> names = Column(0);
-    for (size_t i = 0; i < names.size(); ++i)
-      FindForm->ListView->SetSelected(static_cast<int>(i), names[i] == "same.txt");
-    Pump(2);
+    Select({"same.txt"});
     std::wstring texts;
     {
       TButtonPresser presser({move ? IDOK : IDYES});
@@ -323,10 +320,7 @@ TEST_F(FileCommandsTest, AFolderHoldingTheTargetIsNamedAndTheRestCopied) {
   source.Write("T\\t.txt", "in T");
   source.Write("X\\t.txt", "in X");
   Find(source.Path());
-  const std::vector<std::string> names = Column(0);
-  for (size_t i = 0; i < names.size(); ++i)
-    FindForm->ListView->SetSelected(static_cast<int>(i), names[i] == "T" || names[i] == "t.txt");
-  Pump(2);
+  Select({"T", "t.txt"});
   std::wstring texts;
   {
     TButtonPresser presser({IDOK});

@@ -21,14 +21,11 @@ protected:
     ASSERT_TRUE(WaitForSearchEnd());
     Pump(5);
   }
-  static int Row(const std::string& name) {
-    const std::vector<std::string> names = Column(0);
-    return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
-  }
-  // Selects exactly the rows of names.
+  // Selects exactly the rows of names (every row bearing one of them).
   static void Select(std::initializer_list<std::string> names) {
-    for (int i = 0; i < FindForm->ListView->Items()->Count(); ++i) FindForm->ListView->SetSelected(i, false);
-    for (const std::string& name : names) FindForm->ListView->SetSelected(Row(name), true);
+    const std::vector<std::string> shown = Column(0);
+    for (size_t i = 0; i < shown.size(); ++i)
+      FindForm->ListView->SetSelected(static_cast<int>(i), std::find(names.begin(), names.end(), shown[i]) != names.end());
     Pump(2);
   }
   // The names of the selected rows, as the list view holds them.
