@@ -59,16 +59,28 @@ public:
     written_ += n;
     out_.clear();
     if (written_ < cap_) return true;
-    // Cut at the cap: a character whose first bytes made it in and whose
-    // last did not would read as something else entirely.
+    DropCutCharacter();
+    return false;
+  }
+
+  // Writes what is left of a part cut short in the middle: text cut there
+  // ends on the last whole character.
+  void FlushCut() {
+    Flush();
+    if (!inTag_) DropCutCharacter();
+  }
+
+private:
+  // A character whose first bytes made it in and whose last did not would
+  // read as something else entirely (a stray lead byte matches as an ANSI
+  // letter).
+  void DropCutCharacter() {
     const int64_t size = output_.Size();
     const size_t tail = static_cast<size_t>(std::min<int64_t>(size, 4));  // the longest character
     const std::string_view last(static_cast<const char*>(output_.Memory()) + size - tail, tail);
     output_.SetSize(size - static_cast<int64_t>(tail - CompleteUtf8Length(last)));
-    return false;
   }
 
-private:
   TMemoryStream& output_;
   const uint64_t cap_;
   uint64_t written_ = 0;
@@ -148,7 +160,8 @@ void TW072Text::Convert() {
       partLeft -= taken;
       return text.Take(std::string_view(reinterpret_cast<const char*>(piece), taken)) && partLeft > 0;
     });
-    text.Flush();
+    if (partLeft == 0) text.FlushCut();
+    else text.Flush();
     // Damage found before the cap has always given no text, however much of
     // the part was read; past the cap nothing is read to find any.
     if (result == urDamaged) output.Clear();

@@ -67,11 +67,21 @@ public:
   TZInflateResult RunInPieces(const uint8_t* in, size_t inBytes, uint64_t limit, int flush, uint8_t* piece,
                               size_t pieceBytes, const TInflatedPieceSink& take) {
     SetRoom(piece, pieceBytes);
-    const TZInflateResult result = Pump(in, inBytes, limit, flush, [&] {
-      if (!take(piece, pieceBytes)) return false;
-      SetRoom(piece, pieceBytes);
-      return true;
-    });
+    TZInflateResult result;
+    try {
+      result = Pump(in, inBytes, limit, flush, [&] {
+        if (!take(piece, pieceBytes)) return false;
+        SetRoom(piece, pieceBytes);
+        return true;
+      });
+    } catch (const EZLibError&) {
+      // zlib reads the next block's header in the call that filled the
+      // piece: damage found there lies past output not handed on yet. A
+      // taker that wants nothing after that output never reaches it.
+      const size_t pending = pieceBytes - stream_.avail_out;
+      if (produced_ <= limit && pending != 0 && !take(piece, pending)) return zrStopped;
+      throw;
+    }
     if (result == zrStopped) return result;
     const size_t last = pieceBytes - stream_.avail_out;
     return last == 0 || take(piece, last) ? result : zrStopped;

@@ -61,7 +61,8 @@ using TInflatedPieceSink = std::function<bool(const uint8_t* piece, size_t bytes
 // Raw deflate data inflated a piece at a time, never held whole: for data
 // whose output may be far larger than anyone keeps, of which the caller
 // wants only the start. Output over outLimit is damage; zrDamaged and
-// zrTruncated may come after pieces were taken. What take raises passes to
-// the caller.
+// zrTruncated may come after pieces were taken, and damage found past the
+// output take last wanted gives zrStopped. What take raises passes to the
+// caller.
 TZInflateResult ZDecompressRawInPieces(const void* inBuf, size_t inBytes, uint64_t outLimit,
                                        const TInflatedPieceSink& take);

@@ -81,6 +81,52 @@ TEST(W072Text, PartFarPastTheReadCapGivesItsFirstTextAndStops) {
   EXPECT_EQ(TextOf(search_test::OneEntryZip("word/document.xml", deflated, 0, declared)), "needle\r\n");
 }
 
+namespace {
+
+// A part whose first kMaxDocumentPartBytes are a paragraph of "needle",
+// then one tag, then atCap; after that comes beyondCap. Given deflated a
+// megabyte at a time (ended on a byte boundary), then tail, or stored.
+std::string PartOverTheCap(const std::string& atCap, const std::string& beyondCap, bool stored,
+                           const std::string& tail = search_test::kLastEmptyBlock) {
+  const std::string head = "<w:p><w:t>needle</w:t></w:p>";
+  const auto tag = [](uint64_t size) { return "<" + std::string(static_cast<size_t>(size) - 2, 'a') + ">"; };
+  constexpr uint64_t kMiB = 1u << 20;
+  const std::string last = tag(kMiB - head.size() - atCap.size()) + atCap;
+  const std::string name = "word/document.xml";
+  if (stored) {
+    std::string part = head;
+    for (uint64_t i = 1; i < kMaxDocumentPartBytes / kMiB; ++i) part += tag(kMiB);
+    part += last + beyondCap;
+    return search_test::OneEntryZip(name, part, 0, static_cast<uint32_t>(part.size()), 0);
+  }
+  const std::string block = search_test::DeflatedAlone(tag(kMiB));
+  std::string deflated = search_test::DeflatedAlone(head);
+  for (uint64_t i = 1; i < kMaxDocumentPartBytes / kMiB; ++i) deflated += block;
+  deflated += search_test::DeflatedAlone(last);
+  if (!beyondCap.empty()) deflated += search_test::DeflatedAlone(beyondCap);
+  deflated += tail;
+  return search_test::OneEntryZip(name, deflated, 0, static_cast<uint32_t>(kMaxDocumentPartBytes + beyondCap.size()));
+}
+
+}  // namespace
+
+// The read stops at the cap wherever it falls: inside a euro sign, whose
+// first byte alone would match as an ANSI letter, or at a part's very end.
+TEST(W072Text, ThePartCapEndsTheTextOnAWholeCharacter) {
+  for (const bool stored : {true, false}) {
+    EXPECT_EQ(TextOf(PartOverTheCap("<w:t>x\xE2", "\x82\xAC</w:t>", stored)), "needle\r\nx") << stored;
+    EXPECT_EQ(TextOf(PartOverTheCap("<w:t>x\xE2\x82\xAC", "", stored)), "needle\r\nx\xE2\x82\xAC") << stored;
+  }
+}
+
+// zlib reads the header after a block in the call that ends the block: a
+// bad one right after the cap is never reached by the text, which is kept.
+TEST(W072Text, DamageRightAfterThePartCapKeepsTheTextBeforeIt) {
+  const std::string reservedType("\x07", 1), badStoredLengths("\x01\x05\x00\x00\x00", 5);
+  for (const std::string& damage : {reservedType, badStoredLengths})
+    EXPECT_EQ(TextOf(PartOverTheCap("<w:t>x</w:t>", "", false, damage)), "needle\r\nx");
+}
+
 TEST(W072Text, FilesWithoutTheDocumentPartGiveNoText) {
   EXPECT_EQ(TextOf(StoredZip("word/other.xml", "<w:p>A</w:p>")), "");
   EXPECT_EQ(TextOf("not a zip at all"), "");
