@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "classlib/application.h"
@@ -14,6 +15,7 @@
 #include "classlib/stringlist.h"
 #include "classlib/updatescope.h"
 #include "shell/fileinfo.h"
+#include "shell/folderpresence.h"
 #include "shell/subfolders.h"
 
 // What a node shows of its item, from the shell.
@@ -318,15 +320,12 @@ void TShellTree::GetCheckedPaths(TStrings* list) {
   for (const std::string& line : unresolved_) list->Add(line);
 }
 
-bool TShellTree::ListedNow(TTreeNode* node) {
+std::string TShellTree::ListedFolder(TTreeNode* node) {
   // A folder that could not be read keeps its button and has no children.
   // The desktop shows more than its folder holds: drives and places of the
   // shell, which it cannot tell from a folder gone.
-  if (node == nullptr || (node->HasChildren() && node->Count() == 0) || IsDesktopPidl(NodePidl(node))) return false;
-  const std::string path = PidlToPath(NodePidl(node));
-  if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (node == nullptr || (node->HasChildren() && node->Count() == 0) || IsDesktopPidl(NodePidl(node))) return {};
+  return PidlToPath(NodePidl(node));
 }
 
 void TShellTree::SetCheckedPaths(TStrings* list) {
@@ -339,9 +338,11 @@ void TShellTree::SetCheckedPaths(TStrings* list) {
       TTreeNode* node = FindChildByText(Items(), scope, std::string(names[k]));
       if (node == nullptr) {
         // A drive not connected now (a memory stick, a network drive) is
-        // there again another day: its tick is kept. A folder gone from a
-        // folder that is there and was read is gone for good.
-        if (!ListedNow(scope)) unresolved_.push_back(line);
+        // there again another day, and a folder the tree does not show (a
+        // hidden one, or one shown by another name now) is still there:
+        // their ticks are kept. Only a folder gone from the disk is gone
+        // for good.
+        if (!FolderGoneFromDisk(ListedFolder(scope), std::span(names).subspan(k))) unresolved_.push_back(line);
         break;
       }
       if (k + 1 == names.size()) {

@@ -69,11 +69,11 @@ private:
   void SetDescendantStatesInPath(TTreeNode* node, TCheckState state);
 
   static std::string NodeLine(const TTreeNode* node);
-  // Whether node is a file-system folder (not the desktop) that is there
-  // now and whose sub-folders are loaded: what it lacks is not there.
-  static bool ListedNow(TTreeNode* node);
+  // The file-system folder (not the desktop) whose sub-folders node has
+  // loaded; "" for none.
+  static std::string ListedFolder(TTreeNode* node);
 
   TImageList* systemImages_ = nullptr;
   TRootSpecial specialRoot_ = rsDesktop;
-  std::vector<std::string> unresolved_;  // stored ticks on drives not there now
+  std::vector<std::string> unresolved_;  // stored ticks the tree cannot show now
 };

@@ -257,6 +257,31 @@ TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
   EXPECT_TRUE(again.ToVector().empty());
 }
 
+// The tree shows neither hidden folders nor the names a folder bore in
+// another language: their ticks stay, as does one in a folder that holds a
+// folder the shell may show by a name of its own (a system one with a
+// desktop.ini).
+TEST_F(ShellTreeTest, TicksOfFoldersTheTreeDoesNotShowAreKept) {
+  const std::string tri = fixture.Path() + "\\Tri\\";
+  const std::pair<const char*, DWORD> hidden[] = {{"Hidden", FILE_ATTRIBUTE_HIDDEN},
+                                                  {"HiddenSystem", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}};
+  for (const auto& [name, attributes] : hidden) {
+    ASSERT_TRUE(CreateDirectoryA((tri + name).c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesA((tri + name).c_str(), attributes));
+  }
+  ASSERT_TRUE(CreateDirectoryA((tri + "Hidden\\Inner").c_str(), nullptr));
+  ASSERT_TRUE(WriteTextFile(tri + "HiddenSystem\\desktop.ini", "[.ShellClassInfo]\r\n"));
+  TStringList stored;
+  for (const char* below : {"Hidden", "HiddenSystem", "Hidden\\Inner", "Named Otherwise"})
+    stored.Add(root->Text() + "\\" + fixture.Name() + "\\Tri\\" + below);
+  TShellTree restored(nullptr);
+  restored.SetCheckedPaths(&stored);
+  TStringList again;
+  restored.GetCheckedPaths(&again);
+  EXPECT_EQ(Lines(again), Lines(stored));
+  for (const auto& [name, attributes] : hidden) SetFileAttributesA((tri + name).c_str(), FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // On a Japanese system (code page 932) "\x83\x5C" is one katakana whose
 // second byte is a "\": a stored tick of a folder of that name comes back.
 TEST_F(ShellTreeTest, TickOfAFolderWhoseNameEndsInASecondByteBackslashComesBackDoubleByteSystem) {
