@@ -100,8 +100,8 @@ enum class TFate { Open, Goes, Stays, There };
 class TPlanner {
 public:
   TPlanner(const std::wstring& folder, TTransfer transfer, const TAskReplace& ask)
-      : into_(WideIncludeTrailingBackslash(RealPath(folder))), transfer_(transfer), ask_(ask), listing_(into_),
-        freeNames_(listing_, taken_) {}
+      : into_(WideIncludeTrailingBackslash(RealPath(FullPathName(folder)))), transfer_(transfer), ask_(ask),
+        listing_(into_), freeNames_(listing_, taken_) {}
 
   std::optional<TTransferPlan> Plan(const std::vector<std::wstring>& sources) {
     picked_ = PickFiles(sources, identities_, into_);
@@ -136,8 +136,10 @@ public:
 private:
   // nullopt when the user cancelled.
   std::optional<TFate> Decide(const TPickedFile& file, TTransferPlan& plan) {
-    // The shell would stop there, and take none of the files after it.
-    if (file.HoldsDestination) return Refuse(file, plan);
+    // The shell would stop there, and take none of the files after it; or,
+    // following a link, copy the folder into itself until the path is too
+    // long.
+    if (file.HoldsDestination || (transfer_ == TTransfer::Copy && file.LeadsToDestination)) return Refuse(file, plan);
     std::wstring name = file.Facts.Name;
     const std::wstring upper = WideUpperCase(name);
     bool replaces = false, renamed = false;

@@ -29,7 +29,8 @@ struct TTransferPlan {
   // Sources the shell is not asked to take, as listed: gone since they were
   // listed, a name the shell cannot carry (one ending in "." or " "), or a
   // target past the shell's path limit, or a folder that holds the target
-  // folder.
+  // folder (by whatever path it is reached), or for a copy, a folder link
+  // that leads to it.
   std::vector<std::wstring> Refused;
   // For a move: sources listed again by another path, each with the source
   // it was taken for, which goes; such a path is to be gone afterwards.

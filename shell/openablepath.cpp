@@ -112,6 +112,34 @@ std::wstring RealPath(const std::wstring& path) {
   return real.empty() ? path : real;
 }
 
+std::wstring FinalPath(const std::wstring& path) {
+  std::wstring existing = path, rest;
+  if (existing.size() > 3 && existing.back() == L'\\') existing.pop_back();
+  for (;;) {
+    HANDLE file = CreateFileW(ExtendedLengthPath(existing).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      std::wstring final = AskPath(existing, [file](const wchar_t*, wchar_t* buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+      });
+      CloseHandle(file);
+      if (final.empty() || rest.empty()) return final;
+      return (final.back() == L'\\' ? final : final + L'\\') + rest;
+    }
+    // Only a part that is not there is left to be made; a folder that
+    // cannot be opened for another reason hides where it leads.
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return {};
+    const size_t cut = existing.rfind(L'\\');
+    if (cut == std::wstring::npos || cut + 1 == existing.size() || (cut <= 2 && (cut != 2 || existing[1] != L':')))
+      return {};
+    rest = existing.substr(cut + 1) + (rest.empty() ? L"" : L"\\" + rest);
+    // A drive's root keeps its "\".
+    existing.resize(existing[cut - 1] == L':' ? cut + 1 : cut);
+  }
+}
+
 std::wstring ShellPath(const std::wstring& path) {
   std::wstring real = RealPath(path);
   return real.size() < MAX_PATH ? real : path;

@@ -23,6 +23,13 @@ std::wstring ShortPathName(const std::wstring& path);
 // it is not there. Never in the "\\?\" form, however long.
 std::wstring RealPath(const std::wstring& path);
 
+// Where path lies on the volume: every link, junction and mount point on its
+// way followed and every part by its real name, so that its text names each
+// folder it lies in. Parts not there yet are kept as spelled, after the
+// nearest folder of the path that is there. "" when the system cannot say
+// (the volume gives no such path, or no folder of the path can be opened).
+std::wstring FinalPath(const std::wstring& path);
+
 // The path as the shell and other programs are to get it: by its real
 // (long) names, as a file made from it is to be named, where that stays
 // shorter than MAX_PATH; otherwise as it is (most programs, and the shell's

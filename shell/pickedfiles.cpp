@@ -40,6 +40,7 @@ public:
     }
     known_.Add(path, *facts, static_cast<int>(picked_.Files.size()));
     if (facts->Folder) folderNames_.insert(WideUpperCase(facts->Name));
+    if (facts->Folder && facts->Link) links_.push_back(static_cast<int>(picked_.Files.size()));
     picked_.Files.push_back(TPickedFile{path, *facts});
   }
 
@@ -52,13 +53,32 @@ public:
       }
     }
     if (destination.empty()) return std::move(picked_);
-    // With a final "\" the destination comes first among its own folders.
-    for (const std::wstring& folder : Ancestors(WideIncludeTrailingBackslash(destination)))
-      if (const int holding = PickedFolder(folder); holding >= 0) picked_.Files[holding].HoldsDestination = true;
+    // Only a normalised text names the folders the destination lies in, and
+    // only up to a link or a junction on its way: past one, it lies in the
+    // folders of the link's target, which its final path names. A picked
+    // link itself is named by the text alone.
+    const std::wstring spelled = FullPathName(destination);
+    MarkHolders(spelled);
+    std::wstring reached = FinalPath(spelled);
+    if (!reached.empty()) MarkHolders(reached);
+    else reached = spelled;
+    // Links are few: each is asked where it leads.
+    const std::wstring upperReached = WideUpperCase(WideIncludeTrailingBackslash(reached));
+    for (const int link : links_) {
+      const std::wstring target = FinalPath(picked_.Files[link].Path);
+      if (!target.empty() && upperReached.starts_with(WideUpperCase(WideIncludeTrailingBackslash(target))))
+        picked_.Files[link].LeadsToDestination = true;
+    }
     return std::move(picked_);
   }
 
 private:
+  void MarkHolders(const std::wstring& destination) {
+    // With a final "\" the destination comes first among its own folders.
+    for (const std::wstring& folder : Ancestors(WideIncludeTrailingBackslash(destination)))
+      if (const int holding = PickedFolder(folder); holding >= 0) picked_.Files[holding].HoldsDestination = true;
+  }
+
   // The index of the picked folder that folder reaches, -1 for none.
   int PickedFolder(const std::wstring& folder) {
     const std::wstring name = WideExtractFileName(folder);
@@ -79,6 +99,7 @@ private:
   TFileSet known_;  // the picked entries
   TPickedFiles picked_;
   std::set<std::wstring> folderNames_;  // of the picked folders, by upper-case real name
+  std::vector<int> links_;              // the picked folder links
   std::map<std::wstring, std::optional<TFileFacts>> folders_;
 };
 

@@ -15,6 +15,9 @@ struct TPickedFile {
   TFileFacts Facts;
   int Within = -1;    // index of the nearest other picked folder that holds it
   bool HoldsDestination = false;  // a folder that is the destination or holds it
+  // A folder link whose target is the destination or holds it: a copy
+  // follows the link, a move takes the link alone.
+  bool LeadsToDestination = false;
 };
 
 struct TPickedFiles {
@@ -27,6 +30,8 @@ struct TPickedFiles {
 };
 
 // Empty paths are left out. destination (a folder, "" for none) marks the
-// picked folders it is, or lies in.
+// picked folders it is, or lies in, however it is spelled ("..", "/") and
+// through whatever links it is reached, and the picked folder links that
+// lead to it; it need not be there yet.
 TPickedFiles PickFiles(const std::vector<std::wstring>& paths, TFileIdentities& identities,
                        const std::wstring& destination = {});

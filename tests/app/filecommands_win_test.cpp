@@ -18,6 +18,7 @@
 #include "app_fixtures.h"
 #include "button_presser_win.h"
 #include "clipboard_lock_win.h"
+#include "host_link_win.h"
 #include "classlib/bitmap.h"
 #include "classlib/buttons.h"
 #include "classlib/codepage.h"
@@ -332,6 +333,51 @@ TEST_F(FileCommandsTest, AFolderHoldingTheTargetIsNamedAndTheRestCopied) {
   Names copies{Read(source.Path() + "\\T\\t (2).txt"), Read(source.Path() + "\\T\\t (3).txt")};
   std::sort(copies.begin(), copies.end());
   EXPECT_EQ(copies, (Names{"in T", "in X"}));
+}
+
+// A destination reached through a folder link into a picked folder lies in
+// that folder, also where the link leads deeper into it and the destination
+// is not there yet; a copy of a picked link follows it. Such a folder is
+// named as not taken, and nothing of it goes into itself.
+TEST_F(FileCommandsTest, AFolderReachedThroughALinkIsNotTakenIntoItself) {
+  struct Case {
+    const char* what;
+    const char* picked;
+    TTransfer transfer;
+    const char* into;  // below the source folder
+  };
+  const Case cases[] = {
+      {"a copy through a link to it", "Picked", TTransfer::Copy, "link\\sub"},
+      {"a move through a link deeper into it", "Picked", TTransfer::Move, "deep\\sub"},
+      {"a copy of a link to it", "link", TTransfer::Copy, "Picked\\Inner\\sub"},
+  };
+  TTempFolder source;
+  source.Write("Picked\\Inner\\p.txt", "p");
+  const std::string picked = source.Path() + "\\Picked";
+  if (!MakeFolderLink(source.Path() + "\\link", picked)) GTEST_SKIP() << "no folder links here";
+  ASSERT_TRUE(MakeFolderLink(source.Path() + "\\deep", picked + "\\Inner"));
+  Find(source.Path());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool move = c.transfer == TTransfer::Move;
+    Select({c.picked});
+    std::wstring texts;
+    {
+      // A move is confirmed first.
+      TButtonPresser presser(move ? std::vector<int>{IDOK, IDOK} : std::vector<int>{IDOK});
+      if (move) Commands().MoveSelectedTo(source.Path() + "\\" + c.into);
+      else Commands().CopySelectedTo(source.Path() + "\\" + c.into);
+      texts = presser.Texts();
+    }
+    const std::string says = move ? "These files were not moved:" : "These files were not copied:";
+    const std::wstring named = MultiByteToWide(says + "\r\n" + source.Path() + "\\" + c.picked);
+    EXPECT_NE(texts.find(named), std::wstring::npos) << WideToMultiByte(texts);
+    EXPECT_FALSE(Exists(picked + "\\sub"));
+    EXPECT_FALSE(Exists(picked + "\\Inner\\sub"));
+    EXPECT_EQ(Read(picked + "\\Inner\\p.txt"), "p");
+  }
+  RemoveFolderLink(source.Path() + "\\link");
+  RemoveFolderLink(source.Path() + "\\deep");
 }
 
 // A copy that the shell could not make in full says which files did not
