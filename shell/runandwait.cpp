@@ -23,19 +23,30 @@ constexpr UINT kTerminatedExitCode = 1;
 // takes a moment, far longer on a loaded machine.
 constexpr DWORD kConsoleHostWait = 30000;
 
+bool ShouldStop() {
+  TRunAndWaitShouldStop hook = shouldStopHook.load();
+  return hook != nullptr && hook();
+}
+
 // The console host the system started for the child's new console runs in
 // the work folder too, and ends a moment after the child (under Wine the
 // folder cannot be removed until then). Waits for it, so that nothing this
-// run started holds the folder when RunAndWait returns.
+// run started holds the folder when RunAndWait returns, for as long as the
+// caller lets it: a process the child left on its console keeps the host
+// running, and a stopped caller must not wait that out.
 void WaitForConsoleHost(DWORD childId) {
   TOwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return;
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
+  const ULONGLONG started = GetTickCount64();
   for (BOOL found = Process32First(snapshot.Get(), &entry); found; found = Process32Next(snapshot.Get(), &entry)) {
     if (entry.th32ParentProcessID != childId || _stricmp(entry.szExeFile, "conhost.exe") != 0) continue;
     TOwnedHandle host(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-    if (host) WaitForSingleObject(host.Get(), kConsoleHostWait);
+    if (!host) continue;
+    while (WaitForSingleObject(host.Get(), kWaitSlice) == WAIT_TIMEOUT) {
+      if (GetTickCount64() - started >= kConsoleHostWait || ShouldStop()) return;
+    }
   }
 }
 
@@ -43,28 +54,22 @@ void WaitForConsoleHost(DWORD childId) {
 // hook included.
 class TChildGuard {
 public:
-  TChildGuard(HANDLE process, DWORD id) : process_(process), id_(id) {}
-  ~TChildGuard() {
-    if (process_ != nullptr) {
-      TerminateProcess(process_, kTerminatedExitCode);
-      WaitForSingleObject(process_, kTerminateWait);
-    }
-    WaitForConsoleHost(id_);
-  }
+  explicit TChildGuard(HANDLE process) : process_(process) {}
+  ~TChildGuard() { End(); }
   TChildGuard(const TChildGuard&) = delete;
   TChildGuard& operator=(const TChildGuard&) = delete;
+  void End() {
+    if (process_ == nullptr) return;
+    TerminateProcess(process_, kTerminatedExitCode);
+    WaitForSingleObject(process_, kTerminateWait);
+    process_ = nullptr;
+  }
   // The child has ended of its own accord.
   void Ended() { process_ = nullptr; }
 
 private:
   HANDLE process_;
-  DWORD id_;
 };
-
-bool ShouldStop() {
-  TRunAndWaitShouldStop hook = shouldStopHook.load();
-  return hook != nullptr && hook();
-}
 
 }  // namespace
 
@@ -84,7 +89,7 @@ int RunAndWait(const std::string& commandLine, const std::string& workFolder, in
   }
   TOwnedHandle process(info.hProcess);
   TOwnedHandle thread(info.hThread);
-  TChildGuard guard(process.Get(), info.dwProcessId);
+  TChildGuard guard(process.Get());
 
   const uint32_t timeout = timeoutMs.load();
   const ULONGLONG started = GetTickCount64();
@@ -92,10 +97,16 @@ int RunAndWait(const std::string& commandLine, const std::string& workFolder, in
     DWORD waited = WaitForSingleObject(process.Get(), kWaitSlice);
     if (waited == WAIT_OBJECT_0) break;
     if (waited != WAIT_TIMEOUT) return -1;
-    if (timeout != INFINITE && GetTickCount64() - started >= timeout) return -1;
+    // A stopped caller is not kept waiting for the console's host.
     if (ShouldStop()) return -1;
+    if (timeout != INFINITE && GetTickCount64() - started >= timeout) {
+      guard.End();
+      WaitForConsoleHost(info.dwProcessId);
+      return -1;
+    }
   }
   guard.Ended();
+  WaitForConsoleHost(info.dwProcessId);
   DWORD exitCode = 0;
   if (!GetExitCodeProcess(process.Get(), &exitCode)) return -1;
   return static_cast<int>(exitCode);

@@ -110,4 +110,26 @@ TEST(RunAndWait, StopHookEndsTheChild) {
   EXPECT_FALSE(EventExists(stopEventName));
 }
 
+// A process the child left on its console keeps the console's host running;
+// a stopped caller returns without waiting that out.
+TEST(RunAndWait, StopDoesNotWaitForAConsoleAGrandchildKeeps) {
+  RunAndWaitSettings restore;
+  SetRunAndWaitTimeout(INFINITE);
+  stopEventName = UniqueEventName();
+  const std::string grandchild = stopEventName + "-grandchild";
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (stopEventName + "-release").c_str());
+  ASSERT_NE(release, nullptr);
+  SetRunAndWaitShouldStop(&StopOnceChildIsUp);
+  const ULONGLONG started = GetTickCount64();
+  EXPECT_EQ(RunAndWait(SelfCommand(kChildLeaveGrandchild, stopEventName), "", SW_HIDE), -1);
+  const ULONGLONG took = GetTickCount64() - started;
+  SetRunAndWaitShouldStop(nullptr);
+  // The grandchild lives till it is released, or for less time than a wait
+  // for the host would take: a run that waited for the host finds it gone.
+  EXPECT_TRUE(EventExists(grandchild)) << "the stop waited " << took << " ms, till the grandchild had ended";
+  SetEvent(release);
+  for (int i = 0; i < 6000 && EventExists(grandchild); ++i) Sleep(10);
+  CloseHandle(release);
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "child_modes.h"
 
@@ -24,6 +25,40 @@ bool RunChildMode(int argc, char** argv, int& exitCode) {
     HANDLE alive = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
     (void)alive;
     Sleep(INFINITE);
+    return true;
+  }
+  if (std::strcmp(argv[1], kChildLeaveGrandchild) == 0) {
+    const std::string up = std::string(argv[2]) + "-grandchild";
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = "\"" + std::string(self) + "\" " + kGrandchild + " \"" + argv[2] + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+      exitCode = 1;
+      return true;
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    const ULONGLONG deadline = GetTickCount64() + kGrandchildLife;
+    while (OpenEventA(SYNCHRONIZE, FALSE, up.c_str()) == nullptr) {
+      if (GetTickCount64() > deadline) {
+        exitCode = 1;
+        return true;
+      }
+      Sleep(10);
+    }
+    HANDLE alive = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
+    (void)alive;
+    Sleep(INFINITE);
+    return true;
+  }
+  if (std::strcmp(argv[1], kGrandchild) == 0) {
+    HANDLE alive = CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-grandchild").c_str());
+    (void)alive;
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-release").c_str());
+    WaitForSingleObject(release, kGrandchildLife);
     return true;
   }
   if (std::strcmp(argv[1], kChildTouch) == 0) {
