@@ -10,11 +10,12 @@ constexpr char kChildHang[] = "--child-hang";
 // "--child-touch FILE": creates FILE (relative to its current folder).
 constexpr char kChildTouch[] = "--child-touch";
 // "--child-leave-grandchild NAME": starts "--grandchild NAME" on the console
-// it was given, creates the named event NAME once the grandchild is up, then
-// waits forever.
+// it was given, creates the named event NAME once the grandchild has set the
+// event NAME-grandchild, then waits forever.
 constexpr char kChildLeaveGrandchild[] = "--child-leave-grandchild";
-// "--grandchild NAME": creates the event NAME-grandchild, then waits for the
-// event NAME-release to be set, for at most 20 s: less than RunAndWait waits
-// for a console host, so a wait for the host outlasts it.
+// "--grandchild NAME": sets the event NAME-grandchild, which exists while it
+// lives, then waits for the event NAME-release to be set, for at most 20 s:
+// less than RunAndWait waits for a console host, so a wait for the host
+// outlasts it.
 constexpr char kGrandchild[] = "--grandchild";
 constexpr DWORD kGrandchildLife = 20000;

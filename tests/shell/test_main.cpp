@@ -28,35 +28,27 @@ bool RunChildMode(int argc, char** argv, int& exitCode) {
     return true;
   }
   if (std::strcmp(argv[1], kChildLeaveGrandchild) == 0) {
-    const std::string up = std::string(argv[2]) + "-grandchild";
+    // The grandchild sets the event it shares with us once it is up.
+    HANDLE up = CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-grandchild").c_str());
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string command = "\"" + std::string(self) + "\" " + kGrandchild + " \"" + argv[2] + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-      exitCode = 1;
+    exitCode = 1;
+    if (up == nullptr ||
+        !CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
       return true;
-    }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    const ULONGLONG deadline = GetTickCount64() + kGrandchildLife;
-    while (OpenEventA(SYNCHRONIZE, FALSE, up.c_str()) == nullptr) {
-      if (GetTickCount64() > deadline) {
-        exitCode = 1;
-        return true;
-      }
-      Sleep(10);
-    }
+    const HANDLE upOrGone[] = {up, info.hProcess};
+    if (WaitForMultipleObjects(2, upOrGone, FALSE, INFINITE) != WAIT_OBJECT_0) return true;
     HANDLE alive = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
     (void)alive;
     Sleep(INFINITE);
     return true;
   }
   if (std::strcmp(argv[1], kGrandchild) == 0) {
-    HANDLE alive = CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-grandchild").c_str());
-    (void)alive;
+    SetEvent(CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-grandchild").c_str()));
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-release").c_str());
     WaitForSingleObject(release, kGrandchildLife);
     return true;
