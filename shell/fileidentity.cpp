@@ -85,16 +85,6 @@ bool TFileIdentities::SameFile(const std::wstring& a, const std::wstring& b) {
   return volumeA && volumeB && *volumeA == *volumeB;
 }
 
-namespace {
-
-// No access asked: only the file's metadata, whoever holds it open.
-HANDLE OpenForMetadata(const std::wstring& path) {
-  return CreateFileW(ExtendedLengthPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-}  // namespace
-
 // The file index alone. The whole BY_HANDLE_FILE_INFORMATION asks the
 // volume too, which takes twice as long again under Wine; files are told
 // apart by index first and by volume only where the indexes agree.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "classlib/codepage.h"
+#include "shell/owners.h"
 
 namespace {
 
@@ -112,18 +113,19 @@ std::wstring RealPath(const std::wstring& path) {
   return real.empty() ? path : real;
 }
 
+HANDLE OpenForMetadata(const std::wstring& path) {
+  return CreateFileW(ExtendedLengthPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 std::wstring FinalPath(const std::wstring& path) {
   std::wstring existing = path, rest;
   if (existing.size() > 3 && existing.back() == L'\\') existing.pop_back();
   for (;;) {
-    HANDLE file = CreateFileW(ExtendedLengthPath(existing).c_str(), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      std::wstring final = AskPath(existing, [file](const wchar_t*, wchar_t* buffer, DWORD size) {
-        return GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (const TOwnedHandle file{OpenForMetadata(existing)}) {
+      const std::wstring final = AskPath(existing, [&file](const wchar_t*, wchar_t* buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(file.Get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
       });
-      CloseHandle(file);
       if (final.empty() || rest.empty()) return final;
       return (final.back() == L'\\' ? final : final + L'\\') + rest;
     }

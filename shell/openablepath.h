@@ -6,6 +6,8 @@
 // page holds, and the 8-bit calls open a path through it.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,10 @@ std::wstring ShortPathName(const std::wstring& path);
 // The path with every part by its real (long) name; the path as it is when
 // it is not there. Never in the "\\?\" form, however long.
 std::wstring RealPath(const std::wstring& path);
+
+// The file or folder opened with no access asked, for its metadata alone,
+// whoever holds it open; INVALID_HANDLE_VALUE when it cannot be.
+HANDLE OpenForMetadata(const std::wstring& path);
 
 // Where path lies on the volume: every link, junction and mount point on its
 // way followed and every part by its real name, so that its text names each

@@ -48,8 +48,10 @@ bool RunChildMode(int argc, char** argv, int& exitCode) {
     return true;
   }
   if (std::strcmp(argv[1], kGrandchild) == 0) {
-    SetEvent(CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-grandchild").c_str()));
+    // The release is held before the parent hears of us, so that it cannot
+    // be set and gone before we wait for it.
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-release").c_str());
+    SetEvent(CreateEventA(nullptr, TRUE, FALSE, (std::string(argv[2]) + "-grandchild").c_str()));
     WaitForSingleObject(release, kGrandchildLife);
     return true;
   }
