@@ -38,16 +38,18 @@ bool IsPathDelimiter(std::string_view s, size_t index) {
   return index < s.size() && s[index] == '\\' && !IsTrailByte(s, index);
 }
 
-size_t NextPathDelimiter(std::string_view s, size_t from) {
+size_t FirstDelimiter(std::string_view delimiters, std::string_view s, size_t from) {
   for (size_t i = from; i < s.size(); ++i) {
     if (IsAnsiLeadByte(static_cast<unsigned char>(s[i]))) {
       ++i;
       continue;
     }
-    if (s[i] == '\\') return i;
+    if (delimiters.find(s[i]) != std::string_view::npos) return i;
   }
   return std::string_view::npos;
 }
+
+size_t NextPathDelimiter(std::string_view s, size_t from) { return FirstDelimiter("\\", s, from); }
 
 std::vector<std::string_view> PathParts(std::string_view path) {
   std::vector<std::string_view> parts;

@@ -9,6 +9,9 @@
 
 // Index of the last character of s that is one of delimiters, or npos.
 size_t LastDelimiter(std::string_view delimiters, std::string_view s);
+// Index of the first character at or after from (where a character starts)
+// that is one of delimiters, or npos.
+size_t FirstDelimiter(std::string_view delimiters, std::string_view s, size_t from = 0);
 // True when s[index] is a single-byte "\" (not a trail byte).
 bool IsPathDelimiter(std::string_view s, size_t index);
 // Index of the first delimiting "\" at or after from (where a character

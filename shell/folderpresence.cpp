@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "classlib/paths.h"
 #include "shell/owners.h"
 
 namespace {
@@ -38,8 +39,11 @@ bool FolderGoneFromDisk(const std::string& base, std::span<const std::string_vie
   std::string folder = base;
   if (folder.back() == '\\') folder.pop_back();
   for (const std::string_view name : names) {
+    // A "?" stands for a character the code page could not hold when the
+    // name was stored: no name on the disk can be asked for by it.
+    if (FirstDelimiter("?", name) != std::string_view::npos) return false;
     const bool aName = !name.empty() && name != "." && name != ".." &&
-                       name.find_first_of("\\/:*?\"<>|") == std::string_view::npos;
+                       FirstDelimiter("\\/:*\"<>|", name) == std::string_view::npos;
     const std::string next = folder + "\\" + std::string(name);
     if (aName) {
       const DWORD attributes = GetFileAttributesA(next.c_str());

@@ -10,5 +10,6 @@
 // Whether the folder that names reach from the folder base (one name per
 // level) is certainly gone: base is a folder that is there, and some name on
 // the way is no folder in its parent, which holds no folder that may be
-// shown by another name. False whenever the disk cannot tell.
+// shown by another name. False whenever the disk cannot tell, as for a name
+// holding a "?" where the code page had no character of its own.
 bool FolderGoneFromDisk(const std::string& base, std::span<const std::string_view> names);

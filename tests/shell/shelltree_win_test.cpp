@@ -96,6 +96,14 @@ protected:
     }
     return node;
   }
+  // A folder made below the fixture; the line its tick is stored by.
+  std::string MakeFolder(const std::wstring& below, DWORD attributes) {
+    const std::wstring path = MultiByteToWide(fixture.Path() + "\\") + below;
+    EXPECT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    EXPECT_TRUE(SetFileAttributesW(path.c_str(), attributes));
+    return FixtureLine(WideToMultiByte(below));
+  }
+  std::string FixtureLine(const std::string& below) { return root->Text() + "\\" + fixture.Name() + "\\" + below; }
 
   DesktopFixture fixture;
   TShellTree* tree = nullptr;
@@ -260,31 +268,30 @@ TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
 // The tree shows neither hidden folders nor the names a folder bore in
 // another language: their ticks stay, as does one in a folder that holds a
 // folder the shell may show by a name of its own (a system one with a
-// desktop.ini).
+// desktop.ini), and one of a hidden folder whose name the code page cannot
+// hold, which the disk cannot be asked for.
 TEST_F(ShellTreeTest, TicksOfFoldersTheTreeDoesNotShowAreKept) {
-  const std::string tri = fixture.Path() + "\\Tri\\";
-  const std::pair<const char*, DWORD> hidden[] = {{"Hidden", FILE_ATTRIBUTE_HIDDEN},
-                                                  {"HiddenSystem", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}};
-  for (const auto& [name, attributes] : hidden) {
-    ASSERT_TRUE(CreateDirectoryA((tri + name).c_str(), nullptr));
-    ASSERT_TRUE(SetFileAttributesA((tri + name).c_str(), attributes));
-  }
-  ASSERT_TRUE(CreateDirectoryA((tri + "Hidden\\Inner").c_str(), nullptr));
-  ASSERT_TRUE(WriteTextFile(tri + "HiddenSystem\\desktop.ini", "[.ShellClassInfo]\r\n"));
   TStringList stored;
-  for (const char* below : {"Hidden", "HiddenSystem", "Hidden\\Inner", "Named Otherwise"})
-    stored.Add(root->Text() + "\\" + fixture.Name() + "\\Tri\\" + below);
+  stored.Add(MakeFolder(L"Tri\\Hidden", FILE_ATTRIBUTE_HIDDEN));
+  stored.Add(MakeFolder(L"Tri\\HiddenSystem", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  ASSERT_TRUE(WriteTextFile(fixture.Path() + "\\Tri\\HiddenSystem\\desktop.ini", "[.ShellClassInfo]\r\n"));
+  stored.Add(MakeFolder(L"Tri\\Hidden\\Inner", FILE_ATTRIBUTE_NORMAL));
+  stored.Add(FixtureLine("Tri\\Named Otherwise"));
+  // Docs holds no folder shown by another name, so only the disk keeps this.
+  stored.Add(MakeFolder(L"Docs\\Hid\u4E2D\u6587", FILE_ATTRIBUTE_HIDDEN));
   TShellTree restored(nullptr);
   restored.SetCheckedPaths(&stored);
   TStringList again;
   restored.GetCheckedPaths(&again);
   EXPECT_EQ(Lines(again), Lines(stored));
-  for (const auto& [name, attributes] : hidden) SetFileAttributesA((tri + name).c_str(), FILE_ATTRIBUTE_DIRECTORY);
+  SetFileAttributesA((fixture.Path() + "\\Tri\\HiddenSystem").c_str(), FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // On a Japanese system (code page 932) "\x83\x5C" is one katakana whose
-// second byte is a "\": a stored tick of a folder of that name comes back.
-TEST_F(ShellTreeTest, TickOfAFolderWhoseNameEndsInASecondByteBackslashComesBackDoubleByteSystem) {
+// second byte is a "\": a stored tick of a folder of that name comes back,
+// and so does one of a hidden folder the tree does not show ("Hid" and a
+// kanji ending in "\x5C"), which is asked of the disk by its whole name.
+TEST_F(ShellTreeTest, TicksOfFoldersWhoseNamesHoldASecondByteBackslashComeBackDoubleByteSystem) {
   if (AnsiCodePage() != 932) GTEST_SKIP() << "needs code page 932";
   const std::string so = "\x83\x5C";
   ASSERT_TRUE(CreateDirectoryA((fixture.Path() + "\\Tri\\" + so).c_str(), nullptr));
@@ -295,6 +302,15 @@ TEST_F(ShellTreeTest, TickOfAFolderWhoseNameEndsInASecondByteBackslashComesBackD
   restored.SetCheckedPaths(&saved);
   TTreeNode* fix2 = ChildNamed(restored.Items()->GetFirstNode(), fixture.Name());
   EXPECT_EQ(StateOf(ChildNamed(ChildNamed(fix2, "Tri"), so)), csChecked);
+
+  TStringList stored;
+  stored.Add(MakeFolder(L"Docs\\Hid\u8868", FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_NE(stored.Get(0).find("\x95\x5C"), std::string::npos);
+  TShellTree other(nullptr);
+  other.SetCheckedPaths(&stored);
+  TStringList again;
+  other.GetCheckedPaths(&again);
+  EXPECT_EQ(Lines(again), Lines(stored));
 }
 
 // A tick on the desktop, saved and restored after a restart, gives the very
