@@ -124,8 +124,9 @@ TEST(RunAndWait, StopDoesNotWaitForAConsoleAGrandchildKeeps) {
   EXPECT_EQ(RunAndWait(SelfCommand(kChildLeaveGrandchild, stopEventName), "", SW_HIDE), -1);
   const ULONGLONG took = GetTickCount64() - started;
   SetRunAndWaitShouldStop(nullptr);
-  // The grandchild lives till it is released, or for less time than a wait
-  // for the host would take: a run that waited for the host finds it gone.
+  // The grandchild lives till it is released, or for kGrandchildLife, and the
+  // host as long: a stop that waited for the host, or for anything else that
+  // long, finds it gone.
   EXPECT_TRUE(EventExists(grandchild)) << "the stop waited " << took << " ms, till the grandchild had ended";
   SetEvent(release);
   CloseHandle(release);
