@@ -8,8 +8,8 @@
 #include <string_view>
 
 // Whether the folder that names reach from the folder base (one name per
-// level) is certainly gone: base is a folder that is there, and some name on
-// the way is no folder in its parent, which holds no folder that may be
-// shown by another name. False whenever the disk cannot tell, as for a name
-// holding a "?" where the code page had no character of its own.
+// level, each as the tree shows it) is certainly gone: base is a folder that
+// is there, and on the way some folder holds no folder shown by that name
+// and none that may be shown by another name. False whenever the disk
+// cannot tell, as for a folder that cannot be listed.
 bool FolderGoneFromDisk(const std::string& base, std::span<const std::string_view> names);

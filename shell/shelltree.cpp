@@ -4,7 +4,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 #include <span>
 #include <vector>
 
@@ -16,6 +16,7 @@
 #include "classlib/updatescope.h"
 #include "shell/fileinfo.h"
 #include "shell/folderpresence.h"
+#include "shell/shownname.h"
 #include "shell/subfolders.h"
 
 // What a node shows of its item, from the shell.
@@ -33,13 +34,13 @@ namespace {
 // What a node shows, asked of the shell by the item's absolute list.
 TShellNodeInfo ReadNodeInfo(PItemIDList pidl) {
   TShellNodeInfo info;
-  SHFILEINFOA shell{};
+  SHFILEINFOW shell{};
   if (pidl == nullptr ||
-      SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &shell, sizeof shell,
+      SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &shell, sizeof shell,
                      SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_ATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) == 0)
     return info;
   info.known = true;
-  info.text.assign(shell.szDisplayName, strnlen(shell.szDisplayName, sizeof shell.szDisplayName));
+  info.text = ShownName(std::wstring_view(shell.szDisplayName, wcsnlen(shell.szDisplayName, MAX_PATH)));
   info.image = shell.iIcon;
   info.hasSubFolders = (shell.dwAttributes & SFGAO_HASSUBFOLDER) != 0;
   info.folder = (shell.dwAttributes & SFGAO_FOLDER) != 0;
@@ -70,13 +71,12 @@ bool IsPlainFolder(IShellFolder* folder, LPCITEMIDLIST item) {
 TShellNodeInfo ReadChildInfo(IShellFolder* folder, LPCITEMIDLIST item, PItemIDList absolute, ULONG attributes,
                              TPlainFolderIcons& plain) {
   STRRET name{};
-  char text[MAX_PATH] = {};
-  if (FAILED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name)) ||
-      FAILED(StrRetToBufA(&name, item, text, sizeof text)))
+  wchar_t text[MAX_PATH] = {};
+  if (FAILED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name)) || FAILED(StrRetToBufW(&name, item, text, MAX_PATH)))
     return ReadNodeInfo(absolute);
   TShellNodeInfo info;
   info.known = true;
-  info.text.assign(text, strnlen(text, sizeof text));
+  info.text = ShownName(std::wstring_view(text, wcsnlen(text, MAX_PATH)));
   info.hasSubFolders = (attributes & SFGAO_HASSUBFOLDER) != 0;
   info.folder = (attributes & SFGAO_FOLDER) != 0;
   const bool plainFolder = info.folder && IsPlainFolder(folder, item);

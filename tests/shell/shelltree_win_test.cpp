@@ -227,7 +227,7 @@ TEST_F(ShellTreeTest, CheckingTheDesktopChecksOnlyItsOwnFolders) {
   EXPECT_GT(outside, 0);  // My Computer at least
 }
 
-TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
+TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestoreEverySystem) {
   TTreeNode* two = Open(fix, {"Tri", "Two"});
   tree->ToggleState(ChildNamed(fix, "Docs"));
   tree->ToggleState(two);
@@ -244,7 +244,8 @@ TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
   EXPECT_EQ(StateOf(ChildNamed(fix2, "Tri")), csUnchecked);
   // A line under a drive not connected now ticks nothing and is kept for
   // the day it is back, until the user toggles a folder above it; a line
-  // whose folder is gone from a folder that is there is dropped.
+  // whose folder is gone from a folder that is there is dropped, also when
+  // the code page could not hold its name ("??" on a Western system).
   TTreeNode* computer = nullptr;
   for (TTreeNode* n = root->GetFirstChild(); n != nullptr; n = n->GetNextSibling())
     if (IsSpecialFolderPidl(TShellTree::NodePidl(n), rsDrives)) computer = n;
@@ -253,6 +254,8 @@ TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
   TShellTree other(nullptr);
   TStringList gone;
   gone.Add(root->Text() + "\\" + fixture.Name() + "\\Nope\\One");
+  gone.Add(MakeFolder(L"Docs\\\u4E2D\u6587", FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(RemoveDirectoryW((MultiByteToWide(fixture.Path()) + L"\\Docs\\\u4E2D\u6587").c_str()));
   gone.Add(absent);
   other.SetCheckedPaths(&gone);
   other.GetCheckedPaths(&again);
@@ -268,9 +271,9 @@ TEST_F(ShellTreeTest, CheckedPathsSurviveASaveAndRestore) {
 // The tree shows neither hidden folders nor the names a folder bore in
 // another language: their ticks stay, as does one in a folder that holds a
 // folder the shell may show by a name of its own (a system one with a
-// desktop.ini), and one of a hidden folder whose name the code page cannot
-// hold, which the disk cannot be asked for.
-TEST_F(ShellTreeTest, TicksOfFoldersTheTreeDoesNotShowAreKept) {
+// desktop.ini), and those of hidden folders whose names the code page shows
+// by "?" or by a look-alike ("HidO").
+TEST_F(ShellTreeTest, TicksOfFoldersTheTreeDoesNotShowAreKeptEverySystem) {
   TStringList stored;
   stored.Add(MakeFolder(L"Tri\\Hidden", FILE_ATTRIBUTE_HIDDEN));
   stored.Add(MakeFolder(L"Tri\\HiddenSystem", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
@@ -279,6 +282,7 @@ TEST_F(ShellTreeTest, TicksOfFoldersTheTreeDoesNotShowAreKept) {
   stored.Add(FixtureLine("Tri\\Named Otherwise"));
   // Docs holds no folder shown by another name, so only the disk keeps this.
   stored.Add(MakeFolder(L"Docs\\Hid\u4E2D\u6587", FILE_ATTRIBUTE_HIDDEN));
+  stored.Add(MakeFolder(L"Docs\\Hid\u014C", FILE_ATTRIBUTE_HIDDEN));
   TShellTree restored(nullptr);
   restored.SetCheckedPaths(&stored);
   TStringList again;
@@ -289,8 +293,8 @@ TEST_F(ShellTreeTest, TicksOfFoldersTheTreeDoesNotShowAreKept) {
 
 // On a Japanese system (code page 932) "\x83\x5C" is one katakana whose
 // second byte is a "\": a stored tick of a folder of that name comes back,
-// and so does one of a hidden folder the tree does not show ("Hid" and a
-// kanji ending in "\x5C"), which is asked of the disk by its whole name.
+// and so do those of hidden folders the tree does not show: "Hid" and a
+// kanji ending in "\x5C", and one inside a folder whose name so ends.
 TEST_F(ShellTreeTest, TicksOfFoldersWhoseNamesHoldASecondByteBackslashComeBackDoubleByteSystem) {
   if (AnsiCodePage() != 932) GTEST_SKIP() << "needs code page 932";
   const std::string so = "\x83\x5C";
@@ -306,11 +310,15 @@ TEST_F(ShellTreeTest, TicksOfFoldersWhoseNamesHoldASecondByteBackslashComeBackDo
   TStringList stored;
   stored.Add(MakeFolder(L"Docs\\Hid\u8868", FILE_ATTRIBUTE_HIDDEN));
   ASSERT_NE(stored.Get(0).find("\x95\x5C"), std::string::npos);
+  const std::string hyou = MakeFolder(L"Tri\\\u8868", FILE_ATTRIBUTE_NORMAL);
+  stored.Add(MakeFolder(L"Tri\\\u8868\\Inner", FILE_ATTRIBUTE_HIDDEN));
+  const std::vector<std::string> kept = Lines(stored);
+  stored.Add(hyou + "\\Gone");
   TShellTree other(nullptr);
   other.SetCheckedPaths(&stored);
   TStringList again;
   other.GetCheckedPaths(&again);
-  EXPECT_EQ(Lines(again), Lines(stored));
+  EXPECT_EQ(Lines(again), kept);
 }
 
 // A tick on the desktop, saved and restored after a restart, gives the very
