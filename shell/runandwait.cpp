@@ -91,10 +91,11 @@ std::vector<DWORD> JobProcessIds(HANDLE job) {
   return {};
 }
 
-// What the run started that may still be running. Under Wine the first
-// program to open the desktop starts the process that shows it, and a
-// console's host can be that program: that process serves the whole
-// session, so it is never counted in.
+// What the run started that may still be running. The process that shows
+// the desktop serves the whole session and is never counted in: under Wine
+// the first program to open the desktop starts it, and a console's host
+// could be that program (RunAndWait opens the desktop first so that it is
+// not).
 std::vector<TOwnedHandle> OpenGroup(const TRun& run) {
   if (run.job == nullptr) return ConsoleHosts(run);
   DWORD desktopOwner = 0;
@@ -182,6 +183,10 @@ int RunAndWait(const std::string& commandLine, const std::string& workFolder, in
   std::vector<char> command(commandLine.begin(), commandLine.end());
   command.push_back('\0');
   PROCESS_INFORMATION info{};
+  // Under Wine the first program to open the desktop starts the process that
+  // shows it, for the whole session; opened here, it is not started into
+  // the child's group by the child's console host.
+  GetDesktopWindow();
   // Suspended, so that it is in the job before it can start anything.
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
                       CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr,
