@@ -1,7 +1,8 @@
 // The tray icon's animation clock: a thread that, while it runs, posts one
-// step message to a window every interval. It never touches the icon (the
-// step runs on the window's thread), never spins, waits on events to pause
-// and to stop, and posts no new step while one is still waiting.
+// step message to a window an interval after the window is done with the
+// step before. It never touches the icon (the step runs on the window's
+// thread), never spins, and waits on events to pause, to stop and for the
+// step: however slow a step is, the next is never waiting behind it.
 #pragma once
 
 #include <windows.h>
@@ -22,8 +23,8 @@ public:
   void Pause() { ResetEvent(run_); }
   bool Running() const { return WaitForSingleObject(run_, 0) == WAIT_OBJECT_0; }
   void SetInterval(uint16_t ms) { interval_ = ms; }
-  // The window has handled a step: the next may be posted.
-  void StepDone() { stepPending_ = false; }
+  // The window is done with a step: the next interval starts.
+  void StepDone() { SetEvent(stepDone_); }
 
 protected:
   void Execute() override;
@@ -33,6 +34,6 @@ private:
   UINT stepMessage_;
   HANDLE stop_;
   HANDLE run_;
+  HANDLE stepDone_;
   std::atomic<uint16_t> interval_;
-  std::atomic<bool> stepPending_{false};
 };

@@ -190,7 +190,16 @@ void TTrayIcon::StopAnimation() {
 }
 
 void TTrayIcon::Animate() {
-  if (timer_ != nullptr) timer_->StepDone();
+  // The clock's next interval starts once this step is done: started when
+  // the step arrived, a shell slower than the interval would always find the
+  // next step waiting, and a loop that runs till the queue is empty would
+  // never end. The clock is read again, for the step may stop it.
+  struct TStepDone {
+    TTrayIcon& tray;
+    ~TStepDone() {
+      if (tray.timer_ != nullptr) tray.timer_->StepDone();
+    }
+  } done{*this};
   if (HasState(csDestroying) || !animated_) return;
   ++currentIndex_;
   if (currentIndex_ >= icons_->Count()) currentIndex_ = 0;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "ends_within.h"
+#include "process_group_win.h"
 #include "search/extract/chm_crafted.h"
 #include "search/extract/chmpages.h"
 #include "search/hh_standin_win.h"
@@ -264,9 +265,13 @@ TEST_F(Chm2Text, ExtractionFolderNeverTakesAnExistingName) {
   EXPECT_THROW(CreateExtractionFolder(temp_ + "file\\", "_x.", 0), EOSError);
 }
 
-// A decompiler that never ends is ended by run-and-wait's time-out; it wrote
-// nothing, so the reader gives the pages, and the folder is removed.
+// A decompiler that never ends is ended by run-and-wait's time-out, with
+// everything started for it; it wrote nothing, so the reader gives the
+// pages, and the folder is removed. Whether the stand-in gets as far as its
+// log before the time-out depends on the machine.
 TEST_F(Chm2Text, HungDecompilerIsEndedByTheTimeOut) {
+  TOwnProcessGroup group;
+  ASSERT_TRUE(group.Joined());
   const uint32_t oldTimeout = RunAndWaitTimeout();
   SetRunAndWaitTimeout(500);
   ScopedEnv hang("OVALIS_HH_HANG", "1");
@@ -277,9 +282,10 @@ TEST_F(Chm2Text, HungDecompilerIsEndedByTheTimeOut) {
   }
   SetRunAndWaitTimeout(oldTimeout);
   EXPECT_TRUE(IsThePages(text));
+  EXPECT_EQ(group.Others(), "");
   std::vector<Run> runs = Runs();
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_FALSE(Exists(runs[0].folder));
+  EXPECT_LE(runs.size(), 1u);
+  for (const Run& run : runs) EXPECT_FALSE(Exists(run.folder));
   EXPECT_TRUE(FolderIsEmpty(temp_));
 }
 

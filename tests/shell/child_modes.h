@@ -14,8 +14,8 @@ constexpr char kChildTouch[] = "--child-touch";
 // event NAME-grandchild, then waits forever.
 constexpr char kChildLeaveGrandchild[] = "--child-leave-grandchild";
 // "--grandchild NAME": sets the event NAME-grandchild, which exists while it
-// lives, then waits for the event NAME-release to be set, for at most 10 s:
-// less than RunAndWait waits for a console host, so a wait for the host
-// outlasts it, yet ten times what a stop takes on a loaded machine.
+// lives, then waits for the event NAME-release to be set, for at most a
+// minute: longer than RunAndWait waits for a console's host, so it is gone
+// when RunAndWait returns only if RunAndWait ended it.
 constexpr char kGrandchild[] = "--grandchild";
-constexpr DWORD kGrandchildLife = 10000;
+constexpr DWORD kGrandchildLife = 60000;
